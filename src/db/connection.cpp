@@ -1,0 +1,119 @@
+#include "db/connection.h"
+
+#include <mutex>
+
+#include <QFileInfo>
+
+#include "db/connection_text.h"
+#include "db/db_error.h"
+
+namespace db {
+namespace {
+
+// The connector keeps global state that must be set up once, before threads
+// open connections of their own.
+void EnsureLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] { mysql_library_init(0, nullptr, nullptr); });
+}
+
+QString DefaultSocketPath() {
+    const QByteArray fromEnvironment = qgetenv("MYSQL_UNIX_PORT");
+    if (!fromEnvironment.isEmpty()) return QString::fromLocal8Bit(fromEnvironment);
+    return QStringLiteral("/run/mysqld/mysqld.sock");
+}
+
+unsigned ParsePort(const QString& text) {
+    const QString trimmed = text.trimmed();
+    bool digitsOnly = !trimmed.isEmpty() && trimmed.size() <= 5;
+    for (const QChar c : trimmed)
+        digitsOnly = digitsOnly && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    const unsigned port = digitsOnly ? trimmed.toUInt() : 0;
+    if (port < 1 || port > 65535)
+        throw DbError(QStringLiteral("Port must be a number from 1 to 65535."));
+    return port;
+}
+
+}  // namespace
+
+Endpoint ResolveEndpoint(const LoginValues& values) {
+    const unsigned port = ParsePort(values.port);
+    if (values.server == QLatin1String("localhost")) {
+        const QString socket = DefaultSocketPath();
+        if (port == 3306 && QFileInfo::exists(socket)) return Endpoint{QString(), 0, socket};
+        return Endpoint{QStringLiteral("127.0.0.1"), port, QString()};
+    }
+    return Endpoint{values.server, port, QString()};
+}
+
+Connection Connection::Open(const QString& connectionText, const ConnectOptions& options) {
+    return Open(ParseConnectionText(connectionText), options);
+}
+
+Connection Connection::Open(const LoginValues& values, const ConnectOptions& options) {
+    const Endpoint endpoint = ResolveEndpoint(values);
+    EnsureLibrary();
+    MYSQL* raw = mysql_init(nullptr);
+    if (raw == nullptr) throw DbError(QStringLiteral("Out of memory while preparing a connection."));
+    Connection connection(raw);
+
+    mysql_optionsv(raw, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    if (options.connectTimeoutSeconds != 0)
+        mysql_optionsv(raw, MYSQL_OPT_CONNECT_TIMEOUT, &options.connectTimeoutSeconds);
+    if (options.readTimeoutSeconds != 0)
+        mysql_optionsv(raw, MYSQL_OPT_READ_TIMEOUT, &options.readTimeoutSeconds);
+    if (options.writeTimeoutSeconds != 0)
+        mysql_optionsv(raw, MYSQL_OPT_WRITE_TIMEOUT, &options.writeTimeoutSeconds);
+    const unsigned protocol = endpoint.socket.isEmpty() ? MYSQL_PROTOCOL_TCP : MYSQL_PROTOCOL_SOCKET;
+    mysql_optionsv(raw, MYSQL_OPT_PROTOCOL, &protocol);
+
+    const QByteArray host = endpoint.host.toUtf8();
+    const QByteArray user = values.user.toUtf8();
+    const QByteArray password = values.password.toUtf8();
+    const QByteArray database = values.database.toUtf8();
+    const QByteArray socket = endpoint.socket.toUtf8();
+    if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost",
+                           user.constData(), password.constData(),
+                           database.isEmpty() ? nullptr : database.constData(), endpoint.port,
+                           socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
+        connection.fail();
+    return connection;
+}
+
+void Connection::send(const QString& sql) {
+    const QByteArray bytes = sql.toUtf8();
+    if (mysql_real_query(mysql_.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
+        fail();
+}
+
+StoredResult Connection::query(const QString& sql) {
+    send(sql);
+    ResultHandle res(mysql_store_result(mysql_.get()));
+    if (!res) {
+        if (mysql_errno(mysql_.get()) != 0) fail();
+        return StoredResult();  // a statement without a result set
+    }
+    return StoredResult(res.get());
+}
+
+StreamingResult Connection::stream(const QString& sql) {
+    send(sql);
+    ResultHandle res(mysql_use_result(mysql_.get()));
+    if (!res) {
+        if (mysql_errno(mysql_.get()) != 0) fail();
+        throw DbError(QStringLiteral("The statement returned no rows to read."));
+    }
+    return StreamingResult(mysql_.get(), std::move(res));
+}
+
+void Connection::execute(const QString& sql) {
+    send(sql);
+    ResultHandle res(mysql_store_result(mysql_.get()));
+    if (!res && mysql_errno(mysql_.get()) != 0) fail();
+}
+
+void Connection::fail() const {
+    throw DbError(QString::fromUtf8(mysql_error(mysql_.get())));
+}
+
+}  // namespace db

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+
+#include <mysql.h>
+
+#include "db/login_values.h"
+#include "db/result.h"
+
+namespace db {
+
+struct ConnectOptions {
+    // How long opening may wait for the server; 0 leaves the connector's default.
+    unsigned connectTimeoutSeconds = 10;
+    // How long one read or write may wait; 0 waits as long as it takes.
+    unsigned readTimeoutSeconds = 0;
+    unsigned writeTimeoutSeconds = 0;
+};
+
+// Where a connection goes: a host and port by TCP, or a local socket.
+struct Endpoint {
+    QString host;       // empty with a socket
+    unsigned port = 0;  // 0 with a socket
+    QString socket;     // empty with TCP
+};
+
+// Works out where the login values lead. "localhost" with port 3306 uses the
+// local server's socket when it exists; any other "localhost" goes by TCP to
+// 127.0.0.1 on the given port. Throws DbError for a port that is not a whole
+// number from 1 to 65535.
+Endpoint ResolveEndpoint(const LoginValues& values);
+
+// One open connection to the server, in utf8mb4. Closed when destroyed.
+class Connection {
+public:
+    // Opens from a connection text (see connection_text.h). Throws DbError with
+    // the connector's message when the server does not accept the login.
+    static Connection Open(const QString& connectionText, const ConnectOptions& options = {});
+    static Connection Open(const LoginValues& values, const ConnectOptions& options = {});
+
+    // Runs a statement and holds its whole result on the client.
+    StoredResult query(const QString& sql);
+    // Runs a statement and reads its result row by row.
+    StreamingResult stream(const QString& sql);
+    // Runs a statement that returns no rows.
+    void execute(const QString& sql);
+
+    MYSQL* handle() const { return mysql_.get(); }
+
+private:
+    struct Closer {
+        void operator()(MYSQL* m) const { mysql_close(m); }
+    };
+    explicit Connection(MYSQL* m) : mysql_(m) {}
+    void send(const QString& sql);
+    [[noreturn]] void fail() const;
+
+    std::unique_ptr<MYSQL, Closer> mysql_;
+};
+
+}  // namespace db

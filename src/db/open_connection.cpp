@@ -1,0 +1,18 @@
+#include "db/open_connection.h"
+
+#include "db/connection.h"
+#include "db/connection_text.h"
+#include "db/db_error.h"
+
+namespace db {
+
+bool OpenConnection(const LoginValues& values) {
+    try {
+        Connection::Open(BuildConnectionText(values));
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+}  // namespace db

@@ -1,0 +1,77 @@
+#include "db/result.h"
+
+#include "db/db_error.h"
+
+namespace db {
+
+namespace {
+constexpr unsigned kBinaryCharset = 63;
+}
+
+bool ColumnInfo::isBinary() const {
+    switch (type) {
+    case MYSQL_TYPE_STRING:
+    case MYSQL_TYPE_VAR_STRING:
+    case MYSQL_TYPE_VARCHAR:
+    case MYSQL_TYPE_BLOB:
+    case MYSQL_TYPE_TINY_BLOB:
+    case MYSQL_TYPE_MEDIUM_BLOB:
+    case MYSQL_TYPE_LONG_BLOB:
+    case MYSQL_TYPE_GEOMETRY:
+        return charsetNumber == kBinaryCharset;
+    default:
+        return false;
+    }
+}
+
+std::vector<ColumnInfo> ReadColumns(MYSQL_RES* res) {
+    std::vector<ColumnInfo> columns;
+    const unsigned count = mysql_num_fields(res);
+    MYSQL_FIELD* fields = mysql_fetch_fields(res);
+    columns.reserve(count);
+    for (unsigned i = 0; i < count; ++i) {
+        ColumnInfo c;
+        c.name = QString::fromUtf8(fields[i].name, static_cast<qsizetype>(fields[i].name_length));
+        c.type = fields[i].type;
+        c.flags = fields[i].flags;
+        c.charsetNumber = fields[i].charsetnr;
+        c.decimals = fields[i].decimals;
+        columns.push_back(std::move(c));
+    }
+    return columns;
+}
+
+StoredResult::StoredResult(MYSQL_RES* res) : columns_(ReadColumns(res)) {
+    const int n = fieldCount();
+    rows_.reserve(static_cast<std::size_t>(mysql_num_rows(res)));
+    while (MYSQL_ROW row = mysql_fetch_row(res)) {
+        const unsigned long* lengths = mysql_fetch_lengths(res);
+        std::vector<DbValue> values;
+        values.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const ColumnInfo& c = columns_[static_cast<std::size_t>(i)];
+            if (row[i] == nullptr)
+                values.push_back(DbValue::Null(c.type));
+            else
+                values.emplace_back(QByteArray(row[i], static_cast<qsizetype>(lengths[i])), c.type,
+                                    c.isBinary());
+        }
+        rows_.push_back(std::move(values));
+    }
+}
+
+StreamingResult::StreamingResult(MYSQL* connection, ResultHandle res)
+    : connection_(connection), res_(std::move(res)), columns_(ReadColumns(res_.get())) {}
+
+bool StreamingResult::next() {
+    row_ = mysql_fetch_row(res_.get());
+    if (row_ == nullptr) {
+        if (mysql_errno(connection_) != 0)
+            throw DbError(QString::fromUtf8(mysql_error(connection_)));
+        return false;
+    }
+    lengths_ = mysql_fetch_lengths(res_.get());
+    return true;
+}
+
+}  // namespace db

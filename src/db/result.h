@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include <mysql.h>
+
+#include "db/db_value.h"
+
+namespace db {
+
+struct ResultDeleter {
+    void operator()(MYSQL_RES* res) const { mysql_free_result(res); }
+};
+using ResultHandle = std::unique_ptr<MYSQL_RES, ResultDeleter>;
+
+std::vector<ColumnInfo> ReadColumns(MYSQL_RES* res);
+
+// A result held wholly on the client with an exact row count (the table list,
+// the preview). It owns copies of its rows and keeps no server handle.
+class StoredResult {
+public:
+    StoredResult() = default;
+    explicit StoredResult(MYSQL_RES* res);  // reads every row; does not take ownership
+
+    std::size_t rowCount() const { return rows_.size(); }
+    int fieldCount() const { return static_cast<int>(columns_.size()); }
+    const ColumnInfo& column(int i) const { return columns_.at(static_cast<std::size_t>(i)); }
+    const std::vector<ColumnInfo>& columns() const { return columns_; }
+    const DbValue& value(std::size_t row, int column) const {
+        return rows_.at(row).at(static_cast<std::size_t>(column));
+    }
+
+private:
+    std::vector<ColumnInfo> columns_;
+    std::vector<std::vector<DbValue>> rows_;
+};
+
+// A result read from the server one row at a time (mysql_use_result), so
+// memory stays flat however many rows there are. The connection that made it
+// must outlive it and must not be used for anything else meanwhile.
+class StreamingResult {
+public:
+    StreamingResult(MYSQL* connection, ResultHandle res);
+
+    int fieldCount() const { return static_cast<int>(columns_.size()); }
+    const std::vector<ColumnInfo>& columns() const { return columns_; }
+
+    // Moves to the next row: false at the end. Throws DbError when a row is
+    // lost (the server went away, the connection broke).
+    bool next();
+
+    // Valid after next() returned true, until the next call.
+    bool isNull(int i) const { return row_[i] == nullptr; }
+    const char* data(int i) const { return row_[i]; }
+    std::size_t length(int i) const { return lengths_[i]; }
+
+private:
+    MYSQL* connection_;
+    ResultHandle res_;
+    std::vector<ColumnInfo> columns_;
+    MYSQL_ROW row_ = nullptr;
+    unsigned long* lengths_ = nullptr;
+};
+
+}  // namespace db

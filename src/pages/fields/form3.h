@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+
+#include "pages/wizard_page.h"
+
+class QListWidget;
+class QPushButton;
+class QTableView;
+
+namespace Ui {
+class Form3;
+}
+
+namespace pages {
+
+// The field page: a preview of the chosen table and two lists, the available
+// fields and the chosen ones, whose order is the column order of the export.
+class Form3 : public WizardPage {
+    Q_OBJECT
+
+public:
+    explicit Form3(app::Wizard& wizard);
+    ~Form3() override;
+
+    void Form_Load();
+    void PushButton2_Click();  // "< Back"
+    void PushButton3_Click();  // "Next >"
+
+    // ">" and ">>" follow the available list; "<", "<<" and "Next >" the
+    // chosen list.
+    void ApplyButtonStateRule();
+
+    QListWidget* List1() const;  // available fields
+    QListWidget* List2() const;  // chosen fields
+    QTableView* DataGrid1() const;
+    QPushButton* PushButton2() const;
+    QPushButton* PushButton3() const;
+    QPushButton* PushButton5() const;
+    QPushButton* PushButton6() const;
+    QPushButton* PushButton7() const;
+    QPushButton* PushButton8() const;
+
+private:
+    std::unique_ptr<Ui::Form3> ui_;
+};
+
+}  // namespace pages

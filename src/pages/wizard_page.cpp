@@ -1,0 +1,39 @@
+#include "pages/wizard_page.h"
+
+#include <QCloseEvent>
+
+#include "app/app_info.h"
+#include "app/shared_routines.h"
+#include "app/wizard.h"
+#include "ui/look.h"
+
+namespace pages {
+
+WizardPage::WizardPage(app::Wizard& wizard, const QString& pageName)
+    : wizard_(wizard), pageName_(pageName) {}
+
+app::ErrorTrap WizardPage::Trap(const QString& handler) {
+    return app::ErrorTrap(wizard_.messenger(), app::LocationText(pageName_, handler));
+}
+
+void WizardPage::closeEvent(QCloseEvent* event) {
+    event->accept();
+    wizard_.EndProcess();
+}
+
+void WizardPage::DressLoadingPage(app::ErrorTrap& trap) {
+    trap.Step(100, [&] { ui::ApplyFaceColour(this); });
+    trap.Step(102, [&] { setWindowIcon(ui::ProgramIcon()); });
+    const QString cursorPath = ui::HandCursorPath(wizard_.programFolder());
+    bool cursorThere = false;
+    trap.Step(106, [&] { cursorThere = app::FileExists(cursorPath); });
+    if (cursorThere) trap.Step(108, [&] { ui::LoadHandCursor(this, cursorPath); });
+    trap.Step(110, [&] { setWindowTitle(app::ProductName()); });
+}
+
+void HandOver(QWidget* from, QWidget* to) {
+    to->show();
+    from->hide();
+}
+
+}  // namespace pages

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+#include "app/error_report.h"
+
+namespace app {
+class Wizard;
+}
+
+namespace pages {
+
+// What the four pages have in common: they belong to one wizard, and closing
+// any of them ends the whole process at once.
+class WizardPage : public QWidget {
+    Q_OBJECT
+
+public:
+    WizardPage(app::Wizard& wizard, const QString& pageName);
+
+    // The error trap of one of this page's handlers.
+    app::ErrorTrap Trap(const QString& handler);
+
+protected:
+    // Form_Unload: no question is asked and nothing is saved at this moment.
+    void closeEvent(QCloseEvent* event) override;
+
+    // The dressing steps of the table, field and output pages' loads: the
+    // face colour (100), the icon (102), the hand cursor (106, 108) and the
+    // caption (110).
+    void DressLoadingPage(app::ErrorTrap& trap);
+
+    app::Wizard& wizard_;
+    QString pageName_;
+};
+
+// Moves from one page to another: shows the target first, then hides the
+// current page.
+void HandOver(QWidget* from, QWidget* to);
+
+}  // namespace pages

@@ -1,0 +1,99 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/settings_store.h"
+#include "pages/fields/form3.h"
+#include "pages/login/form1.h"
+#include "pages/output/form4.h"
+#include "pages/table/form2.h"
+#include "support/test_wizard.h"
+
+using testing_support::TestWizard;
+
+TEST(WizardFrame, FirstStartFillsTheBoxesWithDefaultsAndWritesThemBack) {
+    TestWizard t;
+    t.wizard().Start();
+    pages::Form1& login = t.wizard().form1();
+    EXPECT_TRUE(login.isVisible());
+    EXPECT_EQ(login.windowTitle(), QStringLiteral("Tablewright"));
+    EXPECT_EQ(login.Text1()->text(), QStringLiteral("localhost"));
+    EXPECT_EQ(login.Text2()->text(), QString());
+    EXPECT_EQ(login.Text3()->text(), QString());
+    EXPECT_EQ(login.Text4()->text(), QString());
+    EXPECT_EQ(login.Text5()->text(), QStringLiteral("3306"));
+    EXPECT_TRUE(t.messages().messages.empty());
+    EXPECT_FALSE(t.wizard().hasPage(2));  // no sign-in was tried
+
+    app::SettingsStore store(t.settingsPath());
+    EXPECT_EQ(store.Read(QStringLiteral("MyServer"), QString()), QStringLiteral("localhost"));
+    EXPECT_EQ(store.Read(QStringLiteral("MyPort"), QString()), QStringLiteral("3306"));
+}
+
+TEST(WizardFrame, EveryKeystrokeIsStoredAtOnce) {
+    TestWizard t;
+    t.wizard().Start();
+    pages::Form1& login = t.wizard().form1();
+    login.Text3()->setFocus();
+    QTest::keyClicks(login.Text3(), QStringLiteral("s;e"));
+    EXPECT_EQ(app::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyPassword"), QString()), QStringLiteral("s;e"));
+    EXPECT_EQ(login.Text3()->displayText(), QStringLiteral("***"));
+    login.Text1()->clear();
+    EXPECT_EQ(app::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyServer"), QStringLiteral("x")), QString());
+}
+
+TEST(WizardFrame, PagesAreCreatedOnceAndKeepTheirContentsWhileHidden) {
+    TestWizard t;
+    t.wizard().Start();
+    pages::Form2* first = &t.wizard().form2();
+    first->List1()->addItem(QStringLiteral("kept"));
+    first->show();
+    first->PushButton2_Click();  // "< Back"
+    EXPECT_FALSE(first->isVisible());
+    EXPECT_TRUE(t.wizard().form1().isVisible());
+    EXPECT_EQ(&t.wizard().form2(), first);
+    EXPECT_EQ(first->List1()->count(), 1);
+
+    pages::Form4& output = t.wizard().form4();
+    output.Text2()->setText(QStringLiteral("|"));
+    output.Check6()->setChecked(false);
+    output.hide();
+    EXPECT_EQ(&t.wizard().form4(), &output);
+    EXPECT_EQ(output.Text2()->text(), QStringLiteral("|"));
+    EXPECT_FALSE(output.Check6()->isChecked());
+}
+
+TEST(WizardFrame, ClosingAnyPageEndsTheProcess) {
+    TestWizard t;
+    t.wizard().Start();
+    for (QWidget* page : std::initializer_list<QWidget*>{&t.wizard().form1(), &t.wizard().form2(),
+                                                        &t.wizard().form3(), &t.wizard().form4()}) {
+        const int before = t.endProcessCalls();
+        page->show();
+        page->close();
+        EXPECT_EQ(t.endProcessCalls(), before + 1) << page->objectName().toStdString();
+    }
+}
+
+TEST(WizardFrame, BackAndNextHandOverBetweenTheLaterPages) {
+    TestWizard t;
+    t.wizard().Start();
+    pages::Form3& fields = t.wizard().form3();
+    fields.show();
+    fields.List2()->addItem(QStringLiteral("id"));
+    fields.PushButton3_Click();  // "Next >"
+    pages::Form4& output = t.wizard().form4();
+    EXPECT_TRUE(output.isVisible());
+    EXPECT_FALSE(fields.isVisible());
+    output.PushButton2_Click();  // "< Back"
+    EXPECT_TRUE(fields.isVisible());
+    EXPECT_FALSE(output.isVisible());
+    fields.PushButton2_Click();
+    EXPECT_TRUE(t.wizard().form2().isVisible());
+    EXPECT_FALSE(fields.isVisible());
+    EXPECT_EQ(fields.List2()->count(), 1);  // going back clears nothing
+}

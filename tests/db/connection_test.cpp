@@ -1,0 +1,126 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "db/connection.h"
+#include "db/connection_text.h"
+#include "db/db_error.h"
+#include "db/open_connection.h"
+#include "support/test_server.h"
+
+using testing_support::ScratchDatabase;
+using testing_support::ServerLogin;
+
+namespace {
+// A port on 127.0.0.1 that nothing listens on.
+QString ClosedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return QString::number(ntohs(address.sin_port));
+}
+}  // namespace
+
+TEST(Connection, TestServerAnswersAQuery) {
+    TW_REQUIRE_SERVER();
+    db::Connection c = db::Connection::Open(db::BuildConnectionText(ServerLogin()));
+    db::StoredResult r = c.query(QStringLiteral("SELECT 1 + 1, @@character_set_client"));
+    ASSERT_EQ(r.rowCount(), 1u);
+    EXPECT_EQ(r.value(0, 0).text(), QStringLiteral("2"));
+    EXPECT_EQ(r.value(0, 1).text(), QStringLiteral("utf8mb4"));
+}
+
+TEST(Connection, PasswordWithSemicolonAndBracesLogsIn) {
+    TW_REQUIRE_SERVER();
+    db::LoginValues login = ServerLogin();
+    ASSERT_TRUE(login.password.contains(QLatin1Char(';')));  // the test script's password
+    ScratchDatabase scratch;
+    const QString password = QStringLiteral(" p;a{s}s=w ");
+    const QString user = scratch.name() + QStringLiteral("u");
+    scratch.Run({QStringLiteral("CREATE USER '%1'@'127.0.0.1' IDENTIFIED BY '%2'").arg(user, password),
+                 QStringLiteral("GRANT SELECT ON `%1`.* TO '%2'@'127.0.0.1'").arg(scratch.name(), user)});
+    login.user = user;
+    login.password = password;
+    login.database = scratch.name();
+    EXPECT_TRUE(db::OpenConnection(login));
+    login.password = password.trimmed();
+    EXPECT_FALSE(db::OpenConnection(login));
+    scratch.Run(QStringLiteral("DROP USER '%1'@'127.0.0.1'").arg(user));
+}
+
+TEST(Connection, RefusedLoginsGiveTheConnectorsMessage) {
+    TW_REQUIRE_SERVER();
+    db::LoginValues wrongPassword = ServerLogin();
+    wrongPassword.password += QLatin1Char('x');
+    db::LoginValues unknownDatabase = ServerLogin(QStringLiteral("no_such_database_here"));
+    db::LoginValues closedPort = ServerLogin();
+    closedPort.port = ClosedPort();
+    db::LoginValues badPort = ServerLogin();
+    badPort.port = QStringLiteral("port");
+
+    for (const db::LoginValues& v : {wrongPassword, unknownDatabase, closedPort, badPort}) {
+        EXPECT_FALSE(db::OpenConnection(v)) << v.port.toStdString();
+        EXPECT_THROW(db::Connection::Open(db::BuildConnectionText(v)), db::DbError);
+    }
+    try {
+        db::Connection::Open(wrongPassword);
+    } catch (const db::DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("Access denied"), std::string::npos) << e.what();
+    }
+    try {
+        db::Connection::Open(unknownDatabase);
+    } catch (const db::DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("no_such_database_here"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(db::OpenConnection(ServerLogin()));
+}
+
+TEST(Connection, ValuesKeepNullApartFromEmptyAndBinaryBytesWhole) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase scratch;
+    scratch.Run({QStringLiteral("CREATE TABLE v (a VARCHAR(10), b BLOB, c INT)"),
+                 QStringLiteral("INSERT INTO v VALUES ('', X'00FF0A0D', NULL), (NULL, '', 7), ('żółw', NULL, 0)")});
+    db::Connection c = scratch.Connect();
+    db::StoredResult stored = c.query(QStringLiteral("SELECT * FROM v"));
+    ASSERT_EQ(stored.rowCount(), 3u);
+    EXPECT_FALSE(stored.value(0, 0).isNull());
+    EXPECT_TRUE(stored.value(0, 0).bytes().isEmpty());
+    EXPECT_EQ(stored.value(0, 1).bytes(), QByteArray("\x00\xff\n\r", 4));
+    EXPECT_TRUE(stored.value(0, 1).isBinary());
+    EXPECT_TRUE(stored.value(0, 2).isNull());
+    EXPECT_EQ(stored.value(2, 0).text(), QStringLiteral("żółw"));
+    EXPECT_EQ(stored.column(2).name, QStringLiteral("c"));
+
+    db::StreamingResult rows = c.stream(QStringLiteral("SELECT a, b, c FROM v"));
+    int count = 0;
+    while (rows.next()) {
+        if (count == 1) {
+            EXPECT_TRUE(rows.isNull(0));
+            EXPECT_FALSE(rows.isNull(1));
+            EXPECT_EQ(rows.length(1), 0u);
+            EXPECT_EQ(QByteArray(rows.data(2), static_cast<qsizetype>(rows.length(2))), QByteArray("7"));
+        }
+        ++count;
+    }
+    EXPECT_EQ(count, 3);
+}
+
+TEST(Connection, AFailingQueryRaisesTheServersMessage) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase scratch;
+    db::Connection c = scratch.Connect();
+    try {
+        c.query(QStringLiteral("SELECT * FROM `missing`"));
+        ADD_FAILURE() << "no error";
+    } catch (const db::DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos) << e.what();
+    }
+}

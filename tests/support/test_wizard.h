@@ -1,0 +1,71 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "app/file_dialog.h"
+#include "app/messenger.h"
+#include "app/wizard.h"
+#include "db/login_values.h"
+
+namespace testing_support {
+
+struct RecordedMessage {
+    QString title;
+    QString text;
+    app::MessageIcon icon;
+};
+
+// Records every message box instead of showing it.
+class RecordingMessenger : public app::Messenger {
+public:
+    void Show(const QString& title, const QString& text, app::MessageIcon icon) override {
+        messages.push_back({title, text, icon});
+    }
+    std::vector<RecordedMessage> messages;
+};
+
+// Records every save-dialog request and answers with the next queued name
+// (the empty text, a cancel, once the queue is empty).
+class RecordingFileDialog : public app::FileDialog {
+public:
+    QString GetSaveFileName(QWidget*, const QString& title, const QStringList& filters) override {
+        titles.push_back(title);
+        lastFilters = filters;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    QStringList answers;
+    QStringList titles;
+    QStringList lastFilters;
+};
+
+// A wizard with recording message boxes, a settings store and a program
+// folder in a temporary folder of its own.
+class TestWizard {
+public:
+    TestWizard();
+    // Settings to be found by start-up, written before the wizard exists.
+    explicit TestWizard(const db::LoginValues& stored);
+
+    app::Wizard& wizard() { return *wizard_; }
+    RecordingMessenger& messages() { return *messenger_; }
+    RecordingFileDialog& dialog() { return *dialog_; }
+    QString folder() const { return dir_.path(); }
+    QString settingsPath() const { return dir_.path() + QStringLiteral("/config/Kestrafel.ini"); }
+    int endProcessCalls() const { return *endCalls_; }
+
+private:
+    void Build();
+
+    QTemporaryDir dir_;
+    RecordingMessenger* messenger_ = nullptr;
+    RecordingFileDialog* dialog_ = nullptr;
+    std::shared_ptr<int> endCalls_ = std::make_shared<int>(0);
+    std::unique_ptr<app::Wizard> wizard_;
+};
+
+}  // namespace testing_support
