@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "pages/fields/preview_model.h"
 #include "pages/wizard_page.h"
 
 class QListWidget;
@@ -26,10 +27,19 @@ public:
     void Form_Load();
     void PushButton2_Click();  // "< Back"
     void PushButton3_Click();  // "Next >"
+    void PushButton5_Click();  // ">"
+    void PushButton6_Click();  // ">>"
+    void PushButton7_Click();  // "<"
+    void PushButton8_Click();  // "<<"
+    void List1_DblClick();
+    void List2_DblClick();
 
     // ">" and ">>" follow the available list; "<", "<<" and "Next >" the
     // chosen list.
     void ApplyButtonStateRule();
+
+    // The rows shown in the preview grid.
+    PreviewModel* preview() const { return preview_; }
 
     QListWidget* List1() const;  // available fields
     QListWidget* List2() const;  // chosen fields
@@ -42,7 +52,13 @@ public:
     QPushButton* PushButton8() const;
 
 private:
+    // ">" and "<": the selected entry moves to the end of the other list.
+    void MoveOne(const QString& handler, QListWidget* from, QListWidget* to);
+    // ">>" and "<<": every entry moves, in order.
+    void MoveAll(const QString& handler, QListWidget* from, QListWidget* to);
+
     std::unique_ptr<Ui::Form3> ui_;
+    PreviewModel* preview_;  // owned by this page
 };
 
 }  // namespace pages

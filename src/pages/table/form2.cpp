@@ -1,5 +1,17 @@
 #include "pages/table/form2.h"
 
+#include <optional>
+
+#include <QListWidget>
+#include <QTableView>
+
+#include "db/connection.h"
+#include "db/connection_text.h"
+#include "db/identifier.h"
+#include "pages/fields/field_lists.h"
+#include "pages/fields/list_routines.h"
+#include "ui/page_pointer.h"
+
 #include "app/wizard.h"
 #include "pages/login/form1.h"
 #include "pages/fields/form3.h"
@@ -32,9 +44,55 @@ void Form2::PushButton2_Click() {
     trap.Step(102, [&] { hide(); });
 }
 
+QString PreviewQuery(const QString& tableName) {
+    return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(tableName) + QStringLiteral(" LIMIT 100;");
+}
+
 void Form2::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
-    trap.Step(116, [&] { wizard_.form3().show(); });
+    if (SelectedRow(ui_->List1) < 0) {
+        trap.Step(176, [&] { wizard_.Tell(QStringLiteral("Please select a table")); });
+        return;
+    }
+    // The hourglass goes back to the default pointer when the handler ends,
+    // also after failed steps.
+    ui::HourglassPointer hourglass(this);
+
+    std::optional<db::Connection> connection;
+    trap.Step(112, [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(wizard_.CurrentLoginValues()))); });
+    trap.Step(114, [&] { wizard_.state().tableName = ui_->List1->currentItem()->text(); });
+    Form3* fields = nullptr;
+    trap.Step(116, [&] {
+        fields = &wizard_.form3();
+        fields->show();
+    });
+    if (fields == nullptr) return;
+    trap.Step(118, [&] { fields->List1()->clear(); });
+    trap.Step(120, [&] { fields->preview()->SetResult(db::StoredResult()); });
+    // Without a connection there is nothing to preview; its failure has been
+    // reported once already.
+    if (connection) {
+        db::StoredResult preview;
+        const bool read = trap.Step(124, [&] { preview = connection->query(PreviewQuery(wizard_.state().tableName)); });
+        if (read) {
+            trap.Step(126, [&] { fields->preview()->SetResult(std::move(preview)); });
+            trap.Step(128, [&] {
+                for (const db::ColumnInfo& column : fields->preview()->result().columns())
+                    fields->List1()->addItem(column.name);
+            });
+        }
+        connection.reset();
+    }
+    trap.Step(142, [&] { fields->ApplyButtonStateRule(); });
+    trap.Step(166, [&] {
+        if (fields->List1()->count() > 0) fields->List1()->setCurrentRow(0);
+    });
+    trap.Step(168, [&] { fields->DataGrid1()->setFocus(); });
+    trap.Step(170, [&] {
+        ListWidgetTextList available(fields->List1());
+        const ListWidgetTextList chosen(fields->List2());
+        RemoveMatchingItems(available, chosen);
+    });
     trap.Step(172, [&] { hide(); });
 }
 

@@ -1,0 +1,45 @@
+#include "pages/fields/field_lists.h"
+
+#include <memory>
+
+#include <QListWidget>
+
+#include "db/identifier.h"
+
+namespace pages {
+
+int SelectedRow(const QListWidget* list) {
+    const QListWidgetItem* current = list->currentItem();
+    return current != nullptr && current->isSelected() ? list->row(current) : -1;
+}
+
+bool MoveSelectedEntry(QListWidget* from, QListWidget* to) {
+    const int row = SelectedRow(from);
+    if (row < 0) return false;
+    std::unique_ptr<QListWidgetItem> item(from->takeItem(row));
+    to->addItem(item->text());
+    from->setCurrentRow(-1);
+    from->clearSelection();
+    return true;
+}
+
+void MoveAllEntries(QListWidget* from, QListWidget* to) {
+    to->addItems(EntryTexts(from));
+    from->clear();
+}
+
+QStringList EntryTexts(const QListWidget* list) {
+    QStringList texts;
+    texts.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i) texts.append(list->item(i)->text());
+    return texts;
+}
+
+QString BuildFieldListText(const QStringList& names) {
+    QStringList quoted;
+    quoted.reserve(names.size());
+    for (const QString& name : names) quoted.append(db::QuoteIdentifier(name));
+    return quoted.join(QStringLiteral(", "));
+}
+
+}  // namespace pages

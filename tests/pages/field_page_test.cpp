@@ -1,0 +1,132 @@
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/wizard.h"
+#include "pages/fields/field_lists.h"
+#include "pages/fields/form3.h"
+#include "pages/output/form4.h"
+#include "support/test_wizard.h"
+
+using testing_support::TestWizard;
+
+namespace {
+
+QStringList L(std::initializer_list<const char*> items) {
+    QStringList list;
+    for (const char* item : items) list << QString::fromUtf8(item);
+    return list;
+}
+
+struct FieldPage {
+    TestWizard t;
+    pages::Form3& page = t.wizard().form3();
+
+    FieldPage(const QStringList& available, const QStringList& chosen) {
+        page.show();
+        page.List1()->addItems(available);
+        page.List2()->addItems(chosen);
+        page.ApplyButtonStateRule();
+    }
+    QStringList available() const { return pages::EntryTexts(page.List1()); }
+    QStringList chosen() const { return pages::EntryTexts(page.List2()); }
+    // ">", ">>", "<", "<<", "Next >"
+    std::vector<bool> buttons() const {
+        return {page.PushButton5()->isEnabled(), page.PushButton6()->isEnabled(), page.PushButton7()->isEnabled(),
+                page.PushButton8()->isEnabled(), page.PushButton3()->isEnabled()};
+    }
+};
+
+}  // namespace
+
+TEST(FieldPage, MoveRightTakesTheSelectedFieldAndThenAsksForASelection) {
+    FieldPage f(L({"id", "name", "price"}), {});
+    f.page.List1()->setCurrentRow(1);
+    f.page.PushButton5_Click();
+    EXPECT_EQ(f.available(), L({"id", "price"}));
+    EXPECT_EQ(f.chosen(), L({"name"}));
+    EXPECT_EQ(pages::SelectedRow(f.page.List1()), -1);
+    EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_TRUE(f.t.messages().messages.empty());
+
+    f.page.PushButton5_Click();
+    ASSERT_EQ(f.t.messages().messages.size(), 1u);
+    EXPECT_EQ(f.t.messages().messages[0].text, QStringLiteral("Please select a field first."));
+    EXPECT_EQ(f.t.messages().messages[0].title, QStringLiteral("Tablewright"));
+    EXPECT_EQ(f.t.messages().messages[0].icon, app::MessageIcon::None);
+    EXPECT_EQ(f.available(), L({"id", "price"}));
+}
+
+TEST(FieldPage, MoveLeftAppendsAtTheEndOfTheAvailableList) {
+    FieldPage f(L({"price"}), L({"name", "id"}));
+    f.page.List2()->setCurrentRow(0);
+    f.page.PushButton7_Click();
+    EXPECT_EQ(f.available(), L({"price", "name"}));
+    EXPECT_EQ(f.chosen(), L({"id"}));
+    f.page.PushButton7_Click();
+    EXPECT_EQ(f.t.messages().messages.size(), 1u);
+}
+
+TEST(FieldPage, MoveAllBothWaysAndTheButtonsFollow) {
+    FieldPage f(L({"id", "price"}), L({"name"}));
+    f.page.PushButton6_Click();
+    EXPECT_EQ(f.chosen(), L({"name", "id", "price"}));
+    EXPECT_TRUE(f.available().isEmpty());
+    EXPECT_EQ(f.buttons(), (std::vector<bool>{false, false, true, true, true}));
+    f.page.PushButton8_Click();
+    EXPECT_EQ(f.available(), L({"name", "id", "price"}));
+    EXPECT_TRUE(f.chosen().isEmpty());
+    EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, false, false, false}));
+    f.page.PushButton8_Click();  // nothing to move: no message, nothing changes
+    EXPECT_EQ(f.available(), L({"name", "id", "price"}));
+    EXPECT_TRUE(f.t.messages().messages.empty());
+}
+
+TEST(FieldPage, DoubleClickMovesTheSelectedFieldSilently) {
+    FieldPage f(L({"id", "name"}), {});
+    f.page.List1_DblClick();  // nothing selected: nothing happens
+    EXPECT_EQ(f.available(), L({"id", "name"}));
+    const QRect second = f.page.List1()->visualItemRect(f.page.List1()->item(1));
+    QTest::mouseClick(f.page.List1()->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(f.page.List1()->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(f.available(), L({"id"}));
+    EXPECT_EQ(f.chosen(), L({"name"}));
+    f.page.List2()->setCurrentRow(0);
+    f.page.List2_DblClick();
+    EXPECT_EQ(f.available(), L({"id", "name"}));
+    EXPECT_TRUE(f.t.messages().messages.empty());
+}
+
+TEST(FieldPage, NextBuildsTheFieldListAfreshEachTime) {
+    FieldPage f(L({}), L({"id", "na me"}));
+    f.page.PushButton3_Click();
+    EXPECT_EQ(f.t.wizard().state().fieldListText, QStringLiteral("`id`, `na me`"));
+    EXPECT_TRUE(f.t.wizard().form4().isVisible());
+    EXPECT_FALSE(f.page.isVisible());
+
+    f.t.wizard().form4().PushButton2_Click();  // "< Back"
+    EXPECT_TRUE(f.page.isVisible());
+    f.page.List2()->setCurrentRow(0);
+    f.page.PushButton7_Click();
+    f.page.PushButton3_Click();
+    EXPECT_EQ(f.t.wizard().state().fieldListText, QStringLiteral("`na me`"));
+}
+
+TEST(FieldPage, BackFromTheOutputPageResetsButtonsAndCleansTheAvailableList) {
+    FieldPage f(L({"a", "b", "c"}), L({"b"}));
+    f.page.hide();
+    f.page.PushButton3()->setEnabled(true);
+    f.t.wizard().form4().show();
+    f.t.wizard().form4().PushButton2_Click();
+    EXPECT_EQ(f.available(), L({"a", "c"}));
+    EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_FALSE(f.t.wizard().form4().isVisible());
+
+    f.page.PushButton8_Click();  // chosen list empty now
+    f.t.wizard().form4().show();
+    f.t.wizard().form4().PushButton2_Click();
+    EXPECT_FALSE(f.page.PushButton3()->isEnabled());
+    EXPECT_EQ(f.page.List1()->currentRow(), 0);
+}

@@ -1,0 +1,166 @@
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+#include "app/wizard.h"
+#include "pages/fields/field_lists.h"
+#include "pages/fields/form3.h"
+#include "pages/login/form1.h"
+#include "pages/table/form2.h"
+#include "support/test_server.h"
+#include "support/test_wizard.h"
+#include "ui/page_pointer.h"
+
+using testing_support::ScratchDatabase;
+using testing_support::TestWizard;
+
+namespace {
+
+// A wizard signed in to a scratch database, on its table page.
+struct SignedIn {
+    ScratchDatabase scratch;
+    TestWizard t;
+
+    explicit SignedIn(const QStringList& setup) {
+        scratch.Run(setup);
+        t.wizard().Start();
+        const db::LoginValues v = scratch.login();
+        pages::Form1& login = t.wizard().form1();
+        login.Text1()->setText(v.server);
+        login.Text2()->setText(v.user);
+        login.Text3()->setText(v.password);
+        login.Text4()->setText(v.database);
+        login.Text5()->setText(v.port);
+        login.PushButton3_Click();
+    }
+    pages::Form2& tables() { return t.wizard().form2(); }
+    pages::Form3& fields() { return t.wizard().form3(); }
+    void Choose(const QString& table) {
+        const auto found = tables().List1()->findItems(table, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << table.toStdString();
+        tables().List1()->setCurrentItem(found.first());
+        tables().PushButton3_Click();
+    }
+    QStringList available() { return pages::EntryTexts(fields().List1()); }
+    QString header(int column) {
+        return fields().DataGrid1()->model()->headerData(column, Qt::Horizontal).toString();
+    }
+};
+
+QString TwelveColumns() {
+    QStringList columns;
+    for (int i = 1; i <= 12; ++i) columns << QStringLiteral("c%1 INT").arg(13 - i);
+    return QStringLiteral("CREATE TABLE wide (%1)").arg(columns.join(QStringLiteral(", ")));
+}
+
+}  // namespace
+
+TEST(TablePage, NextFillsTheFieldPageWithColumnsInTableOrder) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({TwelveColumns(), QStringLiteral("INSERT INTO wide VALUES (1,2,3,4,5,6,7,8,9,10,11,NULL)")});
+    s.Choose(QStringLiteral("wide"));
+    EXPECT_EQ(s.t.wizard().state().tableName, QStringLiteral("wide"));
+    EXPECT_TRUE(s.fields().isVisible());
+    EXPECT_FALSE(s.tables().isVisible());
+    ASSERT_EQ(s.fields().List1()->count(), 12);
+    EXPECT_EQ(s.fields().List1()->item(0)->text(), QStringLiteral("c12"));
+    EXPECT_EQ(s.fields().List1()->item(11)->text(), QStringLiteral("c1"));
+    EXPECT_EQ(s.fields().List1()->currentRow(), 0);
+    EXPECT_TRUE(s.fields().PushButton5()->isEnabled());
+    EXPECT_TRUE(s.fields().PushButton6()->isEnabled());
+    EXPECT_FALSE(s.fields().PushButton7()->isEnabled());
+    EXPECT_FALSE(s.fields().PushButton8()->isEnabled());
+    EXPECT_FALSE(s.fields().PushButton3()->isEnabled());
+    QAbstractItemModel* grid = s.fields().DataGrid1()->model();
+    EXPECT_EQ(grid->rowCount(), 1);
+    EXPECT_EQ(grid->columnCount(), 12);
+    EXPECT_EQ(s.header(0), QStringLiteral("c12"));
+    EXPECT_EQ(grid->index(0, 0).data().toString(), QStringLiteral("1"));
+    EXPECT_EQ(grid->index(0, 11).data().toString(), QStringLiteral("NULL"));
+    EXPECT_TRUE(grid->index(0, 11).data(Qt::ForegroundRole).isValid());  // greyed
+    EXPECT_FALSE(grid->flags(grid->index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_EQ(ui::GetPagePointer(&s.tables()), ui::kDefaultPointer);
+    EXPECT_TRUE(s.t.messages().messages.empty());
+}
+
+TEST(TablePage, AnEmptyTableListsItsColumnsAndALargeOneShowsAtMost100Rows) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE empty_one (id INT, label VARCHAR(5), data BLOB)"),
+                QStringLiteral("CREATE TABLE thousand (n INT)"),
+                QStringLiteral("INSERT INTO thousand SELECT seq FROM seq_1_to_1000"),
+                QStringLiteral("INSERT INTO empty_one VALUES (1, '', X'00FF')"),
+                QStringLiteral("DELETE FROM empty_one")});
+    s.Choose(QStringLiteral("empty_one"));
+    EXPECT_EQ(s.available(), (QStringList{QStringLiteral("id"), QStringLiteral("label"), QStringLiteral("data")}));
+    EXPECT_EQ(s.fields().DataGrid1()->model()->rowCount(), 0);
+    EXPECT_EQ(s.header(2), QStringLiteral("data"));
+
+    s.fields().PushButton2_Click();
+    s.Choose(QStringLiteral("thousand"));
+    EXPECT_EQ(s.fields().DataGrid1()->model()->rowCount(), 100);
+    EXPECT_EQ(s.available(), QStringList{QStringLiteral("n")});
+}
+
+TEST(TablePage, ComingBackLeavesTheChosenFieldsOutOfTheAvailableList) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE one (id INT, name TEXT, price INT)"),
+                QStringLiteral("CREATE TABLE two (price INT, qty INT, id INT)")});
+    s.Choose(QStringLiteral("one"));
+    s.fields().List1()->setCurrentRow(1);
+    s.fields().PushButton5_Click();  // name
+    s.fields().List1()->setCurrentRow(0);
+    s.fields().PushButton5_Click();  // id
+    s.fields().PushButton2_Click();  // "< Back"
+
+    s.Choose(QStringLiteral("one"));
+    EXPECT_EQ(s.available(), QStringList{QStringLiteral("price")});
+    EXPECT_EQ(pages::EntryTexts(s.fields().List2()), (QStringList{QStringLiteral("name"), QStringLiteral("id")}));
+
+    s.fields().PushButton2_Click();
+    s.Choose(QStringLiteral("two"));
+    EXPECT_EQ(s.available(), (QStringList{QStringLiteral("price"), QStringLiteral("qty")}));
+    EXPECT_EQ(pages::EntryTexts(s.fields().List2()), (QStringList{QStringLiteral("name"), QStringLiteral("id")}));
+    EXPECT_EQ(s.header(2), QStringLiteral("id"));
+    EXPECT_TRUE(s.fields().PushButton3()->isEnabled());
+}
+
+TEST(TablePage, OddNamesArePreviewedIntact) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE `we``ird` (`a``b` INT, `with space` VARCHAR(9), `żółć` VARCHAR(9))"),
+                QStringLiteral("INSERT INTO `we``ird` VALUES (1, 'x y', 'ünï ✓')")});
+    s.Choose(QStringLiteral("we`ird"));
+    EXPECT_EQ(s.available(), (QStringList{QStringLiteral("a`b"), QStringLiteral("with space"), QStringLiteral("żółć")}));
+    EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 2).data().toString(), QStringLiteral("ünï ✓"));
+    EXPECT_TRUE(s.t.messages().messages.empty());
+    EXPECT_EQ(pages::PreviewQuery(QStringLiteral("t")), QStringLiteral("SELECT * FROM `t` LIMIT 100;"));
+}
+
+TEST(TablePage, ADroppedTableIsReportedAndLeavesAnEmptyFieldPage) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE doomed (a INT)")});
+    s.scratch.Run(QStringLiteral("DROP TABLE doomed"));
+    s.Choose(QStringLiteral("doomed"));
+    ASSERT_EQ(s.t.messages().messages.size(), 1u);
+    const auto& report = s.t.messages().messages[0];
+    EXPECT_EQ(report.title, QStringLiteral("Application Error"));
+    EXPECT_TRUE(report.text.contains(QStringLiteral("doomed")));
+    EXPECT_TRUE(report.text.contains(QStringLiteral("\r\nin Rowspill2021/08/31.Form2.PushButton3_Click at line 124\r\r")));
+    EXPECT_TRUE(s.fields().isVisible());
+    EXPECT_EQ(s.fields().List1()->count(), 0);
+    EXPECT_EQ(s.fields().DataGrid1()->model()->columnCount(), 0);
+    EXPECT_EQ(ui::GetPagePointer(&s.tables()), ui::kDefaultPointer);
+}
+
+TEST(TablePage, NextWithoutASelectionAsksForATable) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE t (a INT)")});
+    s.tables().List1()->setCurrentRow(-1);
+    s.tables().PushButton3_Click();
+    ASSERT_EQ(s.t.messages().messages.size(), 1u);
+    EXPECT_EQ(s.t.messages().messages[0].text, QStringLiteral("Please select a table"));
+    EXPECT_FALSE(s.t.wizard().hasPage(3));
+    EXPECT_TRUE(s.tables().isVisible());
+}
