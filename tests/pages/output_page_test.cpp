@@ -1,0 +1,39 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include "app/wizard.h"
+#include "pages/output/form4.h"
+#include "support/test_wizard.h"
+
+using testing_support::TestWizard;
+
+TEST(OutputPage, StartsWithTheDesktopFileACommaAndTheHeaderTicked) {
+    TestWizard t;
+    pages::Form4& page = t.wizard().form4();
+    EXPECT_EQ(page.Text1()->text(), qEnvironmentVariable("HOME") + QStringLiteral("/Desktop/output.txt"));
+    EXPECT_EQ(page.Text2()->text(), QStringLiteral(","));
+    EXPECT_TRUE(page.Check6()->isChecked());
+    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
+    EXPECT_EQ(page.windowTitle(), QStringLiteral("Tablewright"));
+    EXPECT_TRUE(t.messages().messages.empty());
+}
+
+TEST(OutputPage, BrowseTakesTheChosenNameExactlyAndACancelChangesNothing) {
+    TestWizard t;
+    pages::Form4& page = t.wizard().form4();
+    page.Text1()->setText(QStringLiteral("/typed/by/hand.txt"));
+    page.PushButton3_Click();  // cancelled
+    EXPECT_EQ(page.Text1()->text(), QStringLiteral("/typed/by/hand.txt"));
+    ASSERT_EQ(t.dialog().titles.size(), 1);
+    EXPECT_EQ(t.dialog().titles[0], QStringLiteral("Choose output file"));
+    EXPECT_EQ(t.dialog().lastFilters, (QStringList{QStringLiteral("Text Files (*.txt)"), QStringLiteral("CSV Files (*.csv)"),
+                                                   QStringLiteral("All Files (*)")}));
+
+    t.dialog().answers << QStringLiteral("/data/export no extension");
+    page.PushButton3_Click();
+    EXPECT_EQ(page.Text1()->text(), QStringLiteral("/data/export no extension"));
+    EXPECT_TRUE(t.messages().messages.empty());
+}
