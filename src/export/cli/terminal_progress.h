@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+#include "export/export_engine.h"
+
+namespace exporter::cli {
+
+// Keeps one line on standard error up to date with the rows written, when
+// standard error is a terminal; says nothing otherwise.
+class TerminalProgress : public ExportMonitor {
+public:
+    TerminalProgress();
+    ~TerminalProgress() override;
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
+
+    void estimateKnown(std::uint64_t rows) override { estimate_ = rows; }
+    void rowsWritten(std::uint64_t rows) override;
+
+private:
+    void print(std::uint64_t rows);
+
+    bool enabled_;
+    bool printed_ = false;
+    std::uint64_t estimate_ = 0;
+    std::chrono::steady_clock::time_point lastPrint_{};
+};
+
+}  // namespace exporter::cli

@@ -1,0 +1,148 @@
+#include "export/column_formatter.h"
+
+#include <cstdint>
+
+namespace exporter {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int TwoDigits(const char* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Two digits without a leading zero when it is one ("07" -> "7").
+void AppendUnpadded(OutputBuffer& out, const char* twoDigits) {
+    if (twoDigits[0] == '0')
+        out.append(twoDigits[1]);
+    else
+        out.append(twoDigits, 2);
+}
+
+void AppendHex(OutputBuffer& out, const char* value, std::size_t length) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char* p = out.tail(2 + 2 * length);
+    *p++ = '0';
+    *p++ = 'x';
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(value[i]);
+        *p++ = kDigits[byte >> 4];
+        *p++ = kDigits[byte & 0x0F];
+    }
+    out.advance(2 + 2 * length);
+}
+
+// A BIT value comes as its bytes, most significant first.
+void AppendBitNumber(OutputBuffer& out, const char* value, std::size_t length) {
+    std::uint64_t number = 0;
+    for (std::size_t i = 0; i < length; ++i) number = (number << 8) | static_cast<unsigned char>(value[i]);
+    char digits[20];
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    char* p = out.tail(count);
+    for (std::size_t i = 0; i < count; ++i) p[i] = digits[count - 1 - i];
+    out.advance(count);
+}
+
+}  // namespace
+
+ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style) : style_(&style) {
+    switch (column.type) {
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+    case MYSQL_TYPE_FLOAT:
+    case MYSQL_TYPE_DOUBLE:
+        kind_ = style.plainNumbers() ? Kind::Verbatim : Kind::Decimal;
+        break;
+    case MYSQL_TYPE_DATE:
+    case MYSQL_TYPE_NEWDATE:
+        kind_ = style.plainDates() ? Kind::Verbatim : Kind::Date;
+        break;
+    case MYSQL_TYPE_DATETIME:
+    case MYSQL_TYPE_DATETIME2:
+    case MYSQL_TYPE_TIMESTAMP:
+    case MYSQL_TYPE_TIMESTAMP2:
+        kind_ = style.plainDates() ? Kind::Verbatim : Kind::DateTime;
+        break;
+    case MYSQL_TYPE_BIT:
+        kind_ = Kind::Bit;
+        break;
+    default:
+        // Raw bytes would break lines and the encoding.
+        kind_ = column.isBinary() ? Kind::Hex : Kind::Verbatim;
+        break;
+    }
+}
+
+void ColumnFormatter::appendConverted(OutputBuffer& out, const char* value, std::size_t length) const {
+    switch (kind_) {
+    case Kind::Verbatim:
+        out.append(value, length);
+        break;
+    case Kind::Decimal:
+        appendDecimal(out, value, length);
+        break;
+    case Kind::Date:
+        if (!appendDate(out, value, length)) out.append(value, length);
+        break;
+    case Kind::DateTime:
+        // The time after the date ("13:45:00.250") stays as sent.
+        if (appendDate(out, value, length))
+            out.append(value + 10, length - 10);
+        else
+            out.append(value, length);
+        break;
+    case Kind::Bit:
+        AppendBitNumber(out, value, length);
+        break;
+    case Kind::Hex:
+        AppendHex(out, value, length);
+        break;
+    }
+}
+
+void ColumnFormatter::appendDecimal(OutputBuffer& out, const char* value, std::size_t length) const {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (value[i] == '.') {
+            out.append(value, i);
+            out.append(style_->decimalPoint.constData(), static_cast<std::size_t>(style_->decimalPoint.size()));
+            out.append(value + i + 1, length - i - 1);
+            return;
+        }
+    }
+    out.append(value, length);
+}
+
+bool ColumnFormatter::appendDate(OutputBuffer& out, const char* value, std::size_t length) const {
+    // The server sends "yyyy-MM-dd", perhaps followed by the time.
+    if (length < 10 || value[4] != '-' || value[7] != '-') return false;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!IsDigit(value[i])) return false;
+    const int year = TwoDigits(value) * 100 + TwoDigits(value + 2);
+    const int month = TwoDigits(value + 5);
+    const int day = TwoDigits(value + 8);
+    if (year == 0 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
+
+    using K = DatePiece::Kind;
+    for (const DatePiece& piece : style_->dateLayout) {
+        switch (piece.kind) {
+        case K::Year: out.append(value, 4); break;
+        case K::Month: AppendUnpadded(out, value + 5); break;
+        case K::MonthPadded: out.append(value + 5, 2); break;
+        case K::Day: AppendUnpadded(out, value + 8); break;
+        case K::DayPadded: out.append(value + 8, 2); break;
+        case K::Text: out.append(piece.text.constData(), static_cast<std::size_t>(piece.text.size())); break;
+        }
+    }
+    return true;
+}
+
+}  // namespace exporter

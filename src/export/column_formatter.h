@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+
+#include "db/db_value.h"
+#include "export/output_buffer.h"
+#include "export/value_style.h"
+
+namespace exporter {
+
+// Writes the values of one result column as text, chosen once per column
+// from its type and the value style so that the row loop does no lookups.
+// Text, integers and everything under the C locale are copied unchanged.
+class ColumnFormatter {
+public:
+    ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style);
+
+    bool verbatim() const { return kind_ == Kind::Verbatim; }
+
+    // Appends the text of one non-NULL value as the server sent it.
+    void append(OutputBuffer& out, const char* value, std::size_t length) const {
+        if (kind_ == Kind::Verbatim)
+            out.append(value, length);
+        else
+            appendConverted(out, value, length);
+    }
+
+private:
+    enum class Kind { Verbatim, Decimal, Date, DateTime, Bit, Hex };
+
+    void appendConverted(OutputBuffer& out, const char* value, std::size_t length) const;
+    void appendDecimal(OutputBuffer& out, const char* value, std::size_t length) const;
+    // False when the value is no real date (a zero date, month 13): it is then
+    // left as sent.
+    bool appendDate(OutputBuffer& out, const char* value, std::size_t length) const;
+
+    Kind kind_ = Kind::Verbatim;
+    const ValueStyle* style_;
+};
+
+}  // namespace exporter

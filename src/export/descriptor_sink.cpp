@@ -1,0 +1,56 @@
+#include "export/descriptor_sink.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QFile>
+
+namespace exporter {
+
+std::unique_ptr<DescriptorSink> DescriptorSink::ForPath(const QString& path) {
+    return std::unique_ptr<DescriptorSink>(new DescriptorSink(path, -1));
+}
+
+std::unique_ptr<DescriptorSink> DescriptorSink::ForStandardOutput() {
+    return std::unique_ptr<DescriptorSink>(new DescriptorSink(QString(), STDOUT_FILENO));
+}
+
+DescriptorSink::~DescriptorSink() {
+    if (!path_.isEmpty() && descriptor_ >= 0) ::close(descriptor_);
+}
+
+bool DescriptorSink::fail(int error) {
+    error_ = QString::fromLocal8Bit(std::strerror(error));
+    return false;
+}
+
+bool DescriptorSink::open() {
+    if (path_.isEmpty()) return true;
+    descriptor_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CLOEXEC);
+    return descriptor_ >= 0 || fail(errno);
+}
+
+bool DescriptorSink::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor_, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool DescriptorSink::commit() {
+    if (path_.isEmpty()) return true;
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    return ::close(descriptor) == 0 || fail(errno);
+}
+
+}  // namespace exporter

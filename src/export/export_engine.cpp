@@ -1,0 +1,125 @@
+#include "export/export_engine.h"
+
+#include <optional>
+#include <vector>
+
+#include "db/connection.h"
+#include "export/column_formatter.h"
+#include "export/output_buffer.h"
+#include "export/row_estimate.h"
+
+namespace exporter {
+namespace {
+
+// The export may read a very large table over a slow link: reads wait long,
+// but a server that does not answer at all is given up soon.
+db::ConnectOptions ExportConnectOptions() {
+    db::ConnectOptions options;
+    options.connectTimeoutSeconds = 30;
+    options.readTimeoutSeconds = 5000;
+    options.writeTimeoutSeconds = 5000;
+    return options;
+}
+
+QString Describe(const std::exception& e) { return QString::fromUtf8(e.what()); }
+
+// A result that is not read to its end would be drained row by row when it is
+// freed. Cutting the connection first makes stopping early immediate.
+class AbandonUnfinishedStream {
+public:
+    explicit AbandonUnfinishedStream(MYSQL* connection) : connection_(connection) {}
+    ~AbandonUnfinishedStream() {
+        if (!finished_) mariadb_cancel(connection_);
+    }
+    AbandonUnfinishedStream(const AbandonUnfinishedStream&) = delete;
+    AbandonUnfinishedStream& operator=(const AbandonUnfinishedStream&) = delete;
+    void finished() { finished_ = true; }
+
+private:
+    MYSQL* connection_;
+    bool finished_ = false;
+};
+
+void AppendLineEnd(OutputBuffer& out) { out.append("\r\n", 2); }
+
+void AppendHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns, const QByteArray& separator) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i != 0) out.append(separator.constData(), static_cast<std::size_t>(separator.size()));
+        const QByteArray name = columns[i].name.toUtf8();
+        out.append(name.constData(), static_cast<std::size_t>(name.size()));
+    }
+    AppendLineEnd(out);
+}
+
+}  // namespace
+
+ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, OutputSink& sink,
+                        ExportMonitor& monitor) {
+    std::optional<db::Connection> connection;
+    try {
+        connection.emplace(db::Connection::Open(request.login, ExportConnectOptions()));
+    } catch (const std::exception& e) {
+        return ExportOutcome::Failure(kConnectStep, Describe(e));
+    }
+    monitor.estimateKnown(EstimateRowCount(*connection, request.tableName));
+    if (monitor.stopRequested()) return ExportOutcome::StoppedByUser();
+
+    std::optional<db::StreamingResult> result;
+    try {
+        result.emplace(connection->stream(ExportQueryText(request)));
+    } catch (const std::exception& e) {
+        return ExportOutcome::Failure(kQueryStep, Describe(e));
+    }
+    AbandonUnfinishedStream abandon(connection->handle());
+
+    // The file is touched only once the server has accepted the query.
+    if (!sink.open()) return ExportOutcome::Failure(kCreateFileStep, sink.errorString());
+
+    const QByteArray separatorBytes = request.separator.toUtf8();
+    const char* const separator = separatorBytes.constData();
+    const auto separatorLength = static_cast<std::size_t>(separatorBytes.size());
+    std::vector<ColumnFormatter> formatters;
+    for (const db::ColumnInfo& column : result->columns()) formatters.emplace_back(column, style);
+    const int fieldCount = result->fieldCount();
+
+    OutputBuffer out(kChunkSize + (kChunkSize >> 2));
+    if (request.header) AppendHeader(out, result->columns(), separatorBytes);
+
+    std::uint64_t rows = 0;
+    for (;;) {
+        try {
+            if (!result->next()) break;
+        } catch (const std::exception& e) {
+            return ExportOutcome::Failure(kReadRowsStep, Describe(e));
+        }
+        for (int i = 0; i < fieldCount; ++i) {
+            if (i != 0) out.append(separator, separatorLength);
+            if (!result->isNull(i)) formatters[static_cast<std::size_t>(i)].append(out, result->data(i), result->length(i));
+        }
+        AppendLineEnd(out);
+        ++rows;
+        if (out.size() >= kChunkSize) {
+            if (!sink.write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
+            out.clear();
+            monitor.rowsWritten(rows);
+            if (monitor.stopRequested()) return ExportOutcome::StoppedByUser();
+        }
+    }
+    abandon.finished();
+
+    // The file always ends with one more line end.
+    AppendLineEnd(out);
+    if (!sink.write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
+    if (!sink.commit()) return ExportOutcome::Failure(kFinishFileStep, sink.errorString());
+    monitor.rowsWritten(rows);
+    ExportOutcome outcome;
+    outcome.rowsWritten = rows;
+    return outcome;
+}
+
+ExportOutcome ExportToFile(const ExportRequest& request, const ValueStyle& style, ExportMonitor& monitor) {
+    const std::unique_ptr<OutputSink> sink = SinkForPath(request.outputPath);
+    return RunExport(request, style, *sink, monitor);
+}
+
+}  // namespace exporter

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QThread>
+
+#include "export/export_outcome.h"
+#include "export/export_request.h"
+#include "export/output_sink.h"
+#include "export/value_style.h"
+
+namespace exporter {
+
+// Runs one export on a worker thread of its own so that the window keeps
+// repainting. Signals arrive on the thread that owns the job. Destroying the
+// job stops a running export and waits for its thread.
+class ExportJob : public QObject {
+    Q_OBJECT
+
+public:
+    // Makes the sink for a request; called on the worker thread.
+    using SinkMaker = std::function<std::unique_ptr<OutputSink>(const ExportRequest&)>;
+
+    explicit ExportJob(QObject* parent = nullptr);
+    ~ExportJob() override;
+
+    // Starts the export into the request's output path.
+    void start(ExportRequest request, ValueStyle style);
+    void start(ExportRequest request, ValueStyle style, SinkMaker makeSink);
+
+    // Asks a running export to stop at its next chunk and waits until it
+    // has; the temporary file is gone when this returns.
+    void stop();
+
+    bool running() const { return running_; }
+    // How the last export ended; valid once finished() was emitted.
+    const ExportOutcome& outcome() const { return outcome_; }
+
+signals:
+    // Rows written so far against the server's estimate (0 when unknown).
+    void progress(quint64 rowsWritten, quint64 estimatedRows);
+    void finished();
+
+private:
+    class Monitor;
+    void run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink);
+    void threadEnded();
+
+    std::unique_ptr<QThread> thread_;
+    std::atomic<bool> stopRequested_{false};
+    bool running_ = false;
+    ExportOutcome outcome_;
+};
+
+}  // namespace exporter

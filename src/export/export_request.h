@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include "db/login_values.h"
+
+namespace exporter {
+
+// Everything one export needs, read once when it starts, so that nothing the
+// user types while it runs can change the file being written.
+struct ExportRequest {
+    db::LoginValues login;
+    QString tableName;      // exactly as listed by the server
+    QString fieldListText;  // quoted column names joined by ", "
+    bool header = true;     // first line holds the field names
+    QString separator;      // placed between two fields, exactly as typed
+    QString outputPath;
+};
+
+// "SELECT " + field list + " FROM " + the quoted table name: nothing after it.
+QString ExportQueryText(const ExportRequest& request);
+
+// The field list for the given column names: each name quoted, joined by ", ".
+QString FieldListFromNames(const QStringList& names);
+
+}  // namespace exporter

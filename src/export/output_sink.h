@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include <QString>
+
+namespace exporter {
+
+// Where the bytes of an export go. Open, any number of writes, then commit:
+// until commit succeeds a sink that stands for a file leaves the old file as
+// it was, and a sink dropped without commit leaves nothing of its own behind.
+class OutputSink {
+public:
+    virtual ~OutputSink() = default;
+    virtual bool open() = 0;
+    virtual bool write(const char* data, std::size_t size) = 0;
+    virtual bool commit() = 0;
+    // The file system's message for the last failure.
+    virtual QString errorString() const = 0;
+};
+
+// The sink for an output path. A regular file (or a new one) is written to a
+// temporary file beside it that replaces it only on commit; a device or a pipe
+// named by the path is written directly.
+std::unique_ptr<OutputSink> SinkForPath(const QString& path);
+
+// Standard output, written directly.
+std::unique_ptr<OutputSink> StandardOutputSink();
+
+}  // namespace exporter

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <vector>
+
+#include <QByteArray>
+
+class QLocale;
+
+namespace exporter {
+
+// One piece of the locale's short date: a part of the date or fixed text.
+struct DatePiece {
+    enum class Kind { Year, Month, MonthPadded, Day, DayPadded, Text };
+    Kind kind;
+    QByteArray text;  // for Kind::Text, in UTF-8
+};
+
+// How numbers and dates are written, worked out once per export from the
+// user's locale. Under the C locale everything stays as the server sends it.
+struct ValueStyle {
+    QByteArray decimalPoint = QByteArrayLiteral(".");
+    // The short date order with a four-digit year; empty keeps the server's
+    // ISO form (yyyy-MM-dd).
+    std::vector<DatePiece> dateLayout;
+
+    bool plainNumbers() const { return decimalPoint == "."; }
+    bool plainDates() const { return dateLayout.empty(); }
+
+    // The style of a locale: its decimal point (never a group separator) and
+    // its short date order, a two-digit year widened to four digits.
+    static ValueStyle FromLocale(const QLocale& locale);
+    // Everything as the server sends it.
+    static ValueStyle Plain() { return ValueStyle(); }
+};
+
+// The pieces of a Qt date format ("dd.MM.yy" gives day, ".", month, ".",
+// year). Every run of y becomes the four-digit year; day and month names
+// become their numbers.
+std::vector<DatePiece> ParseDateLayout(const QString& format);
+
+}  // namespace exporter
