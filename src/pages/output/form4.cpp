@@ -1,16 +1,25 @@
 #include "pages/output/form4.h"
 
+#include <QCloseEvent>
 #include <QListWidget>
+#include <QLocale>
 #include <QTableView>
 
+#include "app/error_report.h"
 #include "app/shared_routines.h"
 #include "app/wizard.h"
+#include "export/export_job.h"
 #include "pages/fields/form3.h"
 #include "pages/fields/list_routines.h"
 #include "ui/look.h"
+#include "ui/page_pointer.h"
 #include "ui_form4.h"
 
 namespace pages {
+namespace {
+// The progress bar counts in thousandths of the export.
+constexpr int kProgressSteps = 1000;
+}  // namespace
 
 Form4::Form4(app::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form4")), ui_(std::make_unique<Ui::Form4>()) {
     ui_->setupUi(this);
@@ -18,9 +27,12 @@ Form4::Form4(app::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form4")),
     connect(ui_->PushButton2, &QPushButton::clicked, this, &Form4::PushButton2_Click);
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form4::PushButton3_Click);
     connect(ui_->PushButton4, &QPushButton::clicked, this, &Form4::PushButton4_Click);
+    ui_->ProgressBar1->setRange(0, kProgressSteps);
 }
 
-Form4::~Form4() = default;
+// The job stops a running export and waits for its thread before the page's
+// controls go.
+Form4::~Form4() { job_.reset(); }
 
 QLineEdit* Form4::Text1() const { return ui_->Text1; }
 QLineEdit* Form4::Text2() const { return ui_->Text2; }
@@ -87,6 +99,66 @@ void Form4::PushButton4_Click() {
         wizard_.EndProcess();
         return;
     }
+    if (exportRunning()) return;
+
+    // Everything the export needs is read now, once: typing on while it runs
+    // changes nothing in the file being written.
+    exporter::ExportRequest request = ReadExportRequest();
+    hourglass_ = std::make_unique<ui::HourglassPointer>(this);
+    SetExportControlsEnabled(false);
+    ui_->ProgressBar1->setValue(0);
+    if (!job_) {
+        job_ = std::make_unique<exporter::ExportJob>();
+        connect(job_.get(), &exporter::ExportJob::progress, this, &Form4::ShowExportProgress);
+        connect(job_.get(), &exporter::ExportJob::finished, this, &Form4::ExportEnded);
+    }
+    job_->start(std::move(request), exporter::ValueStyle::FromLocale(QLocale::system()));
+}
+
+bool Form4::exportRunning() const { return job_ && job_->running(); }
+
+exporter::ExportRequest Form4::ReadExportRequest() {
+    exporter::ExportRequest request;
+    request.login = wizard_.CurrentLoginValues();
+    request.tableName = wizard_.state().tableName;
+    request.fieldListText = wizard_.state().fieldListText;
+    request.header = ui_->Check6->isChecked();
+    request.separator = ui_->Text2->text();
+    request.outputPath = ui_->Text1->text();
+    return request;
+}
+
+void Form4::ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows) {
+    if (estimatedRows == 0) return;
+    // The estimate may be short of the real count: the bar is full only at the end.
+    const quint64 steps = rowsWritten >= estimatedRows ? kProgressSteps - 1 : rowsWritten * kProgressSteps / estimatedRows;
+    ui_->ProgressBar1->setValue(static_cast<int>(steps));
+}
+
+void Form4::ExportEnded() {
+    const exporter::ExportOutcome& outcome = job_->outcome();
+    hourglass_.reset();
+    SetExportControlsEnabled(true);
+    if (outcome.written()) {
+        ui_->ProgressBar1->setValue(kProgressSteps);
+        ui_->PushButton4->setText(QStringLiteral("Exit"));
+    } else {
+        ui_->ProgressBar1->setValue(0);
+        if (outcome.status == exporter::ExportOutcome::Status::Failed)
+            app::ShowErrorReport(wizard_.messenger(), outcome.description,
+                                 app::LocationText(pageName_, QStringLiteral("PushButton4_Click")), outcome.label);
+    }
+    emit exportFinished();
+}
+
+void Form4::SetExportControlsEnabled(bool enabled) {
+    ui_->PushButton4->setEnabled(enabled);
+    ui_->PushButton2->setEnabled(enabled);
+}
+
+void Form4::closeEvent(QCloseEvent* event) {
+    if (job_) job_->stop();
+    WizardPage::closeEvent(event);
 }
 
 }  // namespace pages

@@ -12,6 +12,13 @@ class QPushButton;
 namespace Ui {
 class Form4;
 }
+namespace exporter {
+class ExportJob;
+struct ExportRequest;
+}  // namespace exporter
+namespace ui {
+class HourglassPointer;
+}
 
 namespace pages {
 
@@ -29,6 +36,10 @@ public:
     void PushButton3_Click();  // "..."
     void PushButton4_Click();  // "Finish" / "Exit"
 
+    // True from "Finish" until the export has ended; exportFinished() is
+    // emitted when it has, after the page has shown the result.
+    bool exportRunning() const;
+
     QLineEdit* Text1() const;  // output path
     QLineEdit* Text2() const;  // separator
     QCheckBox* Check6() const;  // header line
@@ -39,8 +50,23 @@ public:
 
     static QStringList OutputFilters();
 
+signals:
+    void exportFinished();
+
+protected:
+    // Closing the window during an export stops it (the old file stays as
+    // it was) before the program ends.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    exporter::ExportRequest ReadExportRequest();
+    void ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows);
+    void ExportEnded();
+    void SetExportControlsEnabled(bool enabled);
+
     std::unique_ptr<Ui::Form4> ui_;
+    std::unique_ptr<exporter::ExportJob> job_;
+    std::unique_ptr<ui::HourglassPointer> hourglass_;
 };
 
 }  // namespace pages

@@ -1,0 +1,208 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "db/connection.h"
+#include "export/export_job.h"
+#include "export/save_file_sink.h"
+#include "export_fixture.h"
+
+using export_testing::Export;
+using export_testing::FolderEntries;
+using export_testing::ReadFile;
+using export_testing::RequestFor;
+using export_testing::WriteFile;
+using testing_support::ScratchDatabase;
+
+namespace {
+
+const QByteArray kOldContent = "the file from last week\r\n\r\n";
+
+// A port on 127.0.0.1 that nothing listens on.
+QString ClosedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return QString::number(ntohs(address.sin_port));
+}
+
+// A file sink on a disk that is full after `room` bytes.
+class FullDiskSink : public exporter::OutputSink {
+public:
+    FullDiskSink(const QString& path, std::size_t room) : file_(path), room_(room) {}
+    bool open() override { return file_.open(); }
+    bool write(const char* data, std::size_t size) override {
+        if (size > room_) return false;
+        room_ -= size;
+        return file_.write(data, size);
+    }
+    bool commit() override { return file_.commit(); }
+    QString errorString() const override { return QStringLiteral("No space left on device"); }
+
+private:
+    exporter::SaveFileSink file_;
+    std::size_t room_;
+};
+
+// Kills the export's own connection from another one once the first chunk
+// has been written, as a server going away in the middle would.
+class KillAfterFirstChunk : public exporter::ExportMonitor {
+public:
+    explicit KillAfterFirstChunk(const ScratchDatabase& db) : db_(db) {}
+    void rowsWritten(std::uint64_t) override {
+        if (killed_) return;
+        killed_ = true;
+        db::Connection admin = db_.Connect();
+        const db::StoredResult export_ = admin.query(
+            QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT % FROM `big`'")
+                .arg(db_.name()));
+        ASSERT_EQ(export_.rowCount(), 1u);
+        admin.execute(QStringLiteral("KILL ") + export_.value(0, 0).text());
+    }
+
+private:
+    const ScratchDatabase& db_;
+    bool killed_ = false;
+};
+
+class ExportFault : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TW_REQUIRE_SERVER();
+        db_ = std::make_unique<ScratchDatabase>();
+        db_->Run({QStringLiteral("CREATE TABLE t (a INT, b VARCHAR(10))"),
+                  QStringLiteral("INSERT INTO t VALUES (1, 'x'), (2, NULL)")});
+        path_ = dir_.path() + QStringLiteral("/out.txt");
+        WriteFile(path_, kOldContent);
+    }
+    exporter::ExportRequest Request() const {
+        return RequestFor(*db_, QStringLiteral("t"), {QStringLiteral("a"), QStringLiteral("b")}, path_);
+    }
+    // The old file is byte for byte what it was, and nothing else is there.
+    void ExpectOldFileUntouched() const {
+        EXPECT_EQ(ReadFile(path_), kOldContent);
+        EXPECT_EQ(FolderEntries(dir_.path()), QStringList{QStringLiteral("out.txt")});
+    }
+
+    QTemporaryDir dir_;
+    QString path_;
+    std::unique_ptr<ScratchDatabase> db_;
+};
+
+}  // namespace
+
+TEST_F(ExportFault, DatabaseFailuresStopBeforeTheFileIsTouched) {
+    exporter::ExportRequest unreachable = Request();
+    unreachable.login.port = ClosedPort();
+    exporter::ExportOutcome outcome = Export(unreachable);
+    EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
+    EXPECT_EQ(outcome.label, 118);
+    EXPECT_TRUE(outcome.description.contains(QStringLiteral("Can't connect"))) << outcome.description.toStdString();
+    ExpectOldFileUntouched();
+
+    db_->Run(QStringLiteral("DROP TABLE t"));
+    outcome = Export(Request());
+    EXPECT_EQ(outcome.label, 120);
+    EXPECT_TRUE(outcome.description.contains(QStringLiteral("doesn't exist"))) << outcome.description.toStdString();
+    ExpectOldFileUntouched();
+}
+
+TEST_F(ExportFault, FilesThatCannotBeCreatedFailAtStep180) {
+    const QString folderAsTarget = dir_.path() + QStringLiteral("/folder");
+    QDir().mkdir(folderAsTarget);
+    for (const QString& path : {dir_.path() + QStringLiteral("/no/such/folder/out.txt"), folderAsTarget,
+                                path_ + QStringLiteral("/below/a/file.txt")}) {
+        exporter::ExportRequest request = Request();
+        request.outputPath = path;
+        const exporter::ExportOutcome outcome = Export(request);
+        EXPECT_EQ(outcome.label, 180) << path.toStdString();
+        EXPECT_FALSE(outcome.description.isEmpty());
+    }
+    EXPECT_TRUE(FolderEntries(folderAsTarget).isEmpty());
+    QDir().rmdir(folderAsTarget);
+    ExpectOldFileUntouched();
+}
+
+TEST_F(ExportFault, ReadOnlyTargetsAndFoldersFailAtStep180) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not hold back root";
+    QFile::setPermissions(path_, QFile::ReadOwner);
+    exporter::ExportOutcome outcome = Export(Request());
+    EXPECT_EQ(outcome.label, 180);
+    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
+    ExpectOldFileUntouched();
+
+    const QString lockedFolder = dir_.path() + QStringLiteral("/locked");
+    QDir().mkdir(lockedFolder);
+    QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner);
+    exporter::ExportRequest inLockedFolder = Request();
+    inLockedFolder.outputPath = lockedFolder + QStringLiteral("/out.txt");
+    outcome = Export(inLockedFolder);
+    EXPECT_EQ(outcome.label, 180);
+    EXPECT_TRUE(FolderEntries(lockedFolder).isEmpty());
+}
+
+TEST_F(ExportFault, AFullDiskFailsAtStep184AndLeavesTheOldFile) {
+    db_->Run(QStringLiteral("INSERT INTO t SELECT seq, REPEAT('y', 9) FROM seq_1_to_400000"));
+    FullDiskSink sink(path_, 3 << 20);  // room for one chunk, not for two
+    exporter::ExportMonitor quiet;
+    exporter::ExportOutcome outcome = exporter::RunExport(Request(), exporter::ValueStyle::Plain(), sink, quiet);
+    EXPECT_EQ(outcome.label, 184);
+    EXPECT_EQ(outcome.description, QStringLiteral("No space left on device"));
+
+    // A device that is always full, named as the output path.
+    exporter::ExportRequest toFullDevice = Request();
+    toFullDevice.outputPath = QStringLiteral("/dev/full");
+    outcome = Export(toFullDevice);
+    EXPECT_EQ(outcome.label, 184);
+    EXPECT_TRUE(outcome.description.contains(QStringLiteral("No space left"))) << outcome.description.toStdString();
+    ExpectOldFileUntouched();
+}
+
+TEST_F(ExportFault, AServerGoneDuringTheExportFailsAtStep160AndLeavesTheOldFile) {
+    export_testing::CreateBigTable(*db_, 200000);
+    const exporter::ExportRequest request = RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_);
+    KillAfterFirstChunk killer(*db_);
+    const std::unique_ptr<exporter::OutputSink> sink = exporter::SinkForPath(path_);
+    const exporter::ExportOutcome outcome = exporter::RunExport(request, exporter::ValueStyle::Plain(), *sink, killer);
+    EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
+    EXPECT_EQ(outcome.label, 160);
+    EXPECT_FALSE(outcome.description.isEmpty());
+    ExpectOldFileUntouched();
+}
+
+TEST_F(ExportFault, StoppingTheJobRemovesTheTemporaryFile) {
+    export_testing::CreateBigTable(*db_, 200000);
+    exporter::ExportJob job;
+    QSignalSpy finished(&job, &exporter::ExportJob::finished);
+    job.start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
+    EXPECT_TRUE(job.running());
+    job.stop();
+    ExpectOldFileUntouched();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_FALSE(job.running());
+    EXPECT_EQ(job.outcome().status, exporter::ExportOutcome::Status::Stopped);
+
+    // The same job runs the next export to its end.
+    QSignalSpy progress(&job, &exporter::ExportJob::progress);
+    job.start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_TRUE(job.outcome().written());
+    EXPECT_EQ(job.outcome().rowsWritten, 200000u);
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last().at(0).toULongLong(), 200000u);
+    EXPECT_GT(progress.last().at(1).toULongLong(), 0u);  // the server's estimate
+    EXPECT_TRUE(ReadFile(path_).startsWith("id\r\n1\r\n2\r\n"));
+}

@@ -1,0 +1,126 @@
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "export_fixture.h"
+
+using export_testing::Export;
+using export_testing::FolderEntries;
+using export_testing::ReadFile;
+using export_testing::RequestFor;
+using export_testing::WriteFile;
+using testing_support::ScratchDatabase;
+
+namespace {
+
+class ExportFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TW_REQUIRE_SERVER();
+        db_ = std::make_unique<ScratchDatabase>();
+        path_ = dir_.path() + QStringLiteral("/out.txt");
+    }
+    // The file for the given columns of a table, with the given header flag
+    // and separator.
+    QByteArray Written(const QString& table, const QStringList& fields, bool header, const QString& separator,
+                       const exporter::ValueStyle& style = exporter::ValueStyle::Plain()) {
+        exporter::ExportRequest request = RequestFor(*db_, table, fields, path_);
+        request.header = header;
+        request.separator = separator;
+        const exporter::ExportOutcome outcome = Export(request, style);
+        EXPECT_TRUE(outcome.written()) << outcome.label << " " << outcome.description.toStdString();
+        EXPECT_EQ(FolderEntries(dir_.path()), QStringList{QStringLiteral("out.txt")});
+        return ReadFile(path_);
+    }
+
+    QTemporaryDir dir_;
+    QString path_;
+    std::unique_ptr<ScratchDatabase> db_;
+};
+
+const QStringList kAbc = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+
+}  // namespace
+
+TEST_F(ExportFile, NullsHeaderAndSeparatorsOfAnyLength) {
+    db_->Run({QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, a VARCHAR(10), b VARCHAR(10), c VARCHAR(10))"),
+              QStringLiteral("INSERT INTO t VALUES (1, NULL, 'm', 'z'), (2, 'a', NULL, 'z'), (3, 'a', 'm', NULL), "
+                             "(4, '', '', '')")});
+    EXPECT_EQ(Written(QStringLiteral("t"), kAbc, true, QStringLiteral(",")),
+              "a,b,c\r\n,m,z\r\na,,z\r\na,m,\r\n,,\r\n\r\n");
+    EXPECT_EQ(Written(QStringLiteral("t"), kAbc, false, QStringLiteral(",")), ",m,z\r\na,,z\r\na,m,\r\n,,\r\n\r\n");
+    EXPECT_EQ(Written(QStringLiteral("t"), kAbc, true, QStringLiteral(" | ")),
+              "a | b | c\r\n | m | z\r\na |  | z\r\na | m | \r\n |  | \r\n\r\n");
+    EXPECT_EQ(Written(QStringLiteral("t"), kAbc, true, QString()), "abc\r\nmz\r\naz\r\nam\r\n\r\n\r\n");
+    // The fields in the order chosen, and one field alone has no separator.
+    EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("c"), QStringLiteral("id")}, true, QStringLiteral(";")),
+              "c;id\r\nz;1\r\nz;2\r\n;3\r\n;4\r\n\r\n");
+    EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("id")}, true, QStringLiteral(";")),
+              "id\r\n1\r\n2\r\n3\r\n4\r\n\r\n");
+}
+
+TEST_F(ExportFile, EmptyTableWritesOnlyTheHeaderAndTheLineEnds) {
+    db_->Run(QStringLiteral("CREATE TABLE t (a INT, b INT, c INT)"));
+    EXPECT_EQ(Written(QStringLiteral("t"), kAbc, true, QStringLiteral(",")), "a,b,c\r\n\r\n");
+    EXPECT_EQ(Written(QStringLiteral("t"), kAbc, false, QStringLiteral(",")), "\r\n");
+}
+
+TEST_F(ExportFile, ValuesAreWrittenUnquotedAndUnchanged) {
+    db_->Run({QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, a TEXT, b VARCHAR(40))"),
+              QStringLiteral("INSERT INTO t VALUES (1, 'x,y', 'say \"hi\"'), (2, 'two\\r\\nlines', 'bare\\nLF'), "
+                             "(3, 'Grüße, Ζεύς', '日本語 🙂'), (4, 'tab\\there', '''single''')")});
+    EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("a"), QStringLiteral("b")}, true, QStringLiteral(",")),
+              QByteArray("a,b\r\nx,y,say \"hi\"\r\ntwo\r\nlines,bare\nLF\r\n") +
+                  QStringLiteral("Grüße, Ζεύς,日本語 🙂\r\n").toUtf8() + "tab\there,'single'\r\n\r\n");
+}
+
+TEST_F(ExportFile, NamesWithBackticksAreQuotedInTheQueryAndPlainInTheHeader) {
+    db_->Run({QStringLiteral("CREATE TABLE `we``ird` (`a``b` INT, `ä ö` VARCHAR(5))"),
+              QStringLiteral("INSERT INTO `we``ird` VALUES (7, 'ü')")});
+    EXPECT_EQ(Written(QStringLiteral("we`ird"), {QStringLiteral("a`b"), QStringLiteral("ä ö")}, true,
+                      QStringLiteral(",")),
+              QStringLiteral("a`b,ä ö\r\n7,ü\r\n\r\n").toUtf8());
+}
+
+TEST_F(ExportFile, NumbersAndDatesFollowTheLocaleAndStayAsSentUnderC) {
+    db_->Run({QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, d DECIMAL(12,2), f DOUBLE, dt DATE, "
+                             "ts DATETIME(3), tm TIME(2), y YEAR, bits BIT(10), bin VARBINARY(4))"),
+              QStringLiteral("INSERT INTO t VALUES (1, -1234567.50, 0.125, '2024-01-31', '2024-01-31 13:45:00.250', "
+                             "'13:45:00.5', 2024, b'1000000001', 0x00FF0D0A), "
+                             "(2, 0.05, 1e20, '1999-12-05', '1999-12-05 00:00:00', '-01:00:00', 1999, b'0', '')")});
+    const QStringList all = {QStringLiteral("d"), QStringLiteral("f"), QStringLiteral("dt"), QStringLiteral("ts"),
+                             QStringLiteral("tm"), QStringLiteral("y"), QStringLiteral("bits"), QStringLiteral("bin")};
+    EXPECT_EQ(Written(QStringLiteral("t"), all, false, QStringLiteral(";"),
+                      exporter::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany))),
+              "-1234567,50;0,125;31.01.2024;31.01.2024 13:45:00.250;13:45:00.50;2024;513;0x00FF0D0A\r\n"
+              "0,05;1e20;05.12.1999;05.12.1999 00:00:00.000;-01:00:00.00;1999;0;0x\r\n\r\n");
+    EXPECT_EQ(Written(QStringLiteral("t"), all, false, QStringLiteral(";"),
+                      exporter::ValueStyle::FromLocale(QLocale::c())),
+              "-1234567.50;0.125;2024-01-31;2024-01-31 13:45:00.250;13:45:00.50;2024;513;0x00FF0D0A\r\n"
+              "0.05;1e20;1999-12-05;1999-12-05 00:00:00.000;-01:00:00.00;1999;0;0x\r\n\r\n");
+}
+
+TEST_F(ExportFile, RowsLargerThanOneChunkAndManyChunksArriveWhole) {
+    // Values of 3 MiB outgrow the chunk; 40,000 short rows span several.
+    db_->Run({QStringLiteral("CREATE TABLE t (id INT PRIMARY KEY, v LONGTEXT)"),
+              QStringLiteral("INSERT INTO t VALUES (1, REPEAT('a', 3145728)), (2, 'b')"),
+              QStringLiteral("CREATE TABLE many (id INT PRIMARY KEY, v VARCHAR(80))"),
+              QStringLiteral("INSERT INTO many SELECT seq, REPEAT('v', 70) FROM seq_1_to_40000")});
+    EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("v"), QStringLiteral("id")}, false, QStringLiteral(",")),
+              QByteArray(3145728, 'a') + ",1\r\nb,2\r\n\r\n");
+
+    QByteArray expected = "id|v\r\n";
+    for (int i = 1; i <= 40000; ++i) expected += QByteArray::number(i) + '|' + QByteArray(70, 'v') + "\r\n";
+    expected += "\r\n";
+    EXPECT_EQ(Written(QStringLiteral("many"), {QStringLiteral("id"), QStringLiteral("v")}, true, QStringLiteral("|")),
+              expected);
+}
+
+TEST_F(ExportFile, AnExistingFileIsReplacedWithItsPermissionsKept) {
+    db_->Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    WriteFile(path_, "older and longer content\r\n");
+    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("a")}, true, QStringLiteral(",")), "a\r\n1\r\n\r\n");
+    EXPECT_EQ(QFile::permissions(path_), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}

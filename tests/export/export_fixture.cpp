@@ -1,0 +1,61 @@
+#include "export_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+
+namespace export_testing {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QByteArrayLiteral("<unreadable>");
+    return file.readAll();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+}
+
+QStringList FolderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+exporter::ExportRequest RequestFor(const testing_support::ScratchDatabase& db, const QString& table,
+                                   const QStringList& fields, const QString& outputPath) {
+    exporter::ExportRequest request;
+    request.login = db.login();
+    request.tableName = table;
+    request.fieldListText = exporter::FieldListFromNames(fields);
+    request.header = true;
+    request.separator = QStringLiteral(",");
+    request.outputPath = outputPath;
+    return request;
+}
+
+exporter::ExportOutcome Export(const exporter::ExportRequest& request, const exporter::ValueStyle& style) {
+    exporter::ExportMonitor quiet;
+    return exporter::ExportToFile(request, style, quiet);
+}
+
+CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM),
+                  QStringList{QStringLiteral("--server"), login.server, QStringLiteral("--port"), login.port,
+                              QStringLiteral("--user"), login.user, QStringLiteral("--database"), login.database} +
+                      arguments);
+    process.waitForFinished(300000);
+    return CommandResult{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                         process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+void CreateBigTable(testing_support::ScratchDatabase& db, int rows) {
+    db.Run({QStringLiteral("CREATE TABLE big (id INT, filler VARCHAR(120))"),
+            QStringLiteral("INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_%1").arg(rows)});
+}
+
+}  // namespace export_testing

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "export/export_engine.h"
+#include "support/test_server.h"
+
+namespace export_testing {
+
+QByteArray ReadFile(const QString& path);
+void WriteFile(const QString& path, const QByteArray& bytes);
+// Every entry of a folder, hidden ones included: a temporary file left
+// behind shows up here.
+QStringList FolderEntries(const QString& folder);
+
+// A request for the given columns of a table in a scratch database.
+exporter::ExportRequest RequestFor(const testing_support::ScratchDatabase& db, const QString& table,
+                                   const QStringList& fields, const QString& outputPath);
+
+// Exports into the request's output path and returns how it ended.
+exporter::ExportOutcome Export(const exporter::ExportRequest& request,
+                               const exporter::ValueStyle& style = exporter::ValueStyle::Plain());
+
+// Runs tablewright-export with the test server's login and the given
+// arguments; the password goes through the environment.
+struct CommandResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments);
+
+// Creates the table `big` with `rows` rows of about 110 bytes each.
+void CreateBigTable(testing_support::ScratchDatabase& db, int rows);
+
+}  // namespace export_testing

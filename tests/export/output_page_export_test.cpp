@@ -1,0 +1,159 @@
+#include <arpa/inet.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "app/wizard.h"
+#include "export_fixture.h"
+#include "pages/login/form1.h"
+#include "pages/output/form4.h"
+#include "support/test_wizard.h"
+#include "ui/page_pointer.h"
+
+using export_testing::FolderEntries;
+using export_testing::ReadFile;
+using export_testing::WriteFile;
+using testing_support::ScratchDatabase;
+using testing_support::TestWizard;
+
+namespace {
+
+// A wizard signed in to the scratch database with a table and fields chosen,
+// standing on the output page.
+pages::Form4& OutputPageFor(TestWizard& t, const db::LoginValues& login, const QString& table,
+                            const QString& fieldListText, const QString& outputPath) {
+    pages::Form1& form1 = t.wizard().form1();
+    form1.Text1()->setText(login.server);
+    form1.Text2()->setText(login.user);
+    form1.Text3()->setText(login.password);
+    form1.Text4()->setText(login.database);
+    form1.Text5()->setText(login.port);
+    t.wizard().state().tableName = table;
+    t.wizard().state().fieldListText = fieldListText;
+    pages::Form4& page = t.wizard().form4();
+    page.Text1()->setText(outputPath);
+    page.show();
+    return page;
+}
+
+void PressFinishAndWait(pages::Form4& page) {
+    QSignalSpy finished(&page, &pages::Form4::exportFinished);
+    page.PushButton4()->click();
+    ASSERT_TRUE(finished.wait(120000));
+}
+
+}  // namespace
+
+TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 30000);
+    db.Run({QStringLiteral("ALTER TABLE big ADD COLUMN price DECIMAL(8,2), ADD COLUMN day DATE, ADD COLUMN note TEXT"),
+            QStringLiteral("UPDATE big SET price = id / 7, day = '2024-02-29', note = IF(id % 3 = 0, NULL, 'ö,\"q\"')")});
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/wizard.txt");
+    TestWizard t;
+    pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"),
+                                       QStringLiteral("`note`, `id`, `price`, `day`"), path);
+    page.Text2()->setText(QStringLiteral(" | "));
+
+    QSignalSpy finished(&page, &pages::Form4::exportFinished);
+    page.PushButton4()->click();
+    // While it runs the page waits: no second start, no way back.
+    EXPECT_TRUE(page.exportRunning());
+    EXPECT_FALSE(page.PushButton4()->isEnabled());
+    EXPECT_FALSE(page.PushButton2()->isEnabled());
+    EXPECT_EQ(ui::GetPagePointer(&page), ui::kHourglass);
+    page.Text2()->setText(QStringLiteral("typed meanwhile"));  // read once at "Finish": no effect
+    ASSERT_TRUE(finished.wait(120000));
+
+    EXPECT_TRUE(t.messages().messages.empty());
+    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Exit"));
+    EXPECT_TRUE(page.PushButton4()->isEnabled());
+    EXPECT_TRUE(page.PushButton2()->isEnabled());
+    EXPECT_EQ(ui::GetPagePointer(&page), ui::kDefaultPointer);
+    EXPECT_EQ(page.ProgressBar1()->value(), page.ProgressBar1()->maximum());
+
+    const export_testing::CommandResult command = export_testing::RunExportCommand(
+        db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--field"), QStringLiteral("note"),
+                     QStringLiteral("--field"), QStringLiteral("id"), QStringLiteral("--field"), QStringLiteral("price"),
+                     QStringLiteral("--field"), QStringLiteral("day"), QStringLiteral("--separator"), QStringLiteral(" | ")});
+    ASSERT_EQ(command.exitCode, 0) << command.err.toStdString();
+    const QByteArray written = ReadFile(path);
+    EXPECT_TRUE(written.startsWith(QStringLiteral("note | id | price | day\r\nö,\"q\" | 1 | 0.14 | ").toUtf8()));
+    EXPECT_EQ(written.count("\r\n"), 30000 + 2);
+    EXPECT_TRUE(written == command.out);
+
+    EXPECT_EQ(t.endProcessCalls(), 0);
+    page.PushButton4()->click();  // "Exit"
+    EXPECT_EQ(t.endProcessCalls(), 1);
+    EXPECT_EQ(ReadFile(path), written);
+}
+
+TEST(OutputPageExport, AFailureShowsOneReportAndLeavesFinish) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run(QStringLiteral("CREATE TABLE t (a INT)"));
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/kept.txt");
+    WriteFile(path, "kept\r\n");
+    TestWizard t;
+    pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("gone"), QStringLiteral("`a`"), path);
+    PressFinishAndWait(page);
+
+    ASSERT_EQ(t.messages().messages.size(), 1u);
+    const testing_support::RecordedMessage& report = t.messages().messages[0];
+    EXPECT_EQ(report.title, QStringLiteral("Application Error"));
+    EXPECT_EQ(report.icon, app::MessageIcon::Warning);
+    EXPECT_TRUE(report.text.contains(
+        QStringLiteral("doesn't exist\r\nin Rowspill2021/08/31.Form4.PushButton4_Click at line 120\r\r")))
+        << report.text.toStdString();
+    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
+    EXPECT_TRUE(page.PushButton4()->isEnabled());
+    EXPECT_TRUE(page.PushButton2()->isEnabled());
+    EXPECT_EQ(ui::GetPagePointer(&page), ui::kDefaultPointer);
+    EXPECT_EQ(ReadFile(path), "kept\r\n");
+
+    // The user mends the choice and presses "Finish" again.
+    t.wizard().state().tableName = QStringLiteral("t");
+    page.Text1()->setText(dir.path() + QStringLiteral("/missing/out.txt"));
+    PressFinishAndWait(page);
+    ASSERT_EQ(t.messages().messages.size(), 2u);
+    EXPECT_TRUE(t.messages().messages[1].text.contains(QStringLiteral("PushButton4_Click at line 180")));
+    page.Text1()->setText(QStringLiteral("/dev/full"));
+    PressFinishAndWait(page);
+    ASSERT_EQ(t.messages().messages.size(), 3u);
+    EXPECT_TRUE(t.messages().messages[2].text.contains(QStringLiteral("No space left on device\r\n")));
+    EXPECT_TRUE(t.messages().messages[2].text.contains(QStringLiteral("PushButton4_Click at line 184")));
+    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
+    EXPECT_EQ(t.endProcessCalls(), 0);
+
+    page.Text1()->setText(path);
+    PressFinishAndWait(page);
+    EXPECT_EQ(t.messages().messages.size(), 3u);
+    EXPECT_EQ(ReadFile(path), "a\r\n\r\n");
+    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Exit"));
+}
+
+TEST(OutputPageExport, ClosingTheWindowDuringAnExportStopsItAndEndsTheProgram) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 100000);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/kept.txt");
+    WriteFile(path, "kept\r\n");
+    TestWizard t;
+    pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`, `filler`"), path);
+    page.PushButton4()->click();
+    page.close();
+    EXPECT_EQ(t.endProcessCalls(), 1);
+    EXPECT_EQ(ReadFile(path), "kept\r\n");
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("kept.txt")});
+    EXPECT_TRUE(t.messages().messages.empty());
+}

@@ -1,0 +1,106 @@
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include "export/column_formatter.h"
+#include "export/export_request.h"
+#include "export/value_style.h"
+
+using exporter::ColumnFormatter;
+using exporter::ValueStyle;
+
+namespace {
+
+db::ColumnInfo Column(enum_field_types type, unsigned charset = 45) {
+    db::ColumnInfo column;
+    column.type = type;
+    column.charsetNumber = charset;
+    return column;
+}
+
+QByteArray Text(const db::ColumnInfo& column, const ValueStyle& style, const QByteArray& sent) {
+    exporter::OutputBuffer out(4);  // small, so that growing is exercised too
+    ColumnFormatter(column, style).append(out, sent.constData(), static_cast<std::size_t>(sent.size()));
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+const ValueStyle kGerman = ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany));
+const ValueStyle kUnitedStates = ValueStyle::FromLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+const ValueStyle kCLocale = ValueStyle::FromLocale(QLocale::c());
+
+}  // namespace
+
+TEST(ExportQuery, IsSelectFieldsFromTheQuotedTableAndNothingElse) {
+    exporter::ExportRequest request;
+    request.tableName = QStringLiteral("t");
+    request.fieldListText = exporter::FieldListFromNames({QStringLiteral("a"), QStringLiteral("b")});
+    EXPECT_EQ(exporter::ExportQueryText(request), QStringLiteral("SELECT `a`, `b` FROM `t`"));
+    request.tableName = QStringLiteral("we`ird");
+    request.fieldListText = exporter::FieldListFromNames({QStringLiteral("a`b")});
+    EXPECT_EQ(exporter::ExportQueryText(request), QStringLiteral("SELECT `a``b` FROM `we``ird`"));
+}
+
+TEST(ValueText, DatesFollowTheLocalesShortOrderWithAFourDigitYear) {
+    const db::ColumnInfo date = Column(MYSQL_TYPE_DATE, 63);
+    EXPECT_EQ(Text(date, kGerman, "2024-01-31"), "31.01.2024");
+    EXPECT_EQ(Text(date, kUnitedStates, "2024-01-05"), "1/5/2024");
+    EXPECT_EQ(Text(date, kUnitedStates, "1999-12-25"), "12/25/1999");
+    EXPECT_EQ(Text(date, kCLocale, "2024-01-31"), "2024-01-31");
+    // Zero and impossible dates cannot be reordered without inventing data.
+    for (const char* odd : {"0000-00-00", "2023-02-29", "2024-13-01", "2024-00-10"})
+        EXPECT_EQ(Text(date, kGerman, odd), odd);
+    EXPECT_EQ(Text(date, kGerman, "2024-02-29"), "29.02.2024");
+
+    const db::ColumnInfo datetime = Column(MYSQL_TYPE_DATETIME, 63);
+    EXPECT_EQ(Text(datetime, kGerman, "2024-01-31 13:45:00.250"), "31.01.2024 13:45:00.250");
+    EXPECT_EQ(Text(Column(MYSQL_TYPE_TIMESTAMP, 63), kUnitedStates, "2006-02-15 05:03:42"), "2/15/2006 05:03:42");
+    EXPECT_EQ(Text(datetime, kGerman, "0000-00-00 00:00:00"), "0000-00-00 00:00:00");
+    // Times keep the server's 24-hour form and every fractional digit.
+    EXPECT_EQ(Text(Column(MYSQL_TYPE_TIME, 63), kUnitedStates, "-838:59:59.50"), "-838:59:59.50");
+}
+
+TEST(ValueText, LocaleLayoutsWithQuotedTextAndIsoOrder) {
+    using K = exporter::DatePiece::Kind;
+    const auto pieces = exporter::ParseDateLayout(QStringLiteral("d 'de' MMMM yy"));
+    ASSERT_EQ(pieces.size(), 5u);
+    EXPECT_EQ(pieces[0].kind, K::Day);
+    EXPECT_EQ(pieces[1].text, " de ");
+    EXPECT_EQ(pieces[2].kind, K::MonthPadded);
+    EXPECT_EQ(pieces[4].kind, K::Year);
+    // A locale whose short date already is yyyy-MM-dd leaves dates as sent.
+    EXPECT_TRUE(ValueStyle::FromLocale(QLocale(QLocale::Swedish, QLocale::Sweden)).plainDates());
+    EXPECT_TRUE(kCLocale.plainDates());
+    EXPECT_TRUE(kCLocale.plainNumbers());
+}
+
+TEST(ValueText, NumbersTakeTheDecimalSeparatorWithoutGroupingOrLostDigits) {
+    for (enum_field_types type : {MYSQL_TYPE_NEWDECIMAL, MYSQL_TYPE_DOUBLE, MYSQL_TYPE_FLOAT}) {
+        const db::ColumnInfo column = Column(type, 63);
+        EXPECT_EQ(Text(column, kGerman, "1234567.891"), "1234567,891");
+        EXPECT_EQ(Text(column, kGerman, "-0.000000000000000000000000001"), "-0,000000000000000000000000001");
+        EXPECT_EQ(Text(column, kGerman, "12"), "12");
+        EXPECT_EQ(Text(column, kUnitedStates, "1234567.891"), "1234567.891");
+        EXPECT_EQ(Text(column, kCLocale, "1234567.891"), "1234567.891");
+    }
+    EXPECT_EQ(Text(Column(MYSQL_TYPE_DOUBLE, 63), kGerman, "1.5e-300"), "1,5e-300");
+    // Integers and text are never touched, whatever they look like.
+    EXPECT_EQ(Text(Column(MYSQL_TYPE_LONGLONG, 63), kGerman, "18446744073709551615"), "18446744073709551615");
+    EXPECT_EQ(Text(Column(MYSQL_TYPE_VAR_STRING), kGerman, "1.5 and 2024-01-31"), "1.5 and 2024-01-31");
+    EXPECT_TRUE(ColumnFormatter(Column(MYSQL_TYPE_VAR_STRING), kGerman).verbatim());
+    EXPECT_TRUE(ColumnFormatter(Column(MYSQL_TYPE_NEWDECIMAL, 63), kCLocale).verbatim());
+}
+
+TEST(ValueText, BitsAreNumbersAndBinaryIsHexadecimal) {
+    const db::ColumnInfo bit = Column(MYSQL_TYPE_BIT, 63);
+    EXPECT_EQ(Text(bit, kCLocale, QByteArray("\x01\x00", 2)), "256");
+    EXPECT_EQ(Text(bit, kCLocale, QByteArray("\x00", 1)), "0");
+    EXPECT_EQ(Text(bit, kCLocale, QByteArray(8, '\xff')), "18446744073709551615");
+
+    for (enum_field_types type : {MYSQL_TYPE_BLOB, MYSQL_TYPE_VAR_STRING, MYSQL_TYPE_STRING}) {
+        const db::ColumnInfo binary = Column(type, 63);
+        EXPECT_EQ(Text(binary, kCLocale, QByteArray("\x00\xff\r\n,", 5)), "0x00FF0D0A2C");
+        EXPECT_EQ(Text(binary, kCLocale, QByteArray()), "0x");
+    }
+    // Text in a character set is written as it is stored.
+    EXPECT_EQ(Text(Column(MYSQL_TYPE_BLOB, 224), kCLocale, "a\r\nb"), "a\r\nb");
+}
