@@ -39,6 +39,14 @@ void SetPagePointer(QWidget* page, int pointer) {
     for (QWidget* child : page->findChildren<QWidget*>()) child->setCursor(cursor);
 }
 
+void SetCustomPointerImage(QWidget* page, const QCursor& image) {
+    page->setProperty(kCustomCursorProperty, QVariant::fromValue(image));
+}
+
+bool HasCustomPointerImage(const QWidget* page) {
+    return page->property(kCustomCursorProperty).canConvert<QCursor>();
+}
+
 int GetPagePointer(const QWidget* page) {
     const QVariant value = page->property(kPointerProperty);
     return value.isValid() ? value.toInt() : kDefaultPointer;

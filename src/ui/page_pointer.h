@@ -1,5 +1,6 @@
 #pragma once
 
+class QCursor;
 class QWidget;
 
 namespace ui {
@@ -14,6 +15,11 @@ enum PagePointer : int {
 
 void SetPagePointer(QWidget* page, int pointer);
 int GetPagePointer(const QWidget* page);
+
+// The image that pointer 99 shows on this page; without one it shows the
+// ordinary arrow.
+void SetCustomPointerImage(QWidget* page, const QCursor& image);
+bool HasCustomPointerImage(const QWidget* page);
 
 // Shows the hourglass on a page for as long as it lives and puts the default
 // pointer back when it goes, also when the work in between fails.

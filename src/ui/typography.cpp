@@ -1,0 +1,43 @@
+#include "ui/typography.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QWidget>
+
+namespace ui {
+namespace {
+
+QFont Arial(qreal points, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+}  // namespace
+
+QFont ButtonFont() { return Arial(11.25, true); }
+
+QFont TextFont() { return Arial(9, true); }
+
+QFont PageFont(bool bold) { return Arial(9, bold); }
+
+void ApplyTypography(QWidget* page, bool boldPageFont) {
+    page->setFont(PageFont(boldPageFont));
+    for (QWidget* control : page->findChildren<QWidget*>()) {
+        control->setFont(qobject_cast<QPushButton*>(control) != nullptr ? ButtonFont() : TextFont());
+    }
+    // Some platform themes give headings a font of their own; the grid's
+    // headings use the text font like its cells.
+    for (QTableView* grid : page->findChildren<QTableView*>()) {
+        grid->horizontalHeader()->setFont(TextFont());
+        grid->verticalHeader()->setFont(TextFont());
+    }
+}
+
+}  // namespace ui
