@@ -20,7 +20,4 @@ struct ExportRequest {
 // "SELECT " + field list + " FROM " + the quoted table name: nothing after it.
 QString ExportQueryText(const ExportRequest& request);
 
-// The field list for the given column names: each name quoted, joined by ", ".
-QString FieldListFromNames(const QStringList& names);
-
 }  // namespace exporter

@@ -1,6 +1,3 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -25,19 +22,6 @@ using testing_support::ScratchDatabase;
 namespace {
 
 const QByteArray kOldContent = "the file from last week\r\n\r\n";
-
-// A port on 127.0.0.1 that nothing listens on.
-QString ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return QString::number(ntohs(address.sin_port));
-}
 
 // A file sink on a disk that is full after `room` bytes.
 class FullDiskSink : public exporter::OutputSink {
@@ -106,7 +90,8 @@ protected:
 
 TEST_F(ExportFault, DatabaseFailuresStopBeforeTheFileIsTouched) {
     exporter::ExportRequest unreachable = Request();
-    unreachable.login.port = ClosedPort();
+    unreachable.login.server = QStringLiteral("127.0.0.1");
+    unreachable.login.port = QStringLiteral("1");  // a privileged port no server here listens on
     exporter::ExportOutcome outcome = Export(unreachable);
     EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
     EXPECT_EQ(outcome.label, 118);

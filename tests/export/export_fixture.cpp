@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QProcessEnvironment>
 
+#include "db/identifier.h"
+
 namespace export_testing {
 
 QByteArray ReadFile(const QString& path) {
@@ -27,7 +29,7 @@ exporter::ExportRequest RequestFor(const testing_support::ScratchDatabase& db, c
     exporter::ExportRequest request;
     request.login = db.login();
     request.tableName = table;
-    request.fieldListText = exporter::FieldListFromNames(fields);
+    request.fieldListText = db::QuoteIdentifierList(fields);
     request.header = true;
     request.separator = QStringLiteral(",");
     request.outputPath = outputPath;

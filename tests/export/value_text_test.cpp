@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "db/identifier.h"
 #include "export/column_formatter.h"
 #include "export/export_request.h"
 #include "export/value_style.h"
@@ -33,10 +34,10 @@ const ValueStyle kCLocale = ValueStyle::FromLocale(QLocale::c());
 TEST(ExportQuery, IsSelectFieldsFromTheQuotedTableAndNothingElse) {
     exporter::ExportRequest request;
     request.tableName = QStringLiteral("t");
-    request.fieldListText = exporter::FieldListFromNames({QStringLiteral("a"), QStringLiteral("b")});
+    request.fieldListText = db::QuoteIdentifierList({QStringLiteral("a"), QStringLiteral("b")});
     EXPECT_EQ(exporter::ExportQueryText(request), QStringLiteral("SELECT `a`, `b` FROM `t`"));
     request.tableName = QStringLiteral("we`ird");
-    request.fieldListText = exporter::FieldListFromNames({QStringLiteral("a`b")});
+    request.fieldListText = db::QuoteIdentifierList({QStringLiteral("a`b")});
     EXPECT_EQ(exporter::ExportQueryText(request), QStringLiteral("SELECT `a``b` FROM `we``ird`"));
 }
 

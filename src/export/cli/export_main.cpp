@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 
-#include "db/db_error.h"
+#include "db/identifier.h"
 #include "export/cli/command_line.h"
 #include "export/cli/stored_login.h"
 #include "export/cli/table_columns.h"
@@ -63,7 +63,7 @@ int main(int argc, char* argv[]) {
             return kExportFailed;
         }
     }
-    request.fieldListText = exporter::FieldListFromNames(fields);
+    request.fieldListText = db::QuoteIdentifierList(fields);
 
     const std::unique_ptr<exporter::OutputSink> sink = line.toStandardOutput()
                                                            ? exporter::StandardOutputSink()
