@@ -24,11 +24,15 @@ void WizardPage::closeEvent(QCloseEvent* event) {
 void WizardPage::DressLoadingPage(app::ErrorTrap& trap) {
     trap.Step(100, [&] { ui::ApplyFaceColour(this); });
     trap.Step(102, [&] { setWindowIcon(ui::ProgramIcon()); });
+    LoadHandCursor(trap, 106, 108);
+    trap.Step(110, [&] { setWindowTitle(app::ProductName()); });
+}
+
+void WizardPage::LoadHandCursor(app::ErrorTrap& trap, int testLabel, int loadLabel) {
     const QString cursorPath = ui::HandCursorPath(wizard_.programFolder());
     bool cursorThere = false;
-    trap.Step(106, [&] { cursorThere = app::FileExists(cursorPath); });
-    if (cursorThere) trap.Step(108, [&] { ui::LoadHandCursor(this, cursorPath); });
-    trap.Step(110, [&] { setWindowTitle(app::ProductName()); });
+    trap.Step(testLabel, [&] { cursorThere = app::FileExists(cursorPath); });
+    if (cursorThere) trap.Step(loadLabel, [&] { ui::LoadHandCursor(this, cursorPath); });
 }
 
 void HandOver(QWidget* from, QWidget* to) {

@@ -30,6 +30,10 @@ protected:
     // caption (110).
     void DressLoadingPage(app::ErrorTrap& trap);
 
+    // Makes the hand cursor file beside the program the page's custom
+    // pointer, when it is there: its test and its load run as two steps.
+    void LoadHandCursor(app::ErrorTrap& trap, int testLabel, int loadLabel);
+
     app::Wizard& wizard_;
     QString pageName_;
 };

@@ -12,13 +12,10 @@
 
 using testing_support::TestWizard;
 
+using testing_support::Texts;
+
 namespace {
 
-QStringList L(std::initializer_list<const char*> items) {
-    QStringList list;
-    for (const char* item : items) list << QString::fromUtf8(item);
-    return list;
-}
 
 struct FieldPage {
     TestWizard t;
@@ -42,11 +39,11 @@ struct FieldPage {
 }  // namespace
 
 TEST(FieldPage, MoveRightTakesTheSelectedFieldAndThenAsksForASelection) {
-    FieldPage f(L({"id", "name", "price"}), {});
+    FieldPage f(Texts({"id", "name", "price"}), {});
     f.page.List1()->setCurrentRow(1);
     f.page.PushButton5_Click();
-    EXPECT_EQ(f.available(), L({"id", "price"}));
-    EXPECT_EQ(f.chosen(), L({"name"}));
+    EXPECT_EQ(f.available(), Texts({"id", "price"}));
+    EXPECT_EQ(f.chosen(), Texts({"name"}));
     EXPECT_EQ(pages::SelectedRow(f.page.List1()), -1);
     EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, true, true, true}));
     EXPECT_TRUE(f.t.messages().messages.empty());
@@ -56,51 +53,51 @@ TEST(FieldPage, MoveRightTakesTheSelectedFieldAndThenAsksForASelection) {
     EXPECT_EQ(f.t.messages().messages[0].text, QStringLiteral("Please select a field first."));
     EXPECT_EQ(f.t.messages().messages[0].title, QStringLiteral("Tablewright"));
     EXPECT_EQ(f.t.messages().messages[0].icon, app::MessageIcon::None);
-    EXPECT_EQ(f.available(), L({"id", "price"}));
+    EXPECT_EQ(f.available(), Texts({"id", "price"}));
 }
 
 TEST(FieldPage, MoveLeftAppendsAtTheEndOfTheAvailableList) {
-    FieldPage f(L({"price"}), L({"name", "id"}));
+    FieldPage f(Texts({"price"}), Texts({"name", "id"}));
     f.page.List2()->setCurrentRow(0);
     f.page.PushButton7_Click();
-    EXPECT_EQ(f.available(), L({"price", "name"}));
-    EXPECT_EQ(f.chosen(), L({"id"}));
+    EXPECT_EQ(f.available(), Texts({"price", "name"}));
+    EXPECT_EQ(f.chosen(), Texts({"id"}));
     f.page.PushButton7_Click();
     EXPECT_EQ(f.t.messages().messages.size(), 1u);
 }
 
 TEST(FieldPage, MoveAllBothWaysAndTheButtonsFollow) {
-    FieldPage f(L({"id", "price"}), L({"name"}));
+    FieldPage f(Texts({"id", "price"}), Texts({"name"}));
     f.page.PushButton6_Click();
-    EXPECT_EQ(f.chosen(), L({"name", "id", "price"}));
+    EXPECT_EQ(f.chosen(), Texts({"name", "id", "price"}));
     EXPECT_TRUE(f.available().isEmpty());
     EXPECT_EQ(f.buttons(), (std::vector<bool>{false, false, true, true, true}));
     f.page.PushButton8_Click();
-    EXPECT_EQ(f.available(), L({"name", "id", "price"}));
+    EXPECT_EQ(f.available(), Texts({"name", "id", "price"}));
     EXPECT_TRUE(f.chosen().isEmpty());
     EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, false, false, false}));
     f.page.PushButton8_Click();  // nothing to move: no message, nothing changes
-    EXPECT_EQ(f.available(), L({"name", "id", "price"}));
+    EXPECT_EQ(f.available(), Texts({"name", "id", "price"}));
     EXPECT_TRUE(f.t.messages().messages.empty());
 }
 
 TEST(FieldPage, DoubleClickMovesTheSelectedFieldSilently) {
-    FieldPage f(L({"id", "name"}), {});
+    FieldPage f(Texts({"id", "name"}), {});
     f.page.List1_DblClick();  // nothing selected: nothing happens
-    EXPECT_EQ(f.available(), L({"id", "name"}));
+    EXPECT_EQ(f.available(), Texts({"id", "name"}));
     const QRect second = f.page.List1()->visualItemRect(f.page.List1()->item(1));
     QTest::mouseClick(f.page.List1()->viewport(), Qt::LeftButton, {}, second.center());
     QTest::mouseDClick(f.page.List1()->viewport(), Qt::LeftButton, {}, second.center());
-    EXPECT_EQ(f.available(), L({"id"}));
-    EXPECT_EQ(f.chosen(), L({"name"}));
+    EXPECT_EQ(f.available(), Texts({"id"}));
+    EXPECT_EQ(f.chosen(), Texts({"name"}));
     f.page.List2()->setCurrentRow(0);
     f.page.List2_DblClick();
-    EXPECT_EQ(f.available(), L({"id", "name"}));
+    EXPECT_EQ(f.available(), Texts({"id", "name"}));
     EXPECT_TRUE(f.t.messages().messages.empty());
 }
 
 TEST(FieldPage, NextBuildsTheFieldListAfreshEachTime) {
-    FieldPage f(L({}), L({"id", "na me"}));
+    FieldPage f(Texts({}), Texts({"id", "na me"}));
     f.page.PushButton3_Click();
     EXPECT_EQ(f.t.wizard().state().fieldListText, QStringLiteral("`id`, `na me`"));
     EXPECT_TRUE(f.t.wizard().form4().isVisible());
@@ -115,12 +112,12 @@ TEST(FieldPage, NextBuildsTheFieldListAfreshEachTime) {
 }
 
 TEST(FieldPage, BackFromTheOutputPageResetsButtonsAndCleansTheAvailableList) {
-    FieldPage f(L({"a", "b", "c"}), L({"b"}));
+    FieldPage f(Texts({"a", "b", "c"}), Texts({"b"}));
     f.page.hide();
     f.page.PushButton3()->setEnabled(true);
     f.t.wizard().form4().show();
     f.t.wizard().form4().PushButton2_Click();
-    EXPECT_EQ(f.available(), L({"a", "c"}));
+    EXPECT_EQ(f.available(), Texts({"a", "c"}));
     EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, true, true, true}));
     EXPECT_FALSE(f.t.wizard().form4().isVisible());
 

@@ -4,10 +4,13 @@
 
 #include "pages/fields/field_lists.h"
 #include "pages/fields/list_routines.h"
+#include "support/test_wizard.h"
 
 using pages::RemoveDuplicates;
 using pages::RemoveMatchingItems;
 using pages::StringTextList;
+
+using testing_support::Texts;
 
 namespace {
 QStringList Cleaned(QStringList target, QStringList reference) {
@@ -15,11 +18,6 @@ QStringList Cleaned(QStringList target, QStringList reference) {
     const StringTextList r(reference);
     RemoveMatchingItems(t, r);
     return target;
-}
-QStringList L(std::initializer_list<const char*> items) {
-    QStringList list;
-    for (const char* item : items) list << QString::fromUtf8(item);
-    return list;
 }
 }  // namespace
 
@@ -33,33 +31,33 @@ TEST(RemoveDuplicates, KeepsEachValueAtItsLastOccurrence) {
 }
 
 TEST(RemoveMatchingItems, RemovesExactlyTheEntriesTheReferenceHolds) {
-    EXPECT_EQ(Cleaned(L({"id", "name", "price"}), L({"name"})), L({"id", "price"}));
-    EXPECT_EQ(Cleaned(L({"id", "name"}), L({})), L({"id", "name"}));
-    EXPECT_EQ(Cleaned(L({}), L({"id"})), L({}));
+    EXPECT_EQ(Cleaned(Texts({"id", "name", "price"}), Texts({"name"})), Texts({"id", "price"}));
+    EXPECT_EQ(Cleaned(Texts({"id", "name"}), Texts({})), Texts({"id", "name"}));
+    EXPECT_EQ(Cleaned(Texts({}), Texts({"id"})), Texts({}));
     // A name twice in the reference removes its one entry and nothing else.
-    EXPECT_EQ(Cleaned(L({"id", "name", "price"}), L({"name", "name"})), L({"id", "price"}));
+    EXPECT_EQ(Cleaned(Texts({"id", "name", "price"}), Texts({"name", "name"})), Texts({"id", "price"}));
     // A name twice in the target goes both times.
-    EXPECT_EQ(Cleaned(L({"name", "id", "name"}), L({"name"})), L({"id"}));
+    EXPECT_EQ(Cleaned(Texts({"name", "id", "name"}), Texts({"name"})), Texts({"id"}));
     // Case counts, and the empty text is a name like any other.
-    EXPECT_EQ(Cleaned(L({"ID", "", "x"}), L({"id", ""})), L({"ID", "x"}));
-    EXPECT_EQ(Cleaned(L({"a", "b", "c", "d"}), L({"d", "b", "a"})), L({"c"}));
+    EXPECT_EQ(Cleaned(Texts({"ID", "", "x"}), Texts({"id", ""})), Texts({"ID", "x"}));
+    EXPECT_EQ(Cleaned(Texts({"a", "b", "c", "d"}), Texts({"d", "b", "a"})), Texts({"c"}));
 }
 
 TEST(RemoveMatchingItems, WorksOnListBoxesAndLeavesTheReferenceAlone) {
     QListWidget target;
-    target.addItems(L({"id", "name", "price"}));
+    target.addItems(Texts({"id", "name", "price"}));
     QListWidget reference;
-    reference.addItems(L({"price", "id"}));
+    reference.addItems(Texts({"price", "id"}));
     pages::ListWidgetTextList t(&target);
     const pages::ListWidgetTextList r(&reference);
     RemoveMatchingItems(t, r);
-    EXPECT_EQ(pages::EntryTexts(&target), L({"name"}));
-    EXPECT_EQ(pages::EntryTexts(&reference), L({"price", "id"}));
+    EXPECT_EQ(pages::EntryTexts(&target), Texts({"name"}));
+    EXPECT_EQ(pages::EntryTexts(&reference), Texts({"price", "id"}));
 }
 
 TEST(FieldListText, QuotesEachNameAndJoinsWithCommaAndBlank) {
-    EXPECT_EQ(pages::BuildFieldListText(L({"id", "name"})), QStringLiteral("`id`, `name`"));
-    EXPECT_EQ(pages::BuildFieldListText(L({"id"})), QStringLiteral("`id`"));
-    EXPECT_EQ(pages::BuildFieldListText(L({"", "a`b"})), QStringLiteral("``, `a``b`"));
-    EXPECT_EQ(pages::BuildFieldListText(L({})), QString());
+    EXPECT_EQ(pages::BuildFieldListText(Texts({"id", "name"})), QStringLiteral("`id`, `name`"));
+    EXPECT_EQ(pages::BuildFieldListText(Texts({"id"})), QStringLiteral("`id`"));
+    EXPECT_EQ(pages::BuildFieldListText(Texts({"", "a`b"})), QStringLiteral("``, `a``b`"));
+    EXPECT_EQ(pages::BuildFieldListText(Texts({})), QString());
 }

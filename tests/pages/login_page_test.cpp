@@ -5,33 +5,19 @@
 #include <gtest/gtest.h>
 
 #include "app/wizard.h"
+#include "pages/fields/field_lists.h"
+#include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/table/form2.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
 #include "ui/page_pointer.h"
 
+using testing_support::FillLogin;
 using testing_support::ScratchDatabase;
 using testing_support::ServerLogin;
 using testing_support::TestWizard;
 
-namespace {
-
-void TypeLogin(pages::Form1& login, const db::LoginValues& v) {
-    login.Text1()->setText(v.server);
-    login.Text2()->setText(v.user);
-    login.Text3()->setText(v.password);
-    login.Text4()->setText(v.database);
-    login.Text5()->setText(v.port);
-}
-
-QStringList Entries(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
-    return texts;
-}
-
-}  // namespace
 
 TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
     TW_REQUIRE_SERVER();
@@ -47,13 +33,13 @@ TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
     TestWizard t;
     t.wizard().Start();
     pages::Form1& login = t.wizard().form1();
-    TypeLogin(login, scratch.login());
+    FillLogin(login, scratch.login());
 
     login.PushButton3_Click();
     pages::Form2& tables = t.wizard().form2();
     EXPECT_TRUE(tables.isVisible());
     EXPECT_FALSE(login.isVisible());
-    EXPECT_EQ(Entries(tables.List1()), serverOrder);
+    EXPECT_EQ(pages::EntryTexts(tables.List1()), serverOrder);
     EXPECT_EQ(tables.List1()->currentRow(), 0);
 
     tables.PushButton2_Click();  // "< Back"
@@ -61,7 +47,7 @@ TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
     EXPECT_EQ(login.Text4()->text(), scratch.name());
     tables.List1()->setCurrentRow(2);
     login.PushButton3_Click();
-    EXPECT_EQ(Entries(tables.List1()), serverOrder);
+    EXPECT_EQ(pages::EntryTexts(tables.List1()), serverOrder);
     EXPECT_EQ(tables.List1()->currentRow(), 0);
     EXPECT_TRUE(t.messages().messages.empty());
 }
@@ -71,7 +57,7 @@ TEST(LoginPage, NextOnADatabaseWithoutTablesShowsAnEmptyUnselectedList) {
     ScratchDatabase scratch;
     TestWizard t;
     t.wizard().Start();
-    TypeLogin(t.wizard().form1(), scratch.login());
+    FillLogin(t.wizard().form1(), scratch.login());
     t.wizard().form1().PushButton3_Click();
     EXPECT_TRUE(t.wizard().form2().isVisible());
     EXPECT_EQ(t.wizard().form2().List1()->count(), 0);
@@ -84,7 +70,7 @@ TEST(LoginPage, NextWithARefusedLoginStaysSilentlyOnTheLoginPage) {
     t.wizard().Start();
     db::LoginValues wrong = ServerLogin();
     wrong.password += QStringLiteral("-wrong");
-    TypeLogin(t.wizard().form1(), wrong);
+    FillLogin(t.wizard().form1(), wrong);
     t.wizard().form1().PushButton3_Click();
     EXPECT_TRUE(t.wizard().form1().isVisible());
     EXPECT_FALSE(t.wizard().hasPage(2));
@@ -96,15 +82,15 @@ TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
     TestWizard t;
     t.wizard().Start();
     pages::Form1& login = t.wizard().form1();
-    TypeLogin(login, ServerLogin());
+    FillLogin(login, ServerLogin());
     login.PushButton5_Click();
     db::LoginValues wrong = ServerLogin();
     wrong.password = QStringLiteral("nope");
-    TypeLogin(login, wrong);
+    FillLogin(login, wrong);
     login.PushButton5_Click();
     wrong = ServerLogin();
     wrong.port = QStringLiteral("not a port");
-    TypeLogin(login, wrong);
+    FillLogin(login, wrong);
     login.PushButton5_Click();
 
     const auto& m = t.messages().messages;
@@ -129,11 +115,14 @@ TEST(LoginPage, HelpShowsFourParagraphsSeparatedByTwoCarriageReturns) {
     const auto& message = t.messages().messages[0];
     EXPECT_EQ(message.title, QStringLiteral("Tablewright"));
     EXPECT_EQ(message.icon, app::MessageIcon::None);
-    const QStringList paragraphs = message.text.split(QStringLiteral("\r\r"));
-    ASSERT_EQ(paragraphs.size(), 4);
-    EXPECT_EQ(paragraphs[1], QStringLiteral("https://dev.mysql.com/downloads/workbench/"));
-    EXPECT_TRUE(paragraphs[0].endsWith(QStringLiteral("please go to: ")));
-    EXPECT_FALSE(message.text.contains(QLatin1Char('\n')));
+    EXPECT_EQ(message.text,
+              QStringLiteral("If you cannot establish connection to your database with this program, please go to: \r\r"
+                             "https://dev.mysql.com/downloads/workbench/\r\r"
+                             "Download and install the MySQL Workbench. Try to connect to the same database (with the "
+                             "same login information you are using here). This will determine if the login you are "
+                             "using is correct.\r\r"
+                             "Finally, make sure your host allows a direct connection to your MySQL database -- not a "
+                             "web based connection, for example."));
 }
 
 TEST(LoginPage, FocusSelectsTheWholeText) {
@@ -183,4 +172,40 @@ TEST(AutomaticSignIn, AReachableServerShowsTheFilledTablePage) {
     EXPECT_EQ(t.wizard().form2().List1()->currentItem()->text(), QStringLiteral("first_table"));
     EXPECT_EQ(t.wizard().form1().CurrentLoginValues(), scratch.login());
     EXPECT_TRUE(t.messages().messages.empty());
+}
+
+TEST(LoginPage, ActionsLeaveNoConnectionOpen) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase scratch;
+    scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
+    TestWizard t;
+    t.wizard().Start();
+    FillLogin(t.wizard().form1(), scratch.login());
+    t.wizard().form1().PushButton5_Click();
+    t.wizard().form1().PushButton3_Click();
+    t.wizard().form2().PushButton3_Click();
+    ASSERT_TRUE(t.wizard().form3().isVisible());
+
+    // Only the connection that asks is left in this database.
+    db::Connection probe = scratch.Connect();
+    const QString count = QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1'")
+                              .arg(scratch.name());
+    QString open;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        open = probe.query(count).value(0, 0).text();
+        if (open == QStringLiteral("1")) break;
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(open, QStringLiteral("1"));
+}
+
+TEST(AutomaticSignIn, AStoredEmptyServerStaysEmptyAndNoSignInIsTried) {
+    TW_REQUIRE_SERVER();
+    db::LoginValues stored = ServerLogin();
+    stored.server.clear();
+    TestWizard t(stored);
+    t.wizard().Start();
+    EXPECT_EQ(t.wizard().form1().Text1()->text(), QString());
+    EXPECT_EQ(t.wizard().form1().Text2()->text(), stored.user);
+    EXPECT_FALSE(t.wizard().hasPage(2));
 }

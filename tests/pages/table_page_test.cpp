@@ -27,14 +27,8 @@ struct SignedIn {
     explicit SignedIn(const QStringList& setup) {
         scratch.Run(setup);
         t.wizard().Start();
-        const db::LoginValues v = scratch.login();
-        pages::Form1& login = t.wizard().form1();
-        login.Text1()->setText(v.server);
-        login.Text2()->setText(v.user);
-        login.Text3()->setText(v.password);
-        login.Text4()->setText(v.database);
-        login.Text5()->setText(v.port);
-        login.PushButton3_Click();
+        testing_support::FillLogin(t.wizard().form1(), scratch.login());
+        t.wizard().form1().PushButton3_Click();
     }
     pages::Form2& tables() { return t.wizard().form2(); }
     pages::Form3& fields() { return t.wizard().form3(); }
@@ -165,4 +159,56 @@ TEST(TablePage, NextWithoutASelectionAsksForATable) {
     EXPECT_EQ(s.t.messages().messages[0].text, QStringLiteral("Please select a table"));
     EXPECT_FALSE(s.t.wizard().hasPage(3));
     EXPECT_TRUE(s.tables().isVisible());
+}
+
+TEST(TablePage, AChosenFirstColumnLeavesNoAvailableEntrySelected) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE t (id INT, name TEXT, price INT)")});
+    s.Choose(QStringLiteral("t"));
+    s.fields().PushButton5_Click();  // the first column, selected by "Next >"
+    s.fields().PushButton2_Click();
+    s.Choose(QStringLiteral("t"));
+    EXPECT_EQ(s.available(), (QStringList{QStringLiteral("name"), QStringLiteral("price")}));
+    EXPECT_EQ(pages::SelectedRow(s.fields().List1()), -1);
+    s.fields().PushButton5_Click();
+    ASSERT_EQ(s.t.messages().messages.size(), 1u);
+    EXPECT_EQ(s.t.messages().messages[0].text, QStringLiteral("Please select a field first."));
+}
+
+TEST(TablePage, ReadsTheLoginBoxesAtThatMomentAndReportsARefusedConnection) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE t (a INT)")});
+    s.t.wizard().form1().Text3()->setText(QStringLiteral("changed meanwhile"));
+    s.Choose(QStringLiteral("t"));
+    ASSERT_EQ(s.t.messages().messages.size(), 1u);
+    EXPECT_TRUE(s.t.messages().messages[0].text.contains(
+        QStringLiteral("in Rowspill2021/08/31.Form2.PushButton3_Click at line 112\r\r")));
+    EXPECT_EQ(s.t.wizard().state().tableName, QStringLiteral("t"));
+    EXPECT_TRUE(s.fields().isVisible());
+    EXPECT_EQ(s.fields().List1()->count(), 0);
+    EXPECT_EQ(ui::GetPagePointer(&s.tables()), ui::kDefaultPointer);
+}
+
+TEST(TablePage, PreviewsSakilaFilmsWithTheirColumnsAndGreyedNulls) {
+    TW_REQUIRE_SERVER();
+    TW_REQUIRE_SAKILA();
+    TestWizard t;
+    t.wizard().Start();
+    testing_support::FillLogin(t.wizard().form1(), testing_support::ServerLogin(QStringLiteral("sakila")));
+    t.wizard().form1().PushButton3_Click();
+    const auto film = t.wizard().form2().List1()->findItems(QStringLiteral("film"), Qt::MatchExactly);
+    ASSERT_EQ(film.size(), 1);
+    t.wizard().form2().List1()->setCurrentItem(film.first());
+    t.wizard().form2().PushButton3_Click();
+    QAbstractItemModel* grid = t.wizard().form3().DataGrid1()->model();
+    EXPECT_EQ(grid->rowCount(), 100);
+    const QStringList columns = pages::EntryTexts(t.wizard().form3().List1());
+    ASSERT_EQ(columns.size(), grid->columnCount());
+    const int original = static_cast<int>(columns.indexOf(QStringLiteral("original_language_id")));
+    const int features = static_cast<int>(columns.indexOf(QStringLiteral("special_features")));
+    ASSERT_GE(original, 0);
+    ASSERT_GE(features, 0);
+    EXPECT_EQ(grid->index(0, original).data().toString(), QStringLiteral("NULL"));
+    EXPECT_EQ(grid->index(0, features).data().toString(), QStringLiteral("Deleted Scenes,Behind the Scenes"));
+    EXPECT_TRUE(t.messages().messages.empty());
 }

@@ -1,10 +1,26 @@
 #include "support/test_wizard.h"
 
 #include <QDir>
+#include <QLineEdit>
 
 #include "app/settings_store.h"
+#include "pages/login/form1.h"
 
 namespace testing_support {
+
+void FillLogin(pages::Form1& login, const db::LoginValues& values) {
+    login.Text1()->setText(values.server);
+    login.Text2()->setText(values.user);
+    login.Text3()->setText(values.password);
+    login.Text4()->setText(values.database);
+    login.Text5()->setText(values.port);
+}
+
+QStringList Texts(std::initializer_list<const char*> items) {
+    QStringList list;
+    for (const char* item : items) list << QString::fromUtf8(item);
+    return list;
+}
 
 TestWizard::TestWizard() { Build(); }
 

@@ -12,7 +12,17 @@
 #include "app/wizard.h"
 #include "db/login_values.h"
 
+namespace pages {
+class Form1;
+}
+
 namespace testing_support {
+
+// Types the login values into the login page's five boxes.
+void FillLogin(pages::Form1& login, const db::LoginValues& values);
+
+// A list of texts from literals: Texts({"id", "name"}).
+QStringList Texts(std::initializer_list<const char*> items);
 
 struct RecordedMessage {
     QString title;

@@ -13,13 +13,17 @@ int SelectedRow(const QListWidget* list) {
     return current != nullptr && current->isSelected() ? list->row(current) : -1;
 }
 
+void RemoveEntry(QListWidget* list, int row) {
+    std::unique_ptr<QListWidgetItem> item(list->takeItem(row));
+    list->setCurrentRow(-1);
+    list->clearSelection();
+}
+
 bool MoveSelectedEntry(QListWidget* from, QListWidget* to) {
     const int row = SelectedRow(from);
     if (row < 0) return false;
-    std::unique_ptr<QListWidgetItem> item(from->takeItem(row));
-    to->addItem(item->text());
-    from->setCurrentRow(-1);
-    from->clearSelection();
+    to->addItem(from->item(row)->text());
+    RemoveEntry(from, row);
     return true;
 }
 

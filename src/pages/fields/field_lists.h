@@ -10,6 +10,9 @@ namespace pages {
 // The entry a person has selected in a single-selection list, or -1.
 int SelectedRow(const QListWidget* list);
 
+// Removes an entry; nothing stays selected in the list.
+void RemoveEntry(QListWidget* list, int row);
+
 // Moves the selected entry of `from` to the end of `to`; nothing stays
 // selected in `from`. False, and nothing moved, when no entry is selected.
 bool MoveSelectedEntry(QListWidget* from, QListWidget* to);

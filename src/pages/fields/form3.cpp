@@ -61,12 +61,14 @@ void Form3::PushButton2_Click() {
 
 void Form3::MoveOne(const QString& handler, QListWidget* from, QListWidget* to) {
     app::ErrorTrap trap = Trap(handler);
-    bool moved = false;
-    trap.Step(100, [&] { moved = MoveSelectedEntry(from, to); });
-    if (!moved) {
+    int row = -1;
+    trap.Step(100, [&] { row = SelectedRow(from); });
+    if (row < 0) {
         trap.Step(130, [&] { wizard_.Tell(QStringLiteral("Please select a field first.")); });
         return;
     }
+    trap.Step(102, [&] { to->addItem(from->item(row)->text()); });
+    trap.Step(104, [&] { RemoveEntry(from, row); });
     trap.Step(106, [&] { ApplyButtonStateRule(); });
 }
 

@@ -87,10 +87,7 @@ void Form1::Form_Load() {
         setWindowIcon(ui::ProgramIcon());
         QCoreApplication::setApplicationName(app::ApplicationTitle());
     });
-    const QString cursorPath = ui::HandCursorPath(wizard_.programFolder());
-    bool cursorThere = false;
-    trap.Step(124, [&] { cursorThere = app::FileExists(cursorPath); });
-    if (cursorThere) trap.Step(126, [&] { ui::LoadHandCursor(this, cursorPath); });
+    LoadHandCursor(trap, 124, 126);
 
     app::SettingsStore& store = wizard_.settings();
     trap.Step(128, [&] { ui_->Text1->setText(store.Read(QStringLiteral("MyServer"), QStringLiteral("localhost"))); });
@@ -141,9 +138,12 @@ void Form1::PushButton2_Click() {
 void Form1::PushButton5_Click() {
     if (busy_) return;
     BusyFlag busy(busy_);
-    // The connection test answers in words; the driver's own text is not shown.
-    ui::SetPagePointer(this, ui::kHourglass);
+    // The hourglass stays while the answer is on screen and goes when the
+    // handler ends, whatever happened.
+    ui::HourglassPointer hourglass(this);
     QCoreApplication::processEvents();  // so that the hourglass is drawn
+    // A refused login is answered in words, never with the driver's own text
+    // or the error report.
     bool opened = false;
     try {
         db::Connection::Open(db::BuildConnectionText(CurrentLoginValues()));
@@ -151,12 +151,11 @@ void Form1::PushButton5_Click() {
     } catch (const std::exception&) {
         opened = false;
     }
-    if (opened) {
-        wizard_.Tell(QStringLiteral("Connection successful."));
-    } else {
-        wizard_.Tell(CouldNotConnectText());
-    }
-    ui::SetPagePointer(this, ui::kDefaultPointer);
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
+    if (opened)
+        trap.Step(108, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
+    else
+        trap.Step(114, [&] { wizard_.Tell(CouldNotConnectText()); });
 }
 
 void Form1::PushButton3_Click() {
@@ -183,6 +182,9 @@ void Form1::PushButton3_Click() {
         rowCount = tables.rowCount();
     });
     for (std::size_t row = 0; row < rowCount; ++row) {
+        // Keeps the window painting while a long list loads; a second press
+        // of a button meanwhile is ignored (see busy_).
+        QCoreApplication::processEvents();
         trap.Step(116, [&] {
             list->addItem(app::NullSubstitute(tables.value(row, 0), db::DbValue::Text(QString())).text());
         });

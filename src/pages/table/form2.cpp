@@ -76,10 +76,8 @@ void Form2::PushButton3_Click() {
         const bool read = trap.Step(124, [&] { preview = connection->query(PreviewQuery(wizard_.state().tableName)); });
         if (read) {
             trap.Step(126, [&] { fields->preview()->SetResult(std::move(preview)); });
-            trap.Step(128, [&] {
-                for (const db::ColumnInfo& column : fields->preview()->result().columns())
-                    fields->List1()->addItem(column.name);
-            });
+            for (const db::ColumnInfo& column : fields->preview()->result().columns())
+                trap.Step(132, [&] { fields->List1()->addItem(column.name); });
         }
         connection.reset();
     }
