@@ -39,11 +39,6 @@ QStringList EntryTexts(const QListWidget* list) {
     return texts;
 }
 
-QString BuildFieldListText(const QStringList& names) {
-    QStringList quoted;
-    quoted.reserve(names.size());
-    for (const QString& name : names) quoted.append(db::QuoteIdentifier(name));
-    return quoted.join(QStringLiteral(", "));
-}
+QString BuildFieldListText(const QStringList& names) { return db::QuoteIdentifierList(names); }
 
 }  // namespace pages
