@@ -71,18 +71,6 @@ QPushButton:disabled {
     border-color: #aab8c5;
 }
 
-QCheckBox::indicator {
-    width: 13px;
-    height: 13px;
-    border: 1px solid #7f95a8;
-    border-radius: 2px;
-    background-color: #ffffff;
-}
-QCheckBox::indicator:checked {
-    background-color: #2f7f9e;
-    border-color: #1b4f6b;
-}
-
 QProgressBar {
     background-color: #ffffff;
     border: 1px solid #a9b8c6;

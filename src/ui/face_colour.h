@@ -5,8 +5,9 @@ class QWidget;
 
 namespace ui {
 
-// Paints the page background and every frame, label, check box and option
-// button on it in one colour. Text boxes, lists and buttons keep their own.
+// Gives the page and every frame, label, check box and option button on it
+// one background colour: the page and frames fill with it, the others show
+// what they sit on. Text boxes, lists and buttons keep their own colours.
 void PaintPageFaces(QWidget* page, const QColor& colour);
 
 // The colours of a page as laid out: white.

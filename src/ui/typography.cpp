@@ -1,5 +1,6 @@
 #include "ui/typography.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -33,10 +34,16 @@ void ApplyTypography(QWidget* page, bool boldPageFont) {
         control->setFont(qobject_cast<QPushButton*>(control) != nullptr ? ButtonFont() : TextFont());
     }
     // Some platform themes give headings a font of their own; the grid's
-    // headings use the text font like its cells.
+    // headings use the text font like its cells. Its rows are one line of
+    // that text high, as in a data grid, rather than the style's roomy
+    // default, and long values are cut short rather than wrapped.
+    const int rowHeight = QFontMetrics(TextFont()).height() + 6;
     for (QTableView* grid : page->findChildren<QTableView*>()) {
         grid->horizontalHeader()->setFont(TextFont());
         grid->verticalHeader()->setFont(TextFont());
+        grid->verticalHeader()->setMinimumSectionSize(rowHeight);
+        grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+        grid->setWordWrap(false);
     }
 }
 

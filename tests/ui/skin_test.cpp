@@ -19,8 +19,9 @@ const char* const kLoginFaces[] = {"Frame1", "Label1", "Label2", "Label3", "Labe
 
 QColor Face() { return QApplication::palette().color(QPalette::Button); }
 
+// The background colour given to a widget of its own (not inherited).
 QColor Background(QWidget* widget) {
-    EXPECT_TRUE(widget->autoFillBackground()) << widget->objectName().toStdString();
+    EXPECT_TRUE(widget->testAttribute(Qt::WA_SetPalette)) << widget->objectName().toStdString();
     return widget->palette().color(QPalette::Window);
 }
 
@@ -63,7 +64,7 @@ TEST_F(Skin, AFolderOrABrokenLinkOfThatNameDoesNotCount) {
 }
 
 TEST_F(Skin, ThePresentFileSkinsTheApplicationAndGivesTheLoginPageTheFaceColour) {
-    const QByteArray sheet("QPushButton { color: navy; }");
+    const QByteArray sheet("QListWidget { color: navy; }");
     WriteFile(SkinPath(), sheet);
     t.wizard().Start();
 
@@ -73,11 +74,11 @@ TEST_F(Skin, ThePresentFileSkinsTheApplicationAndGivesTheLoginPageTheFaceColour)
     EXPECT_EQ(Background(&login), Face());
     for (const char* name : kLoginFaces) EXPECT_EQ(Background(Control(&login, name)), Face()) << name;
     for (const char* name : {"Text1", "Text3", "Text5", "PushButton3", "PushButton5"})
-        EXPECT_FALSE(Control(&login, name)->autoFillBackground()) << name;
+        EXPECT_FALSE(Control(&login, name)->testAttribute(Qt::WA_SetPalette)) << name;
     // The sheet reaches the later pages too.
-    QWidget* finish = Control(&t.wizard().form4(), "PushButton4");
-    finish->ensurePolished();
-    EXPECT_EQ(finish->palette().color(QPalette::ButtonText), QColor(0, 0, 128));
+    QWidget* tables = Control(&t.wizard().form2(), "List1");
+    tables->ensurePolished();
+    EXPECT_EQ(tables->palette().color(QPalette::Text), QColor(0, 0, 128));
 }
 
 TEST_F(Skin, TheSampleSkinIsAStyleSheetQtReads) {
