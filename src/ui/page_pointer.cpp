@@ -8,6 +8,9 @@ namespace ui {
 namespace {
 constexpr char kPointerProperty[] = "tablewrightPagePointer";
 constexpr char kCustomCursorProperty[] = "tablewrightCustomCursor";
+// A control's own pointer (the text beam of a text box), kept while the page
+// pointer covers it; false when it had none.
+constexpr char kOwnCursorProperty[] = "tablewrightOwnCursor";
 
 QCursor CursorFor(const QWidget* page, int pointer) {
     switch (pointer) {
@@ -22,6 +25,26 @@ QCursor CursorFor(const QWidget* page, int pointer) {
         return QCursor(Qt::ArrowCursor);
     }
 }
+void Cover(QWidget* widget, const QCursor& cursor) {
+    if (!widget->property(kOwnCursorProperty).isValid()) {
+        widget->setProperty(kOwnCursorProperty, widget->testAttribute(Qt::WA_SetCursor)
+                                                    ? QVariant::fromValue(widget->cursor())
+                                                    : QVariant(false));
+    }
+    widget->setCursor(cursor);
+}
+
+void Uncover(QWidget* widget) {
+    const QVariant own = widget->property(kOwnCursorProperty);
+    if (!own.isValid()) return;
+    if (own.metaType() == QMetaType::fromType<QCursor>()) {
+        widget->setCursor(own.value<QCursor>());
+    } else {
+        widget->unsetCursor();
+    }
+    widget->setProperty(kOwnCursorProperty, QVariant());
+}
+
 }  // namespace
 
 void SetPagePointer(QWidget* page, int pointer) {
@@ -30,13 +53,13 @@ void SetPagePointer(QWidget* page, int pointer) {
     if (pointer == kDefaultPointer) {
         // Every control shows its own ordinary pointer again (the text beam
         // over text boxes).
-        page->unsetCursor();
-        for (QWidget* child : page->findChildren<QWidget*>()) child->unsetCursor();
+        Uncover(page);
+        for (QWidget* child : page->findChildren<QWidget*>()) Uncover(child);
         return;
     }
     const QCursor cursor = CursorFor(page, pointer);
-    page->setCursor(cursor);
-    for (QWidget* child : page->findChildren<QWidget*>()) child->setCursor(cursor);
+    Cover(page, cursor);
+    for (QWidget* child : page->findChildren<QWidget*>()) Cover(child, cursor);
 }
 
 void SetCustomPointerImage(QWidget* page, const QCursor& image) {

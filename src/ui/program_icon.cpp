@@ -11,7 +11,8 @@ static void InitProgramIconResource() { Q_INIT_RESOURCE(program_icon); }
 namespace ui {
 
 QIcon ProgramIcon() {
-    InitProgramIconResource();
+    static const bool registered = (InitProgramIconResource(), true);
+    Q_UNUSED(registered);
     QIcon icon;
     for (const int size : {32, 48, 128, 256}) {
         const QString image = QStringLiteral(":/tablewright/icons/tablewright-%1.png").arg(size);

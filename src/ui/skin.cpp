@@ -1,3 +1,4 @@
+#include <atomic>
 #include <stdexcept>
 
 #include <QApplication>
@@ -28,15 +29,16 @@ public:
 
 private:
     static void Collect(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        if (active_ != nullptr && type == QtWarningMsg &&
-            message.contains(QLatin1String("Could not parse"))) {
-            active_->complained_ = true;
+        StyleSheetComplaints* active = active_.load();
+        if (active == nullptr) return;
+        if (type == QtWarningMsg && message.contains(QLatin1String("Could not parse"))) {
+            active->complained_ = true;
             return;
         }
-        if (active_ != nullptr && active_->previous_ != nullptr) active_->previous_(type, context, message);
+        if (active->previous_ != nullptr) active->previous_(type, context, message);
     }
 
-    static inline StyleSheetComplaints* active_ = nullptr;
+    static inline std::atomic<StyleSheetComplaints*> active_{nullptr};
     QtMessageHandler previous_;
     bool complained_ = false;
 };

@@ -20,12 +20,6 @@ struct PageFaces {
     std::vector<const char*> own;    // keep their own colours
 };
 
-QWidget* Page(app::Wizard& wizard, const char* name) {
-    for (QWidget* page : look_probe::AllPages(wizard))
-        if (page->objectName() == QLatin1String(name)) return page;
-    return nullptr;
-}
-
 TEST(FaceColour, TheLaterPagesShowItOnBackgroundFramesLabelsAndCheckBoxOnly) {
     const QColor face = QApplication::palette().color(QPalette::Button);
     ASSERT_NE(face, QColor(Qt::white));
@@ -39,7 +33,7 @@ TEST(FaceColour, TheLaterPagesShowItOnBackgroundFramesLabelsAndCheckBoxOnly) {
     TestWizard t;
     t.wizard().Start();
     for (const PageFaces& expected : pages) {
-        QWidget* page = Page(t.wizard(), expected.page);
+        QWidget* page = look_probe::PageNamed(t.wizard(), expected.page);
         ASSERT_NE(page, nullptr);
         EXPECT_TRUE(page->autoFillBackground());
         EXPECT_EQ(page->palette().color(QPalette::Window), face) << expected.page;

@@ -1,5 +1,6 @@
 #include <QAbstractScrollArea>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTableView>
 #include <QTest>
@@ -65,11 +66,7 @@ protected:
         fields.ApplyButtonStateRule();
     }
 
-    QWidget* Page(const char* name) {
-        for (QWidget* page : look_probe::AllPages(t.wizard()))
-            if (page->objectName() == QLatin1String(name)) return page;
-        return nullptr;
-    }
+    QWidget* Page(const char* name) { return look_probe::PageNamed(t.wizard(), name); }
 
     // Sets the pointer, moves over the widget and tells the pointer after.
     static int After(QWidget* page, int before, QWidget* over) {
@@ -121,6 +118,19 @@ TEST_F(HoverRules, TheHourglassStaysWhereverTheMouseGoes) {
         }
         EXPECT_EQ(page->cursor().shape(), Qt::WaitCursor);
         ui::SetPagePointer(page, ui::kDefaultPointer);
+    }
+}
+
+TEST_F(HoverRules, ControlsGetTheirOwnPointerBackWithTheDefault) {
+    pages::Form1& login = t.wizard().form1();
+    ASSERT_EQ(login.Text1()->cursor().shape(), Qt::IBeamCursor);
+    for (const int busy : {ui::kCustomPointer, ui::kHourglass}) {
+        ui::SetPagePointer(&login, busy);
+        EXPECT_NE(login.Text1()->cursor().shape(), Qt::IBeamCursor);
+        MoveOver(&login);  // the page background: reset, unless the hourglass shows
+        ui::SetPagePointer(&login, ui::kDefaultPointer);
+        EXPECT_EQ(login.Text1()->cursor().shape(), Qt::IBeamCursor) << busy;
+        EXPECT_EQ(Control(&login, "PushButton3")->cursor().shape(), Qt::ArrowCursor) << busy;
     }
 }
 

@@ -47,4 +47,12 @@ inline std::vector<QWidget*> AllPages(app::Wizard& wizard) {
     return {&wizard.form1(), &wizard.form2(), &wizard.form3(), &wizard.form4()};
 }
 
+// One of the four pages by its object name ("Form1" .. "Form4").
+inline QWidget* PageNamed(app::Wizard& wizard, const char* name) {
+    for (QWidget* page : AllPages(wizard))
+        if (page->objectName() == QLatin1String(name)) return page;
+    ADD_FAILURE() << "no page " << name;
+    return nullptr;
+}
+
 }  // namespace look_probe
