@@ -39,11 +39,6 @@ TEST(HandCursor, TheBuildPutsTheCursorBesideTheProgram) {
     EXPECT_EQ(built.readAll(), ShippedCursor());
 }
 
-TEST(HandCursor, AMissingFileCannotBeRead) {
-    TestWizard t;
-    EXPECT_THROW(ui::ReadCursorFile(CursorPath(t)), std::runtime_error);
-}
-
 TEST(HandCursor, EveryPageLoadsTheCursorFileBesideTheProgram) {
     TestWizard t;
     WriteFile(CursorPath(t), ShippedCursor());
