@@ -1,5 +1,7 @@
 #include "export/save_file_sink.h"
 
+#include <fcntl.h>
+
 namespace exporter {
 
 bool SaveFileSink::open() {
@@ -9,6 +11,8 @@ bool SaveFileSink::open() {
 }
 
 bool SaveFileSink::write(const char* data, std::size_t size) {
+    const qint64 start = file_.pos();
+    const std::size_t total = size;
     while (size > 0) {
         const qint64 written = file_.write(data, static_cast<qint64>(size));
         if (written <= 0) {
@@ -19,6 +23,9 @@ bool SaveFileSink::write(const char* data, std::size_t size) {
         data += written;
         size -= static_cast<std::size_t>(written);
     }
+    // Start writing this chunk to the disk now, while the next one is being
+    // read, so that the flush before the rename has little left to wait for.
+    sync_file_range(file_.handle(), start, static_cast<off_t>(total), SYNC_FILE_RANGE_WRITE);
     return true;
 }
 
