@@ -2,20 +2,14 @@
 
 #include <QFileInfo>
 
-#include "app/settings_store.h"
+#include "app/login_settings.h"
 
 namespace exporter::cli {
 
 db::LoginValues StoredLoginValues() {
-    db::LoginValues values{QStringLiteral("localhost"), QString(), QString(), QString(), QStringLiteral("3306")};
-    if (QFileInfo::exists(app::SettingsStore::DefaultFilePath())) {
-        const app::SettingsStore store;
-        values.server = store.Read(QStringLiteral("MyServer"), values.server);
-        values.user = store.Read(QStringLiteral("MyUser"), values.user);
-        values.password = store.Read(QStringLiteral("MyPassword"), values.password);
-        values.database = store.Read(QStringLiteral("MyDatabase"), values.database);
-        values.port = store.Read(QStringLiteral("MyPort"), values.port);
-    }
+    db::LoginValues values{app::LoginDefault(app::LoginField::Server), QString(), QString(), QString(),
+                           app::LoginDefault(app::LoginField::Port)};
+    if (QFileInfo::exists(app::SettingsStore::DefaultFilePath())) values = app::ReadStoredLogin(app::SettingsStore());
     if (qEnvironmentVariableIsSet("TABLEWRIGHT_PASSWORD"))
         values.password = qEnvironmentVariable("TABLEWRIGHT_PASSWORD");
     return values;

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/app_info.h"
+#include "app/login_settings.h"
 #include "app/shared_routines.h"
 #include "app/wizard.h"
 #include "db/connection.h"
@@ -38,11 +39,11 @@ private:
 Form1::Form1(app::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form1")), ui_(std::make_unique<Ui::Form1>()) {
     ui_->setupUi(this);
     ui::DressPage(this);
-    BindToStore(ui_->Text1, QStringLiteral("MyServer"));
-    BindToStore(ui_->Text2, QStringLiteral("MyUser"));
-    BindToStore(ui_->Text3, QStringLiteral("MyPassword"));
-    BindToStore(ui_->Text4, QStringLiteral("MyDatabase"));
-    BindToStore(ui_->Text5, QStringLiteral("MyPort"));
+    BindToStore(ui_->Text1, app::LoginKey(app::LoginField::Server));
+    BindToStore(ui_->Text2, app::LoginKey(app::LoginField::User));
+    BindToStore(ui_->Text3, app::LoginKey(app::LoginField::Password));
+    BindToStore(ui_->Text4, app::LoginKey(app::LoginField::Database));
+    BindToStore(ui_->Text5, app::LoginKey(app::LoginField::Port));
     connect(ui_->PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(ui_->PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
@@ -90,11 +91,11 @@ void Form1::Form_Load() {
     LoadHandCursor(trap, 124, 126);
 
     app::SettingsStore& store = wizard_.settings();
-    trap.Step(128, [&] { ui_->Text1->setText(store.Read(QStringLiteral("MyServer"), QStringLiteral("localhost"))); });
-    trap.Step(130, [&] { ui_->Text2->setText(store.Read(QStringLiteral("MyUser"), QString())); });
-    trap.Step(132, [&] { ui_->Text3->setText(store.Read(QStringLiteral("MyPassword"), QString())); });
-    trap.Step(134, [&] { ui_->Text4->setText(store.Read(QStringLiteral("MyDatabase"), QString())); });
-    trap.Step(136, [&] { ui_->Text5->setText(store.Read(QStringLiteral("MyPort"), QStringLiteral("3306"))); });
+    trap.Step(128, [&] { ui_->Text1->setText(app::ReadLoginValue(store, app::LoginField::Server)); });
+    trap.Step(130, [&] { ui_->Text2->setText(app::ReadLoginValue(store, app::LoginField::User)); });
+    trap.Step(132, [&] { ui_->Text3->setText(app::ReadLoginValue(store, app::LoginField::Password)); });
+    trap.Step(134, [&] { ui_->Text4->setText(app::ReadLoginValue(store, app::LoginField::Database)); });
+    trap.Step(136, [&] { ui_->Text5->setText(app::ReadLoginValue(store, app::LoginField::Port)); });
 
     // Automatic sign-in: only with all four values and a server that answers.
     bool allFilled = false;
