@@ -10,8 +10,8 @@ namespace app {
 
 Wizard::Wizard(Services services) : services_(std::move(services)) {}
 
-// Pages go in the reverse order of their creation; none of them does any
-// work while it is destroyed.
+// Pages go in the reverse order of their creation; the output page stops an
+// export that still runs.
 Wizard::~Wizard() {
     form4_.reset();
     form3_.reset();

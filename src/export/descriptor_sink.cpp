@@ -29,8 +29,14 @@ bool DescriptorSink::fail(int error) {
 
 bool DescriptorSink::open() {
     if (path_.isEmpty()) return true;
-    descriptor_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CLOEXEC);
-    return descriptor_ >= 0 || fail(errno);
+    // Opened without blocking, so that a named pipe nobody reads from fails
+    // at once ("No such device or address") instead of waiting for a reader;
+    // the writes that follow block as usual.
+    descriptor_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor_ < 0) return fail(errno);
+    const int flags = ::fcntl(descriptor_, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) < 0) return fail(errno);
+    return true;
 }
 
 bool DescriptorSink::write(const char* data, std::size_t size) {

@@ -40,6 +40,20 @@ private:
     bool finished_ = false;
 };
 
+// Tells the monitor about the connection for as long as it is open.
+class ConnectionAnnouncement {
+public:
+    ConnectionAnnouncement(ExportMonitor& monitor, MYSQL* connection) : monitor_(monitor) {
+        monitor_.connectionOpened(connection);
+    }
+    ~ConnectionAnnouncement() { monitor_.connectionClosing(); }
+    ConnectionAnnouncement(const ConnectionAnnouncement&) = delete;
+    ConnectionAnnouncement& operator=(const ConnectionAnnouncement&) = delete;
+
+private:
+    ExportMonitor& monitor_;
+};
+
 void AppendLineEnd(OutputBuffer& out) { out.append("\r\n", 2); }
 
 void AppendHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns, const QByteArray& separator) {
@@ -61,6 +75,11 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     } catch (const std::exception& e) {
         return ExportOutcome::Failure(kConnectStep, Describe(e));
     }
+    const ConnectionAnnouncement announcement(monitor, connection->handle());
+    // A failure after a stop was asked for is the stop cutting the connection.
+    auto failure = [&monitor](int label, const QString& description) {
+        return monitor.stopRequested() ? ExportOutcome::StoppedByUser() : ExportOutcome::Failure(label, description);
+    };
     monitor.estimateKnown(EstimateRowCount(*connection, request.tableName));
     if (monitor.stopRequested()) return ExportOutcome::StoppedByUser();
 
@@ -68,7 +87,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     try {
         result.emplace(connection->stream(ExportQueryText(request)));
     } catch (const std::exception& e) {
-        return ExportOutcome::Failure(kQueryStep, Describe(e));
+        return failure(kQueryStep, Describe(e));
     }
     AbandonUnfinishedStream abandon(connection->handle());
 
@@ -90,7 +109,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
         try {
             if (!result->next()) break;
         } catch (const std::exception& e) {
-            return ExportOutcome::Failure(kReadRowsStep, Describe(e));
+            return failure(kReadRowsStep, Describe(e));
         }
         for (int i = 0; i < fieldCount; ++i) {
             if (i != 0) out.append(separator, separatorLength);

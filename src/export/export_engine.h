@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <mysql.h>
+
 #include "export/export_outcome.h"
 #include "export/export_request.h"
 #include "export/output_sink.h"
@@ -19,6 +21,10 @@ public:
     virtual void rowsWritten(std::uint64_t rows) { (void)rows; }
     // Checked after every chunk written.
     virtual bool stopRequested() const { return false; }
+    // The export's connection while it is open, so that a stop can cut it
+    // even while the export waits for the server.
+    virtual void connectionOpened(MYSQL* connection) { (void)connection; }
+    virtual void connectionClosing() {}
 };
 
 // Bytes formatted before they are handed to the sink in one write.

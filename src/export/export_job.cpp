@@ -12,7 +12,16 @@ public:
         emit job_.progress(0, estimate_);
     }
     void rowsWritten(std::uint64_t rows) override { emit job_.progress(rows, estimate_); }
-    bool stopRequested() const override { return job_.stopRequested_.load(std::memory_order_relaxed); }
+    bool stopRequested() const override { return job_.stopRequested_.load(); }
+    void connectionOpened(MYSQL* connection) override {
+        const std::lock_guard lock(job_.connectionMutex_);
+        job_.connection_ = connection;
+        if (job_.stopRequested_) mariadb_cancel(connection);
+    }
+    void connectionClosing() override {
+        const std::lock_guard lock(job_.connectionMutex_);
+        job_.connection_ = nullptr;
+    }
 
 private:
     ExportJob& job_;
@@ -49,6 +58,10 @@ void ExportJob::run(const ExportRequest& request, const ValueStyle& style, const
 
 void ExportJob::stop() {
     stopRequested_ = true;
+    {
+        const std::lock_guard lock(connectionMutex_);
+        if (connection_ != nullptr) mariadb_cancel(connection_);
+    }
     if (thread_) thread_->wait();
 }
 

@@ -3,6 +3,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
+
+#include <mysql.h>
 
 #include <QObject>
 #include <QThread>
@@ -31,8 +34,9 @@ public:
     void start(ExportRequest request, ValueStyle style);
     void start(ExportRequest request, ValueStyle style, SinkMaker makeSink);
 
-    // Asks a running export to stop at its next chunk and waits until it
-    // has; the temporary file is gone when this returns.
+    // Stops a running export and waits until it has: the connection is cut,
+    // so an export that waits for the server stops at once too. The
+    // temporary file is gone when this returns.
     void stop();
 
     bool running() const { return running_; }
@@ -51,6 +55,9 @@ private:
 
     std::unique_ptr<QThread> thread_;
     std::atomic<bool> stopRequested_{false};
+    // The running export's connection, cut by stop(); guarded by the mutex.
+    std::mutex connectionMutex_;
+    MYSQL* connection_ = nullptr;
     bool running_ = false;
     ExportOutcome outcome_;
 };

@@ -31,7 +31,27 @@ void AddText(std::vector<DatePiece>& pieces, const QString& text) {
         pieces.push_back({DatePiece::Kind::Text, text.toUtf8()});
 }
 
+// The locale name that governs one category, as the C library resolves it.
+QString CategoryLocaleName(const char* category) {
+    for (const char* variable : {"LC_ALL", category, "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty()) return value;
+    }
+    return QStringLiteral("C");
+}
+
+bool IsCLocale(const QString& name) {
+    return name == QLatin1String("C") || name == QLatin1String("POSIX") || name.startsWith(QLatin1String("C.")) ||
+           QLocale(name).language() == QLocale::C;
+}
+
 }  // namespace
+
+std::vector<DatePiece> DateLayoutOf(const QLocale& locale) {
+    std::vector<DatePiece> layout = ParseDateLayout(locale.dateFormat(QLocale::ShortFormat));
+    if (IsIsoLayout(layout) || !HasEveryPart(layout)) layout.clear();
+    return layout;
+}
 
 std::vector<DatePiece> ParseDateLayout(const QString& format) {
     using K = DatePiece::Kind;
@@ -73,8 +93,17 @@ ValueStyle ValueStyle::FromLocale(const QLocale& locale) {
     ValueStyle style;
     if (locale.language() == QLocale::C) return style;
     style.decimalPoint = locale.decimalPoint().toUtf8();
-    style.dateLayout = ParseDateLayout(locale.dateFormat(QLocale::ShortFormat));
-    if (IsIsoLayout(style.dateLayout) || !HasEveryPart(style.dateLayout)) style.dateLayout.clear();
+    style.dateLayout = DateLayoutOf(locale);
+    return style;
+}
+
+ValueStyle ValueStyle::FromSystem() {
+    const QLocale system = QLocale::system();
+    ValueStyle style;
+    // The system locale answers number questions from LC_NUMERIC and date
+    // questions from LC_TIME.
+    if (!IsCLocale(CategoryLocaleName("LC_NUMERIC"))) style.decimalPoint = system.decimalPoint().toUtf8();
+    if (!IsCLocale(CategoryLocaleName("LC_TIME"))) style.dateLayout = DateLayoutOf(system);
     return style;
 }
 

@@ -29,6 +29,10 @@ struct ValueStyle {
     // The style of a locale: its decimal point (never a group separator) and
     // its short date order, a two-digit year widened to four digits.
     static ValueStyle FromLocale(const QLocale& locale);
+    // The style of the user's own settings: numbers after LC_NUMERIC and
+    // dates after LC_TIME (LC_ALL and LANG taken into account), each of
+    // which may be the C locale while the other is not.
+    static ValueStyle FromSystem();
     // Everything as the server sends it.
     static ValueStyle Plain() { return ValueStyle(); }
 };
@@ -37,5 +41,9 @@ struct ValueStyle {
 // year). Every run of y becomes the four-digit year; day and month names
 // become their numbers.
 std::vector<DatePiece> ParseDateLayout(const QString& format);
+
+// A locale's short date as pieces with a four-digit year; empty when it is
+// the ISO form or lacks a part.
+std::vector<DatePiece> DateLayoutOf(const QLocale& locale);
 
 }  // namespace exporter

@@ -1,4 +1,5 @@
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QProcess>
@@ -113,4 +114,41 @@ TEST(ExportCommand, MemoryStaysFlatForAMillionRows) {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
     EXPECT_LT(usage.ru_maxrss, 80 * 1024) << usage.ru_maxrss << " KiB";
+}
+
+TEST(ExportCommand, NumbersAndDatesFollowTheirOwnLocaleSettings) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (p DECIMAL(6,2), d DATE)"),
+            QStringLiteral("INSERT INTO t VALUES (2.50, '2024-01-31')")});
+    const QStringList table{QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--no-header")};
+    auto run = [&](const QStringList& locale) {
+        const export_testing::CommandResult result =
+            RunExportCommand(db.login(), table, QStringList{QStringLiteral("LC_ALL="), QStringLiteral("LC_NUMERIC="),
+                                                            QStringLiteral("LC_TIME=")} + locale);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        return result.out;
+    };
+    EXPECT_EQ(run({QStringLiteral("LANG=C.UTF-8")}), "2.50,2024-01-31\r\n\r\n");
+    EXPECT_EQ(run({QStringLiteral("LANG=de_DE.UTF-8")}), "2,50,31.01.2024\r\n\r\n");
+    EXPECT_EQ(run({QStringLiteral("LANG=C.UTF-8"), QStringLiteral("LC_NUMERIC=de_DE.UTF-8")}), "2,50,2024-01-31\r\n\r\n");
+    EXPECT_EQ(run({QStringLiteral("LANG=C.UTF-8"), QStringLiteral("LC_TIME=de_DE.UTF-8")}), "2.50,31.01.2024\r\n\r\n");
+    EXPECT_EQ(run({QStringLiteral("LANG=de_DE.UTF-8"), QStringLiteral("LC_ALL=C")}), "2.50,2024-01-31\r\n\r\n");
+}
+
+TEST(ExportCommand, APipeWithoutReaderOrAnEmptyOutputPathFailsAtOnce) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run(QStringLiteral("CREATE TABLE t (a INT)"));
+    QTemporaryDir dir;
+    const QString pipe = dir.path() + QStringLiteral("/pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    export_testing::CommandResult result =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), pipe});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(result.err.isEmpty());
+
+    result = RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), QString()});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.out.isEmpty());
 }

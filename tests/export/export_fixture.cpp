@@ -41,10 +41,19 @@ exporter::ExportOutcome Export(const exporter::ExportRequest& request, const exp
     return exporter::ExportToFile(request, style, quiet);
 }
 
-CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments) {
+CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
+                               const QStringList& variables) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);
+    for (const QString& variable : variables) {
+        const QString name = variable.section(QLatin1Char('='), 0, 0);
+        const QString value = variable.section(QLatin1Char('='), 1);
+        if (value.isEmpty())
+            environment.remove(name);
+        else
+            environment.insert(name, value);
+    }
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM),
                   QStringList{QStringLiteral("--server"), login.server, QStringLiteral("--port"), login.port,

@@ -32,7 +32,10 @@ struct CommandResult {
     QByteArray out;
     QByteArray err;
 };
-CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments);
+// `environment` holds NAME=value pairs set for the command only (an empty
+// value unsets the variable).
+CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
+                               const QStringList& environment = {});
 
 // Creates the table `big` with `rows` rows of about 110 bytes each.
 void CreateBigTable(testing_support::ScratchDatabase& db, int rows);

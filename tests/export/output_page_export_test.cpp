@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,12 +29,7 @@ namespace {
 // standing on the output page.
 pages::Form4& OutputPageFor(TestWizard& t, const db::LoginValues& login, const QString& table,
                             const QString& fieldListText, const QString& outputPath) {
-    pages::Form1& form1 = t.wizard().form1();
-    form1.Text1()->setText(login.server);
-    form1.Text2()->setText(login.user);
-    form1.Text3()->setText(login.password);
-    form1.Text4()->setText(login.database);
-    form1.Text5()->setText(login.port);
+    testing_support::FillLogin(t.wizard().form1(), login);
     t.wizard().state().tableName = table;
     t.wizard().state().fieldListText = fieldListText;
     pages::Form4& page = t.wizard().form4();
@@ -156,4 +152,29 @@ TEST(OutputPageExport, ClosingTheWindowDuringAnExportStopsItAndEndsTheProgram) {
     EXPECT_EQ(ReadFile(path), "kept\r\n");
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("kept.txt")});
     EXPECT_TRUE(t.messages().messages.empty());
+}
+
+TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAtOnce) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 10);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/kept.txt");
+    WriteFile(path, "kept\r\n");
+    // Another session holds the table, so the export's query waits for it.
+    db::Connection holder = db.Connect();
+    holder.execute(QStringLiteral("LOCK TABLES big WRITE"));
+
+    TestWizard t;
+    pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`"), path);
+    page.PushButton4()->click();
+    QTest::qWait(300);
+    ASSERT_TRUE(page.exportRunning());
+    page.close();  // returns only once the export has stopped
+    EXPECT_FALSE(page.isVisible());
+    EXPECT_EQ(t.endProcessCalls(), 1);
+    EXPECT_EQ(ReadFile(path), "kept\r\n");
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("kept.txt")});
+    EXPECT_TRUE(t.messages().messages.empty());
+    holder.execute(QStringLiteral("UNLOCK TABLES"));
 }

@@ -81,6 +81,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (parser.isSet(QStringLiteral("separator"))) line.separator = parser.value(QStringLiteral("separator"));
     line.header = !parser.isSet(QStringLiteral("no-header"));
     line.output = parser.value(QStringLiteral("output"));
+    // An empty path (an unset variable in a script) must not pour the table
+    // onto the terminal.
+    if (parser.isSet(QStringLiteral("output")) && line.output.isEmpty())
+        return Problem(QStringLiteral("--output needs a path, or \"-\" for standard output."));
     line.server = ValueIfSet(parser, QStringLiteral("server"));
     line.port = ValueIfSet(parser, QStringLiteral("port"));
     line.user = ValueIfSet(parser, QStringLiteral("user"));

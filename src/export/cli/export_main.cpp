@@ -71,7 +71,7 @@ int main(int argc, char* argv[]) {
     exporter::ExportOutcome outcome;
     {
         exporter::cli::TerminalProgress progress;
-        outcome = exporter::RunExport(request, exporter::ValueStyle::FromLocale(QLocale::system()), *sink, progress);
+        outcome = exporter::RunExport(request, exporter::ValueStyle::FromSystem(), *sink, progress);
     }
     if (!outcome.written()) {
         PrintError(outcome.description);

@@ -112,7 +112,7 @@ void Form4::PushButton4_Click() {
         connect(job_.get(), &exporter::ExportJob::progress, this, &Form4::ShowExportProgress);
         connect(job_.get(), &exporter::ExportJob::finished, this, &Form4::ExportEnded);
     }
-    job_->start(std::move(request), exporter::ValueStyle::FromLocale(QLocale::system()));
+    job_->start(std::move(request), exporter::ValueStyle::FromSystem());
 }
 
 bool Form4::exportRunning() const { return job_ && job_->running(); }
@@ -157,6 +157,9 @@ void Form4::SetExportControlsEnabled(bool enabled) {
 }
 
 void Form4::closeEvent(QCloseEvent* event) {
+    // The window goes at once; the export is stopped before the program ends
+    // so the old file stays as it was.
+    hide();
     if (job_) job_->stop();
     WizardPage::closeEvent(event);
 }
