@@ -1,6 +1,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -151,4 +153,35 @@ TEST(ExportCommand, APipeWithoutReaderOrAnEmptyOutputPathFailsAtOnce) {
     result = RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), QString()});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.out.isEmpty());
+}
+
+TEST(ExportCommand, ADiskThatFillsUpMidwayKeepsTheOldFileAndLeavesNoTemporaryFile) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 40000);  // about 4 MiB of text
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/out.txt");
+    WriteFile(path, "old\r\n");
+
+    // The command runs with a 1 MiB limit on the size of any file it writes,
+    // as if the disk were full after the first megabyte.
+    const db::LoginValues login = db.login();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);
+    process.setProcessEnvironment(environment);
+    process.setChildProcessModifier([] {
+        const rlimit limit{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+    });
+    process.start(QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM),
+                  {QStringLiteral("--server"), login.server, QStringLiteral("--port"), login.port, QStringLiteral("--user"),
+                   login.user, QStringLiteral("--database"), login.database, QStringLiteral("--table"),
+                   QStringLiteral("big"), QStringLiteral("--output"), path});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("File too large"));
+    EXPECT_EQ(ReadFile(path), "old\r\n");
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
 }
