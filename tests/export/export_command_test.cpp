@@ -165,23 +165,15 @@ TEST(ExportCommand, ADiskThatFillsUpMidwayKeepsTheOldFileAndLeavesNoTemporaryFil
 
     // The command runs with a 1 MiB limit on the size of any file it writes,
     // as if the disk were full after the first megabyte.
-    const db::LoginValues login = db.login();
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);
-    process.setProcessEnvironment(environment);
-    process.setChildProcessModifier([] {
-        const rlimit limit{1 << 20, 1 << 20};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        signal(SIGXFSZ, SIG_IGN);
-    });
-    process.start(QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM),
-                  {QStringLiteral("--server"), login.server, QStringLiteral("--port"), login.port, QStringLiteral("--user"),
-                   login.user, QStringLiteral("--database"), login.database, QStringLiteral("--table"),
-                   QStringLiteral("big"), QStringLiteral("--output"), path});
-    ASSERT_TRUE(process.waitForFinished(120000));
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_TRUE(process.readAllStandardError().contains("File too large"));
+    const export_testing::CommandResult result =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path},
+                         {}, [] {
+                             const rlimit limit{1 << 20, 1 << 20};
+                             setrlimit(RLIMIT_FSIZE, &limit);
+                             signal(SIGXFSZ, SIG_IGN);
+                         });
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("File too large")) << result.err.toStdString();
     EXPECT_EQ(ReadFile(path), "old\r\n");
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
 }

@@ -42,7 +42,7 @@ exporter::ExportOutcome Export(const exporter::ExportRequest& request, const exp
 }
 
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
-                               const QStringList& variables) {
+                               const QStringList& variables, const std::function<void()>& childSetup) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);
@@ -55,6 +55,7 @@ CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& 
             environment.insert(name, value);
     }
     process.setProcessEnvironment(environment);
+    if (childSetup) process.setChildProcessModifier(childSetup);
     process.start(QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM),
                   QStringList{QStringLiteral("--server"), login.server, QStringLiteral("--port"), login.port,
                               QStringLiteral("--user"), login.user, QStringLiteral("--database"), login.database} +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
@@ -33,9 +35,11 @@ struct CommandResult {
     QByteArray err;
 };
 // `environment` holds NAME=value pairs set for the command only (an empty
-// value unsets the variable).
+// value unsets the variable); `childSetup` runs in the child before the
+// command starts (resource limits, signal dispositions).
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
-                               const QStringList& environment = {});
+                               const QStringList& environment = {},
+                               const std::function<void()>& childSetup = {});
 
 // Creates the table `big` with `rows` rows of about 110 bytes each.
 void CreateBigTable(testing_support::ScratchDatabase& db, int rows);
