@@ -5,6 +5,10 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Pages come and go as the wizard moves on, and a message box may be the
+    // only window for a moment: the program ends when a page is closed or
+    // "Exit" is pressed, never because no window happens to be open.
+    QApplication::setQuitOnLastWindowClosed(false);
     app::Services services;
     services.messenger = std::make_unique<app::MessageBoxMessenger>();
     services.fileDialog = std::make_unique<app::QtFileDialog>();
