@@ -23,6 +23,8 @@ QString DefaultSocketPath() {
     return QStringLiteral("/run/mysqld/mysqld.sock");
 }
 
+}  // namespace
+
 unsigned ParsePort(const QString& text) {
     const QString trimmed = text.trimmed();
     bool digitsOnly = !trimmed.isEmpty() && trimmed.size() <= 5;
@@ -33,8 +35,6 @@ unsigned ParsePort(const QString& text) {
         throw DbError(QStringLiteral("Port must be a number from 1 to 65535."));
     return port;
 }
-
-}  // namespace
 
 Endpoint ResolveEndpoint(const LoginValues& values) {
     const unsigned port = ParsePort(values.port);

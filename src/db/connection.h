@@ -24,6 +24,10 @@ struct Endpoint {
     QString socket;     // empty with TCP
 };
 
+// The port as a number: a whole number from 1 to 65535, blanks around it
+// allowed. Throws DbError otherwise.
+unsigned ParsePort(const QString& text);
+
 // Works out where the login values lead. "localhost" with port 3306 uses the
 // local server's socket when it exists; any other "localhost" goes by TCP to
 // 127.0.0.1 on the given port. Throws DbError for a port that is not a whole

@@ -54,7 +54,7 @@ void AppendBitNumber(OutputBuffer& out, const char* value, std::size_t length) {
 
 }  // namespace
 
-ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style) : style_(&style) {
+ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style) : style_(style) {
     switch (column.type) {
     case MYSQL_TYPE_DECIMAL:
     case MYSQL_TYPE_NEWDECIMAL:
@@ -113,7 +113,7 @@ void ColumnFormatter::appendDecimal(OutputBuffer& out, const char* value, std::s
     for (std::size_t i = 0; i < length; ++i) {
         if (value[i] == '.') {
             out.append(value, i);
-            out.append(style_->decimalPoint.constData(), static_cast<std::size_t>(style_->decimalPoint.size()));
+            out.append(style_.decimalPoint.constData(), static_cast<std::size_t>(style_.decimalPoint.size()));
             out.append(value + i + 1, length - i - 1);
             return;
         }
@@ -132,7 +132,7 @@ bool ColumnFormatter::appendDate(OutputBuffer& out, const char* value, std::size
     if (year == 0 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
 
     using K = DatePiece::Kind;
-    for (const DatePiece& piece : style_->dateLayout) {
+    for (const DatePiece& piece : style_.dateLayout) {
         switch (piece.kind) {
         case K::Year: out.append(value, 4); break;
         case K::Month: AppendUnpadded(out, value + 5); break;

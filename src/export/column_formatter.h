@@ -10,14 +10,15 @@ namespace exporter {
 
 // Writes the values of one result column as text, chosen once per column
 // from its type and the value style so that the row loop does no lookups.
-// Text, integers and everything under the C locale are copied unchanged.
+// Text and integers are copied unchanged, and so are numbers and dates
+// under the C locale; BIT values become numbers and binary values hex.
 class ColumnFormatter {
 public:
     ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style);
 
     bool verbatim() const { return kind_ == Kind::Verbatim; }
 
-    // Appends the text of one non-NULL value as the server sent it.
+    // Appends the text of one non-NULL value, given as the server sent it.
     void append(OutputBuffer& out, const char* value, std::size_t length) const {
         if (kind_ == Kind::Verbatim)
             out.append(value, length);
@@ -35,7 +36,7 @@ private:
     bool appendDate(OutputBuffer& out, const char* value, std::size_t length) const;
 
     Kind kind_ = Kind::Verbatim;
-    const ValueStyle* style_;
+    ValueStyle style_;
 };
 
 }  // namespace exporter

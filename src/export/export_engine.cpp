@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "db/connection.h"
+#include "db/connection_text.h"
 #include "export/column_formatter.h"
 #include "export/output_buffer.h"
 #include "export/row_estimate.h"
@@ -71,7 +72,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
                         ExportMonitor& monitor) {
     std::optional<db::Connection> connection;
     try {
-        connection.emplace(db::Connection::Open(request.login, ExportConnectOptions()));
+        connection.emplace(db::Connection::Open(db::BuildConnectionText(request.login), ExportConnectOptions()));
     } catch (const std::exception& e) {
         return ExportOutcome::Failure(kConnectStep, Describe(e));
     }

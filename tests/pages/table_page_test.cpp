@@ -123,13 +123,14 @@ TEST(TablePage, ComingBackLeavesTheChosenFieldsOutOfTheAvailableList) {
 
 TEST(TablePage, OddNamesArePreviewedIntact) {
     TW_REQUIRE_SERVER();
-    SignedIn s({QStringLiteral("CREATE TABLE `we``ird` (`a``b` INT, `with space` VARCHAR(9), `żółć` VARCHAR(9), b BLOB)"),
-                QStringLiteral("INSERT INTO `we``ird` VALUES (1, 'x y', 'ünï ✓', X'000aFF')")});
+    SignedIn s({QStringLiteral("CREATE TABLE `we``ird` (`a``b` INT, `with space` VARCHAR(9), `żółć` VARCHAR(9), b BLOB, f BIT(10))"),
+                QStringLiteral("INSERT INTO `we``ird` VALUES (1, 'x y', 'ünï ✓', X'000aFF', b'1000000001')")});
     s.Choose(QStringLiteral("we`ird"));
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("a`b"), QStringLiteral("with space"), QStringLiteral("żółć"),
-                                          QStringLiteral("b")}));
+                                          QStringLiteral("b"), QStringLiteral("f")}));
     EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 2).data().toString(), QStringLiteral("ünï ✓"));
     EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 3).data().toString(), QStringLiteral("0x000AFF"));
+    EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 4).data().toString(), QStringLiteral("513"));
     EXPECT_TRUE(s.t.messages().messages.empty());
     EXPECT_EQ(pages::PreviewQuery(QStringLiteral("t")), QStringLiteral("SELECT * FROM `t` LIMIT 100;"));
 }

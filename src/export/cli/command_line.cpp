@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 
+#include "db/connection.h"
+#include "db/db_error.h"
+
 namespace exporter::cli {
 namespace {
 
@@ -18,9 +21,12 @@ std::optional<QString> ValueIfSet(const QCommandLineParser& parser, const QStrin
 }
 
 bool IsPort(const QString& text) {
-    bool ok = false;
-    const unsigned port = text.toUInt(&ok);
-    return ok && port >= 1 && port <= 65535;
+    try {
+        db::ParsePort(text);
+        return true;
+    } catch (const db::DbError&) {
+        return false;
+    }
 }
 
 }  // namespace

@@ -3,12 +3,10 @@
 #include <cstdio>
 
 #include <QCoreApplication>
-#include <QLocale>
 
 #include "db/identifier.h"
 #include "export/cli/command_line.h"
 #include "export/cli/stored_login.h"
-#include "export/cli/table_columns.h"
 #include "export/cli/terminal_progress.h"
 #include "export/export_engine.h"
 
@@ -54,16 +52,8 @@ int main(int argc, char* argv[]) {
     }
 
     exporter::ExportRequest request = RequestFrom(line);
-    QStringList fields = line.fields;
-    if (fields.isEmpty()) {
-        try {
-            fields = exporter::cli::TableColumnNames(request.login, request.tableName);
-        } catch (const std::exception& e) {
-            PrintError(QString::fromUtf8(e.what()));
-            return kExportFailed;
-        }
-    }
-    request.fieldListText = db::QuoteIdentifierList(fields);
+    // Without --field, every column in table order.
+    request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
 
     const std::unique_ptr<exporter::OutputSink> sink = line.toStandardOutput()
                                                            ? exporter::StandardOutputSink()

@@ -5,9 +5,11 @@
 
 namespace pages {
 
-void PreviewModel::SetResult(db::StoredResult result) {
+void PreviewModel::SetResult(db::StoredResult result, const exporter::ValueStyle& style) {
     beginResetModel();
     result_ = std::move(result);
+    formatters_.clear();
+    for (const db::ColumnInfo& column : result_.columns()) formatters_.emplace_back(column, style);
     endResetModel();
 }
 
@@ -19,21 +21,25 @@ int PreviewModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : result_.fieldCount();
 }
 
-QString PreviewModel::DisplayText(const db::DbValue& value) {
+QString PreviewModel::DisplayText(std::size_t row, int column) const {
+    const db::DbValue& value = result_.value(row, column);
     if (value.isNull()) return QStringLiteral("NULL");
-    if (value.isBinary()) return QStringLiteral("0x") + QString::fromLatin1(value.bytes().toHex().toUpper());
-    return value.text();
+    exporter::OutputBuffer text(static_cast<std::size_t>(value.bytes().size()) + 16);
+    formatters_[static_cast<std::size_t>(column)].append(text, value.bytes().constData(),
+                                                         static_cast<std::size_t>(value.bytes().size()));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return QVariant();
-    const db::DbValue& value = result_.value(static_cast<std::size_t>(index.row()), index.column());
+    const auto row = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return DisplayText(value);
+        return DisplayText(row, index.column());
     case Qt::ForegroundRole:
-        if (value.isNull()) return QBrush(QPalette().color(QPalette::Disabled, QPalette::Text));
+        if (result_.value(row, index.column()).isNull())
+            return QBrush(QPalette().color(QPalette::Disabled, QPalette::Text));
         return QVariant();
     default:
         return QVariant();

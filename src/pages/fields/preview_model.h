@@ -2,21 +2,28 @@
 
 #include <QAbstractTableModel>
 
+#include <vector>
+
 #include "db/result.h"
+#include "export/column_formatter.h"
+#include "export/value_style.h"
 
 namespace pages {
 
 // The preview grid's rows: a read-only table over one result held on the
-// client. Headings are the column names; NULL shows as a greyed "NULL" so it
-// cannot be taken for an empty text; binary values show as hexadecimal.
+// client. Headings are the column names; every value reads as the export
+// will write it (the user's decimal point and dates, BIT as a number,
+// binary as hexadecimal), and NULL shows as a greyed "NULL" so that it
+// cannot be taken for an empty text.
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
     explicit PreviewModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
-    // Replaces the rows shown; an empty result unbinds the grid.
-    void SetResult(db::StoredResult result);
+    // Replaces the rows shown; an empty result unbinds the grid. Values are
+    // written in the given style (the user's own in the wizard).
+    void SetResult(db::StoredResult result, const exporter::ValueStyle& style = exporter::ValueStyle::FromSystem());
     const db::StoredResult& result() const { return result_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -25,11 +32,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // How one value reads in the grid.
-    static QString DisplayText(const db::DbValue& value);
+    // How the value in a row and column reads in the grid.
+    QString DisplayText(std::size_t row, int column) const;
 
 private:
     db::StoredResult result_;
+    std::vector<exporter::ColumnFormatter> formatters_;
 };
 
 }  // namespace pages

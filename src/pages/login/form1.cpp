@@ -145,13 +145,7 @@ void Form1::PushButton5_Click() {
     QCoreApplication::processEvents();  // so that the hourglass is drawn
     // A refused login is answered in words, never with the driver's own text
     // or the error report.
-    bool opened = false;
-    try {
-        db::Connection::Open(db::BuildConnectionText(CurrentLoginValues()));
-        opened = true;
-    } catch (const std::exception&) {
-        opened = false;
-    }
+    const bool opened = db::OpenConnection(CurrentLoginValues());
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
     if (opened)
         trap.Step(108, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
