@@ -10,14 +10,8 @@ namespace app {
 
 Wizard::Wizard(Services services) : services_(std::move(services)) {}
 
-// Pages go in the reverse order of their creation; the output page stops an
-// export that still runs.
-Wizard::~Wizard() {
-    form4_.reset();
-    form3_.reset();
-    form2_.reset();
-    form1_.reset();
-}
+// The output page stops an export that still runs as it goes.
+Wizard::~Wizard() = default;
 
 template <typename Page>
 Page& Wizard::Touch(std::unique_ptr<Page>& slot) {

@@ -19,7 +19,7 @@ public:
     // The table's row count as the server estimates it; 0 when unknown.
     virtual void estimateKnown(std::uint64_t rows) { (void)rows; }
     virtual void rowsWritten(std::uint64_t rows) { (void)rows; }
-    // Checked after every chunk written.
+    // Checked after every chunk written, and before the query runs.
     virtual bool stopRequested() const { return false; }
     // The export's connection while it is open, so that a stop can cut it
     // even while the export waits for the server.

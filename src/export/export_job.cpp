@@ -39,7 +39,6 @@ void ExportJob::start(ExportRequest request, ValueStyle style) {
 
 void ExportJob::start(ExportRequest request, ValueStyle style, SinkMaker makeSink) {
     if (running_) return;
-    if (thread_) thread_->wait();
     stopRequested_ = false;
     running_ = true;
     thread_.reset(QThread::create(

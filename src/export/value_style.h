@@ -38,8 +38,8 @@ struct ValueStyle {
 };
 
 // The pieces of a Qt date format ("dd.MM.yy" gives day, ".", month, ".",
-// year). Every run of y becomes the four-digit year; day and month names
-// become their numbers.
+// year). Every run of y becomes the four-digit year, month names become
+// their numbers, and weekday names are left out.
 std::vector<DatePiece> ParseDateLayout(const QString& format);
 
 // A locale's short date as pieces with a four-digit year; empty when it is

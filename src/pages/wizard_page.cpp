@@ -35,9 +35,4 @@ void WizardPage::LoadHandCursor(app::ErrorTrap& trap, int testLabel, int loadLab
     if (cursorThere) trap.Step(loadLabel, [&] { ui::LoadHandCursor(this, cursorPath); });
 }
 
-void HandOver(QWidget* from, QWidget* to) {
-    to->show();
-    from->hide();
-}
-
 }  // namespace pages

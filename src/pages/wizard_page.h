@@ -38,8 +38,4 @@ protected:
     QString pageName_;
 };
 
-// Moves from one page to another: shows the target first, then hides the
-// current page.
-void HandOver(QWidget* from, QWidget* to);
-
 }  // namespace pages

@@ -72,11 +72,13 @@ TEST(Connection, RefusedLoginsGiveTheConnectorsMessage) {
     }
     try {
         db::Connection::Open(wrongPassword);
+        ADD_FAILURE() << "a wrong password was accepted";
     } catch (const db::DbError& e) {
         EXPECT_NE(std::string(e.what()).find("Access denied"), std::string::npos) << e.what();
     }
     try {
         db::Connection::Open(unknownDatabase);
+        ADD_FAILURE() << "an unknown database was accepted";
     } catch (const db::DbError& e) {
         EXPECT_NE(std::string(e.what()).find("no_such_database_here"), std::string::npos) << e.what();
     }

@@ -8,22 +8,6 @@
 
 namespace export_testing {
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
-}
-
-QStringList FolderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
 exporter::ExportRequest RequestFor(const testing_support::ScratchDatabase& db, const QString& table,
                                    const QStringList& fields, const QString& outputPath) {
     exporter::ExportRequest request;

@@ -9,15 +9,14 @@
 #include <QTemporaryDir>
 
 #include "export/export_engine.h"
+#include "support/test_files.h"
 #include "support/test_server.h"
 
 namespace export_testing {
 
-QByteArray ReadFile(const QString& path);
-void WriteFile(const QString& path, const QByteArray& bytes);
-// Every entry of a folder, hidden ones included: a temporary file left
-// behind shows up here.
-QStringList FolderEntries(const QString& folder);
+using testing_support::FolderEntries;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 // A request for the given columns of a table in a scratch database.
 exporter::ExportRequest RequestFor(const testing_support::ScratchDatabase& db, const QString& table,

@@ -1,5 +1,3 @@
-#include <arpa/inet.h>
-
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>

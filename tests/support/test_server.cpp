@@ -23,8 +23,6 @@ db::LoginValues ServerLogin(const QString& database) {
                            qEnvironmentVariable("TABLEWRIGHT_TEST_PORT")};
 }
 
-QString ServerSocket() { return qEnvironmentVariable("TABLEWRIGHT_TEST_SOCKET"); }
-
 ScratchDatabase::ScratchDatabase() {
     static std::atomic<int> counter{0};
     name_ = QStringLiteral("tw_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter++);

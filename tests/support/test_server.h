@@ -15,7 +15,6 @@ bool ServerConfigured();
 // The test user's login, in the test database or in the one named.
 db::LoginValues ServerLogin();
 db::LoginValues ServerLogin(const QString& database);
-QString ServerSocket();
 
 // A database of its own for one test, dropped again at the end. Tests run in
 // parallel, so each works in its own database.

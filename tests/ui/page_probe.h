@@ -15,6 +15,7 @@
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
+#include "support/test_files.h"
 
 // Small helpers the look tests share.
 namespace look_probe {
@@ -35,12 +36,7 @@ inline void MoveOver(QWidget* widget) {
     QCoreApplication::sendEvent(widget, &move);
 }
 
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
+using testing_support::WriteFile;
 
 // The four pages, each touched (created and loaded) in turn.
 inline std::vector<QWidget*> AllPages(app::Wizard& wizard) {

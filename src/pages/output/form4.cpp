@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QListWidget>
-#include <QLocale>
 #include <QTableView>
 
 #include "app/error_report.h"
@@ -145,8 +144,7 @@ void Form4::ExportEnded() {
     } else {
         ui_->ProgressBar1->setValue(0);
         if (outcome.status == exporter::ExportOutcome::Status::Failed)
-            app::ShowErrorReport(wizard_.messenger(), outcome.description,
-                                 app::LocationText(pageName_, QStringLiteral("PushButton4_Click")), outcome.label);
+            Trap(QStringLiteral("PushButton4_Click")).Report(outcome.label, outcome.description);
     }
     emit exportFinished();
 }
