@@ -1,8 +1,11 @@
 #include <sys/resource.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -176,4 +179,45 @@ TEST(ExportCommand, ADiskThatFillsUpMidwayKeepsTheOldFileAndLeavesNoTemporaryFil
     EXPECT_TRUE(result.err.contains("File too large")) << result.err.toStdString();
     EXPECT_EQ(ReadFile(path), "old\r\n");
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
+}
+
+// As root the read-only test of the engine cannot bite, so here the command
+// runs as the unprivileged user "nobody" from a copy it may execute.
+TEST(ExportCommand, ReadOnlyPlacesStopAnOrdinaryUserAndKeepTheOldFile) {
+    TW_REQUIRE_SERVER();
+    if (geteuid() != 0) GTEST_SKIP() << "runs as root only; ExportFault covers an ordinary user";
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    QTemporaryDir dir;
+    const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(dir.path(), everyone | QFile::WriteGroup | QFile::WriteOther);
+    const QString program = dir.path() + QStringLiteral("/tablewright-export");
+    ASSERT_TRUE(QFile::copy(export_testing::ExportProgram(), program));
+    QFile::setPermissions(program, everyone);
+    const auto asNobody = [] {
+        const gid_t nobodyGroup = 65534;
+        if (setgroups(1, &nobodyGroup) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
+    };
+
+    const QString path = dir.path() + QStringLiteral("/out.txt");
+    WriteFile(path, "old\r\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    export_testing::CommandResult result = RunExportCommand(
+        db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), path}, {}, asNobody, program);
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    EXPECT_FALSE(result.err.isEmpty());
+    EXPECT_EQ(ReadFile(path), "old\r\n");
+
+    const QString locked = dir.path() + QStringLiteral("/locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    QFile::setPermissions(locked, everyone);  // nobody may look in, not write
+    result = RunExportCommand(db.login(),
+                              {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"),
+                               locked + QStringLiteral("/out.txt")},
+                              {}, asNobody, program);
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    EXPECT_TRUE(FolderEntries(locked).isEmpty());
+    EXPECT_EQ(FolderEntries(dir.path()), (QStringList{QStringLiteral("locked"), QStringLiteral("out.txt"),
+                                                      QStringLiteral("tablewright-export")}));
 }

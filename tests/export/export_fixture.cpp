@@ -25,8 +25,11 @@ exporter::ExportOutcome Export(const exporter::ExportRequest& request, const exp
     return exporter::ExportToFile(request, style, quiet);
 }
 
+QString ExportProgram() { return QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM); }
+
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
-                               const QStringList& variables, const std::function<void()>& childSetup) {
+                               const QStringList& variables, const std::function<void()>& childSetup,
+                               const QString& program) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);
@@ -40,7 +43,7 @@ CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& 
     }
     process.setProcessEnvironment(environment);
     if (childSetup) process.setChildProcessModifier(childSetup);
-    process.start(QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM),
+    process.start(program.isEmpty() ? ExportProgram() : program,
                   QStringList{QStringLiteral("--server"), login.server, QStringLiteral("--port"), login.port,
                               QStringLiteral("--user"), login.user, QStringLiteral("--database"), login.database} +
                       arguments);

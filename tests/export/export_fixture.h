@@ -35,10 +35,14 @@ struct CommandResult {
 };
 // `environment` holds NAME=value pairs set for the command only (an empty
 // value unsets the variable); `childSetup` runs in the child before the
-// command starts (resource limits, signal dispositions).
+// command starts (resource limits, signal dispositions, another user);
+// `program` replaces the built command (a copy of it elsewhere).
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
                                const QStringList& environment = {},
-                               const std::function<void()>& childSetup = {});
+                               const std::function<void()>& childSetup = {}, const QString& program = {});
+
+// Where the built tablewright-export is.
+QString ExportProgram();
 
 // Creates the table `big` with `rows` rows of about 110 bytes each.
 void CreateBigTable(testing_support::ScratchDatabase& db, int rows);
