@@ -10,8 +10,9 @@ namespace exporter {
 
 // Writes the values of one result column as text, chosen once per column
 // from its type and the value style so that the row loop does no lookups.
-// Text and integers are copied unchanged, and so are numbers and dates
-// under the C locale; BIT values become numbers and binary values hex.
+// Text and integers are copied unchanged (text is turned into the
+// character set of a legacy locale), and so are numbers and dates under the
+// C locale; BIT values become numbers and binary values hex.
 class ColumnFormatter {
 public:
     ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style);
@@ -27,7 +28,7 @@ public:
     }
 
 private:
-    enum class Kind { Verbatim, Decimal, Date, DateTime, Bit, Hex };
+    enum class Kind { Verbatim, Decimal, Date, DateTime, Bit, Hex, Transcoded };
 
     void appendConverted(OutputBuffer& out, const char* value, std::size_t length) const;
     void appendDecimal(OutputBuffer& out, const char* value, std::size_t length) const;

@@ -57,10 +57,11 @@ private:
 
 void AppendLineEnd(OutputBuffer& out) { out.append("\r\n", 2); }
 
-void AppendHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns, const QByteArray& separator) {
+void AppendHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns, const QByteArray& separator,
+                  const ValueStyle& style) {
     for (std::size_t i = 0; i < columns.size(); ++i) {
         if (i != 0) out.append(separator.constData(), static_cast<std::size_t>(separator.size()));
-        const QByteArray name = columns[i].name.toUtf8();
+        const QByteArray name = style.Encode(columns[i].name);
         out.append(name.constData(), static_cast<std::size_t>(name.size()));
     }
     AppendLineEnd(out);
@@ -95,7 +96,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     // The file is touched only once the server has accepted the query.
     if (!sink.open()) return ExportOutcome::Failure(kCreateFileStep, sink.errorString());
 
-    const QByteArray separatorBytes = request.separator.toUtf8();
+    const QByteArray separatorBytes = style.Encode(request.separator);
     const char* const separator = separatorBytes.constData();
     const auto separatorLength = static_cast<std::size_t>(separatorBytes.size());
     std::vector<ColumnFormatter> formatters;
@@ -103,7 +104,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     const int fieldCount = result->fieldCount();
 
     OutputBuffer out(kChunkSize + (kChunkSize >> 2));
-    if (request.header) AppendHeader(out, result->columns(), separatorBytes);
+    if (request.header) AppendHeader(out, result->columns(), separatorBytes, style);
 
     std::uint64_t rows = 0;
     for (;;) {

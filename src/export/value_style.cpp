@@ -107,4 +107,21 @@ ValueStyle ValueStyle::FromSystem() {
     return style;
 }
 
+ValueStyle ValueStyle::InCharacterSet(std::shared_ptr<const Transcoder> transcoder) const {
+    ValueStyle style = *this;
+    style.transcoder = std::move(transcoder);
+    if (style.transcoder) {
+        style.decimalPoint = style.transcoder->convert(decimalPoint);
+        for (DatePiece& piece : style.dateLayout) piece.text = style.transcoder->convert(piece.text);
+    }
+    return style;
+}
+
+ValueStyle ValueStyle::ForFile() { return FromSystem().InCharacterSet(Transcoder::ForSystem()); }
+
+QByteArray ValueStyle::Encode(const QString& text) const {
+    const QByteArray utf8 = text.toUtf8();
+    return transcoder ? transcoder->convert(utf8) : utf8;
+}
+
 }  // namespace exporter

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include <QByteArray>
+
+#include "export/transcoder.h"
 
 class QLocale;
 
@@ -22,8 +25,14 @@ struct ValueStyle {
     // The short date order with a four-digit year; empty keeps the server's
     // ISO form (yyyy-MM-dd).
     std::vector<DatePiece> dateLayout;
+    // The character set of a legacy locale that text is turned into; none
+    // for UTF-8 (and the C locale), where text goes out as the server sent it.
+    std::shared_ptr<const Transcoder> transcoder;
 
     bool plainNumbers() const { return decimalPoint == "."; }
+    bool plainText() const { return transcoder == nullptr; }
+    // A text of ours (a field name, the separator) in the file's character set.
+    QByteArray Encode(const QString& text) const;
     bool plainDates() const { return dateLayout.empty(); }
 
     // The style of a locale: its decimal point (never a group separator) and
@@ -31,8 +40,14 @@ struct ValueStyle {
     static ValueStyle FromLocale(const QLocale& locale);
     // The style of the user's own settings: numbers after LC_NUMERIC and
     // dates after LC_TIME (LC_ALL and LANG taken into account), each of
-    // which may be the C locale while the other is not.
+    // which may be the C locale while the other is not. Text stays UTF-8,
+    // as the window shows it.
     static ValueStyle FromSystem();
+    // The same for a file: its text in the character set of the user's
+    // locale (LC_CTYPE).
+    static ValueStyle ForFile();
+    // This style with every text in the given character set.
+    ValueStyle InCharacterSet(std::shared_ptr<const Transcoder> transcoder) const;
     // Everything as the server sends it.
     static ValueStyle Plain() { return ValueStyle(); }
 };

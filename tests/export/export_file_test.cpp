@@ -124,3 +124,16 @@ TEST_F(ExportFile, AnExistingFileIsReplacedWithItsPermissionsKept) {
     EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("a")}, true, QStringLiteral(",")), "a\r\n1\r\n\r\n");
     EXPECT_EQ(QFile::permissions(path_), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 }
+
+TEST_F(ExportFile, ALegacyLocaleGetsItsOwnCharacterSetWithQuestionMarksForTheRest) {
+    db_->Run({QStringLiteral("CREATE TABLE t (`größe` VARCHAR(20), n INT, b VARBINARY(4))"),
+              QStringLiteral("INSERT INTO t VALUES ('Käse, 寿司 €', 5, X'E4')")});
+    const exporter::ValueStyle latin1 =
+        exporter::ValueStyle::Plain().InCharacterSet(exporter::Transcoder::ForCharacterSet("ISO-8859-1"));
+    ASSERT_TRUE(latin1.transcoder);
+    EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("größe"), QStringLiteral("n"), QStringLiteral("b")}, true,
+                      QStringLiteral("§"), latin1),
+              QByteArray("gr\xF6\xDF" "e\xA7n\xA7" "b\r\nK\xE4se, ?? ?\xA7" "5\xA7" "0xE4\r\n\r\n"));
+    EXPECT_EQ(exporter::Transcoder::ForCharacterSet("UTF-8"), nullptr);
+    EXPECT_EQ(exporter::Transcoder::ForCharacterSet("ANSI_X3.4-1968"), nullptr);
+}

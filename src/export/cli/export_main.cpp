@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     exporter::ExportOutcome outcome;
     {
         exporter::cli::TerminalProgress progress;
-        outcome = exporter::RunExport(request, exporter::ValueStyle::FromSystem(), *sink, progress);
+        outcome = exporter::RunExport(request, exporter::ValueStyle::ForFile(), *sink, progress);
     }
     if (!outcome.written()) {
         PrintError(outcome.description);

@@ -111,7 +111,7 @@ void Form4::PushButton4_Click() {
         connect(job_.get(), &exporter::ExportJob::progress, this, &Form4::ShowExportProgress);
         connect(job_.get(), &exporter::ExportJob::finished, this, &Form4::ExportEnded);
     }
-    job_->start(std::move(request), exporter::ValueStyle::FromSystem());
+    job_->start(std::move(request), exporter::ValueStyle::ForFile());
 }
 
 bool Form4::exportRunning() const { return job_ && job_->running(); }

@@ -1,0 +1,79 @@
+#include "export/transcoder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+
+#include <iconv.h>
+#include <langinfo.h>
+
+namespace exporter {
+namespace {
+
+iconv_t Handle(void* descriptor) { return static_cast<iconv_t>(descriptor); }
+
+// The length of the UTF-8 sequence that starts with this byte (1 for a
+// stray continuation byte, so that it is skipped alone).
+std::size_t SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+bool IsUtf8OrAscii(const QByteArray& name) {
+    const QByteArray n = name.toUpper();
+    return n.isEmpty() || n == "UTF-8" || n == "UTF8" || n == "ANSI_X3.4-1968" || n == "ASCII" ||
+           n == "US-ASCII";
+}
+
+}  // namespace
+
+Transcoder::~Transcoder() { iconv_close(Handle(descriptor_)); }
+
+std::shared_ptr<const Transcoder> Transcoder::ForCharacterSet(const QByteArray& name) {
+    if (IsUtf8OrAscii(name)) return nullptr;
+    const iconv_t descriptor = iconv_open(name.constData(), "UTF-8");
+    if (descriptor == reinterpret_cast<iconv_t>(-1)) return nullptr;
+    return std::shared_ptr<const Transcoder>(new Transcoder(descriptor));
+}
+
+std::shared_ptr<const Transcoder> Transcoder::ForSystem() {
+    // The application has taken the user's locale (setlocale) as it started.
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    if (current == nullptr) return nullptr;
+    return ForCharacterSet(QByteArray(nl_langinfo(CODESET)));
+}
+
+void Transcoder::append(OutputBuffer& out, const char* utf8, std::size_t length) const {
+    const iconv_t descriptor = Handle(descriptor_);
+    iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(utf8);
+    std::size_t inLeft = length;
+    while (inLeft > 0) {
+        // A single-byte set never needs more bytes than the UTF-8 input;
+        // a wider one gets room to spare.
+        const std::size_t room = inLeft * 4 + 16;
+        char* start = out.tail(room);
+        char* next = start;
+        std::size_t outLeft = room;
+        const std::size_t result = iconv(descriptor, &in, &inLeft, &next, &outLeft);
+        out.advance(static_cast<std::size_t>(next - start));
+        if (result != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        // EILSEQ (not in the set, or not UTF-8) or EINVAL (cut short): one
+        // "?" stands for the character.
+        out.append('?');
+        const std::size_t skip = std::min(SequenceLength(static_cast<unsigned char>(*in)), inLeft);
+        in += skip;
+        inLeft -= skip;
+    }
+}
+
+QByteArray Transcoder::convert(const QByteArray& utf8) const {
+    OutputBuffer out(static_cast<std::size_t>(utf8.size()) * 4 + 16);
+    append(out, utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+}  // namespace exporter
