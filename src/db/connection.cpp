@@ -56,6 +56,7 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     MYSQL* raw = mysql_init(nullptr);
     if (raw == nullptr) throw DbError(QStringLiteral("Out of memory while preparing a connection."));
     Connection connection(raw);
+    connection.napForRows_ = options.napForRows;
 
     mysql_optionsv(raw, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     if (options.connectTimeoutSeconds != 0)
@@ -64,6 +65,7 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
         mysql_optionsv(raw, MYSQL_OPT_READ_TIMEOUT, &options.readTimeoutSeconds);
     if (options.writeTimeoutSeconds != 0)
         mysql_optionsv(raw, MYSQL_OPT_WRITE_TIMEOUT, &options.writeTimeoutSeconds);
+    if (options.napForRows) mysql_optionsv(raw, MYSQL_OPT_NONBLOCK, 0);
     const unsigned protocol = endpoint.socket.isEmpty() ? MYSQL_PROTOCOL_TCP : MYSQL_PROTOCOL_SOCKET;
     mysql_optionsv(raw, MYSQL_OPT_PROTOCOL, &protocol);
 
@@ -103,7 +105,7 @@ StreamingResult Connection::stream(const QString& sql) {
         if (mysql_errno(mysql_.get()) != 0) fail();
         throw DbError(QStringLiteral("The statement returned no rows to read."));
     }
-    return StreamingResult(mysql_.get(), std::move(res));
+    return StreamingResult(mysql_.get(), std::move(res), napForRows_);
 }
 
 void Connection::execute(const QString& sql) {

@@ -15,6 +15,9 @@ struct ConnectOptions {
     // How long one read or write may wait; 0 waits as long as it takes.
     unsigned readTimeoutSeconds = 0;
     unsigned writeTimeoutSeconds = 0;
+    // Streamed rows are waited for with short naps rather than a wake-up for
+    // every packet the server sends (see StreamingResult::next()).
+    bool napForRows = false;
 };
 
 // Where a connection goes: a host and port by TCP, or a local socket.
@@ -60,6 +63,7 @@ private:
     [[noreturn]] void fail() const;
 
     std::unique_ptr<MYSQL, Closer> mysql_;
+    bool napForRows_ = false;
 };
 
 }  // namespace db

@@ -19,6 +19,7 @@ db::ConnectOptions ExportConnectOptions() {
     options.connectTimeoutSeconds = 30;
     options.readTimeoutSeconds = 5000;
     options.writeTimeoutSeconds = 5000;
+    options.napForRows = true;
     return options;
 }
 

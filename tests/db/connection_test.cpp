@@ -126,3 +126,42 @@ TEST(Connection, AFailingQueryRaisesTheServersMessage) {
         EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos) << e.what();
     }
 }
+
+TEST(Connection, AStreamedReadThatOutwaitsTheReadTimeOutFailsInsteadOfWaitingOn) {
+    TW_REQUIRE_SERVER();
+    for (const bool napForRows : {false, true}) {
+        db::ConnectOptions options;
+        options.readTimeoutSeconds = 1;
+        options.napForRows = napForRows;
+        db::Connection c = db::Connection::Open(ServerLogin(), options);
+        bool failed = false;
+        try {
+            db::StreamingResult rows = c.stream(QStringLiteral("SELECT 1 UNION ALL SELECT SLEEP(4)"));
+            while (rows.next()) {
+            }
+        } catch (const db::DbError&) {
+            failed = true;
+        }
+        EXPECT_TRUE(failed) << "napForRows " << napForRows;
+    }
+}
+
+TEST(Connection, RowsStreamAlikeWithAndWithoutNaps) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase scratch;
+    scratch.Run({QStringLiteral("CREATE TABLE n (id INT, t VARCHAR(60))"),
+                 QStringLiteral("INSERT INTO n SELECT seq, REPEAT(CHAR(65 + seq % 26), seq % 60) FROM seq_1_to_50000")});
+    QByteArray seen[2];
+    for (const bool napForRows : {false, true}) {
+        db::ConnectOptions options;
+        options.napForRows = napForRows;
+        db::Connection c = db::Connection::Open(scratch.login(), options);
+        db::StreamingResult rows = c.stream(QStringLiteral("SELECT id, t FROM n"));
+        QByteArray& all = seen[napForRows ? 1 : 0];
+        while (rows.next())
+            for (int i = 0; i < 2; ++i) all.append(rows.data(i), static_cast<qsizetype>(rows.length(i))).append('|');
+    }
+    EXPECT_EQ(seen[0].size(), seen[1].size());
+    EXPECT_TRUE(seen[0] == seen[1]);
+    EXPECT_TRUE(seen[0].startsWith("1|B|2|CC|"));
+}
