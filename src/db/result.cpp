@@ -25,16 +25,19 @@ int WaitForServer(MYSQL* connection, int waitingFor) {
     if (waitingFor & MYSQL_WAIT_WRITE) socket.events |= POLLOUT;
     if (waitingFor & MYSQL_WAIT_EXCEPT) socket.events |= POLLPRI;
     int ready = 0;
-    for (int nap = 0; nap < kNaps && ready == 0; ++nap) {
+    for (int nap = 0; nap < kNaps && ready <= 0; ++nap) {
         ready = poll(&socket, 1, 0);
-        if (ready == 0) nanosleep(&kNap, nullptr);
+        if (ready <= 0) nanosleep(&kNap, nullptr);
     }
-    if (ready == 0) {
+    if (ready <= 0) {
         const int timeout = (waitingFor & MYSQL_WAIT_TIMEOUT) ? static_cast<int>(mysql_get_timeout_value_ms(connection)) : -1;
         do {
             ready = poll(&socket, 1, timeout);
         } while (ready < 0 && errno == EINTR);
         if (ready == 0) return MYSQL_WAIT_TIMEOUT;
+        // A socket that cannot be watched is handed back as ready, so that
+        // the connector's own read meets the failure and reports it.
+        if (ready < 0) return waitingFor & ~MYSQL_WAIT_TIMEOUT;
     }
     int happened = 0;
     if (socket.revents & (POLLIN | POLLHUP | POLLERR)) happened |= MYSQL_WAIT_READ;
