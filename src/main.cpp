@@ -1,9 +1,14 @@
+#include <csignal>
+
 #include <QApplication>
 
 #include "app/message_box.h"
 #include "app/wizard.h"
 
 int main(int argc, char* argv[]) {
+    // An export into a pipe whose reader went away is a write failure that
+    // the export reports, not the end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
     // Pages come and go as the wizard moves on, and a message box may be the
     // only window for a moment: the program ends when a page is closed or

@@ -56,7 +56,6 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     MYSQL* raw = mysql_init(nullptr);
     if (raw == nullptr) throw DbError(QStringLiteral("Out of memory while preparing a connection."));
     Connection connection(raw);
-    connection.napForRows_ = options.napForRows;
 
     mysql_optionsv(raw, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     if (options.connectTimeoutSeconds != 0)
@@ -65,7 +64,9 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
         mysql_optionsv(raw, MYSQL_OPT_READ_TIMEOUT, &options.readTimeoutSeconds);
     if (options.writeTimeoutSeconds != 0)
         mysql_optionsv(raw, MYSQL_OPT_WRITE_TIMEOUT, &options.writeTimeoutSeconds);
-    if (options.napForRows) mysql_optionsv(raw, MYSQL_OPT_NONBLOCK, 0);
+    // Without the non-blocking mode rows are simply waited for.
+    connection.napForRows_ =
+        options.napForRows && mysql_optionsv(raw, MYSQL_OPT_NONBLOCK, static_cast<void*>(nullptr)) == 0;
     const unsigned protocol = endpoint.socket.isEmpty() ? MYSQL_PROTOCOL_TCP : MYSQL_PROTOCOL_SOCKET;
     mysql_optionsv(raw, MYSQL_OPT_PROTOCOL, &protocol);
 

@@ -34,10 +34,9 @@ int WaitForServer(MYSQL* connection, int waitingFor) {
         do {
             ready = poll(&socket, 1, timeout);
         } while (ready < 0 && errno == EINTR);
-        if (ready == 0) return MYSQL_WAIT_TIMEOUT;
-        // A socket that cannot be watched is handed back as ready, so that
-        // the connector's own read meets the failure and reports it.
-        if (ready < 0) return waitingFor & ~MYSQL_WAIT_TIMEOUT;
+        // A socket that cannot be watched ends the wait like a time-out, which
+        // the connector reports as a lost read.
+        if (ready <= 0) return MYSQL_WAIT_TIMEOUT;
     }
     int happened = 0;
     if (socket.revents & (POLLIN | POLLHUP | POLLERR)) happened |= MYSQL_WAIT_READ;

@@ -72,17 +72,17 @@ void AppendHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns,
 
 ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, OutputSink& sink,
                         ExportMonitor& monitor) {
-    std::optional<db::Connection> connection;
-    try {
-        connection.emplace(db::Connection::Open(db::BuildConnectionText(request.login), ExportConnectOptions()));
-    } catch (const std::exception& e) {
-        return ExportOutcome::Failure(kConnectStep, Describe(e));
-    }
-    const ConnectionAnnouncement announcement(monitor, connection->handle());
     // A failure after a stop was asked for is the stop cutting the connection.
     auto failure = [&monitor](int label, const QString& description) {
         return monitor.stopRequested() ? ExportOutcome::StoppedByUser() : ExportOutcome::Failure(label, description);
     };
+    std::optional<db::Connection> connection;
+    try {
+        connection.emplace(db::Connection::Open(db::BuildConnectionText(request.login), ExportConnectOptions()));
+    } catch (const std::exception& e) {
+        return failure(kConnectStep, Describe(e));
+    }
+    const ConnectionAnnouncement announcement(monitor, connection->handle());
     monitor.estimateKnown(EstimateRowCount(*connection, request.tableName));
     if (monitor.stopRequested()) return ExportOutcome::StoppedByUser();
 

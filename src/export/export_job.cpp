@@ -1,5 +1,8 @@
 #include "export/export_job.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "export/export_engine.h"
 
 namespace exporter {
@@ -13,14 +16,18 @@ public:
     }
     void rowsWritten(std::uint64_t rows) override { emit job_.progress(rows, estimate_); }
     bool stopRequested() const override { return job_.stopRequested_.load(); }
+    // The job keeps a duplicate of the connection's socket: shutting that
+    // down ends every wait of the connection, without touching the
+    // connector's own state, which belongs to the export's thread.
     void connectionOpened(MYSQL* connection) override {
         const std::lock_guard lock(job_.connectionMutex_);
-        job_.connection_ = connection;
-        if (job_.stopRequested_) mariadb_cancel(connection);
+        job_.socket_ = ::dup(static_cast<int>(mysql_get_socket(connection)));
+        if (job_.stopRequested_) job_.CutConnection();
     }
     void connectionClosing() override {
         const std::lock_guard lock(job_.connectionMutex_);
-        job_.connection_ = nullptr;
+        if (job_.socket_ >= 0) ::close(job_.socket_);
+        job_.socket_ = -1;
     }
 
 private:
@@ -51,17 +58,27 @@ void ExportJob::start(ExportRequest request, ValueStyle style, SinkMaker makeSin
 
 void ExportJob::run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink) {
     Monitor monitor(*this);
-    const std::unique_ptr<OutputSink> sink = makeSink(request);
-    outcome_ = RunExport(request, style, *sink, monitor);
+    try {
+        const std::unique_ptr<OutputSink> sink = makeSink(request);
+        outcome_ = RunExport(request, style, *sink, monitor);
+    } catch (const std::exception& e) {
+        // Nothing may leave the thread: what went wrong (memory ran out) is
+        // reported like a failure while reading the rows.
+        outcome_ = ExportOutcome::Failure(kReadRowsStep, QString::fromUtf8(e.what()));
+    }
 }
 
 void ExportJob::stop() {
     stopRequested_ = true;
     {
         const std::lock_guard lock(connectionMutex_);
-        if (connection_ != nullptr) mariadb_cancel(connection_);
+        CutConnection();
     }
     if (thread_) thread_->wait();
+}
+
+void ExportJob::CutConnection() {
+    if (socket_ >= 0) ::shutdown(socket_, SHUT_RDWR);
 }
 
 void ExportJob::threadEnded() {

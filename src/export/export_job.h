@@ -55,9 +55,13 @@ private:
 
     std::unique_ptr<QThread> thread_;
     std::atomic<bool> stopRequested_{false};
-    // The running export's connection, cut by stop(); guarded by the mutex.
+    // Shuts the running export's connection down; called with the mutex held.
+    void CutConnection();
+
+    // A duplicate of the running export's socket, cut by stop(); guarded by
+    // the mutex.
     std::mutex connectionMutex_;
-    MYSQL* connection_ = nullptr;
+    int socket_ = -1;
     bool running_ = false;
     ExportOutcome outcome_;
 };

@@ -12,14 +12,21 @@ namespace {
 
 iconv_t Handle(void* descriptor) { return static_cast<iconv_t>(descriptor); }
 
-// The length of the UTF-8 sequence that starts with this byte (1 for a
-// stray continuation byte, so that it is skipped alone).
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
-    return 1;
+// How many bytes of the input stand for one character that cannot be
+// written: a whole well-formed UTF-8 sequence, or else one byte, so that a
+// broken sequence never swallows the characters after it.
+std::size_t UnwritableLength(const char* at, std::size_t left) {
+    const auto lead = static_cast<unsigned char>(at[0]);
+    const std::size_t length = lead >= 0xF8 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (length > left) return 1;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(at[i]) & 0xC0) != 0x80) return 1;
+    return length;
 }
+
+// Output room asked for at a time, so that a huge value does not ask for
+// four times its size at once.
+constexpr std::size_t kMaxRoom = std::size_t{1} << 18;
 
 bool IsUtf8OrAscii(const QByteArray& name) {
     const QByteArray n = name.toUpper();
@@ -51,9 +58,9 @@ void Transcoder::append(OutputBuffer& out, const char* utf8, std::size_t length)
     char* in = const_cast<char*>(utf8);
     std::size_t inLeft = length;
     while (inLeft > 0) {
-        // A single-byte set never needs more bytes than the UTF-8 input;
-        // a wider one gets room to spare.
-        const std::size_t room = inLeft * 4 + 16;
+        // A single-byte set never needs more bytes than the UTF-8 input; a
+        // wider one gets room to spare, and iconv says when it needs more.
+        const std::size_t room = std::min(inLeft * 4 + 16, kMaxRoom);
         char* start = out.tail(room);
         char* next = start;
         std::size_t outLeft = room;
@@ -64,7 +71,7 @@ void Transcoder::append(OutputBuffer& out, const char* utf8, std::size_t length)
         // EILSEQ (not in the set, or not UTF-8) or EINVAL (cut short): one
         // "?" stands for the character.
         out.append('?');
-        const std::size_t skip = std::min(SequenceLength(static_cast<unsigned char>(*in)), inLeft);
+        const std::size_t skip = UnwritableLength(in, inLeft);
         in += skip;
         inLeft -= skip;
     }

@@ -5,6 +5,7 @@
 #include "db/identifier.h"
 #include "export/column_formatter.h"
 #include "export/export_request.h"
+#include "export/transcoder.h"
 #include "export/value_style.h"
 
 using exporter::ColumnFormatter;
@@ -104,4 +105,17 @@ TEST(ValueText, BitsAreNumbersAndBinaryIsHexadecimal) {
     }
     // Text in a character set is written as it is stored.
     EXPECT_EQ(Text(Column(MYSQL_TYPE_BLOB, 224), kCLocale, "a\r\nb"), "a\r\nb");
+}
+
+TEST(ValueText, ALegacyCharacterSetKeepsWhatItCanAndMarksTheRest) {
+    const auto latin1 = exporter::Transcoder::ForCharacterSet("ISO-8859-1");
+    ASSERT_TRUE(latin1);
+    EXPECT_EQ(latin1->convert("K\xC3\xA4se \xE2\x82\xAC \xF0\x9F\x8D\xA3!"), QByteArray("K\xE4se ? ?!"));
+    // A broken sequence costs one mark, never the characters after it.
+    EXPECT_EQ(latin1->convert("\xC3" "AB,x"), QByteArray("?AB,x"));
+    EXPECT_EQ(latin1->convert("\xF8" "abcd"), QByteArray("?abcd"));
+    EXPECT_EQ(latin1->convert("end\xE2\x82"), QByteArray("end??"));
+    // A value far larger than one step of room comes out whole.
+    const QByteArray big = QByteArray("\xC3\xA9", 2).repeated(300000);
+    EXPECT_EQ(latin1->convert(big), QByteArray(300000, '\xE9'));
 }
