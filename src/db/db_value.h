@@ -49,8 +49,11 @@ struct ColumnInfo {
     unsigned charsetNumber = 0;
     unsigned decimals = 0;
 
-    // Binary strings and BLOBs carry the binary character set (63).
-    bool isBinary() const;
+    // Character and byte strings: CHAR, VARCHAR, TEXT, BLOB, ENUM, SET,
+    // JSON and GEOMETRY values.
+    bool isString() const;
+    // Binary strings and BLOBs: strings in the binary character set (63).
+    bool isBinary() const { return isString() && charsetNumber == 63; }
 };
 
 }  // namespace db

@@ -10,7 +10,6 @@
 namespace db {
 
 namespace {
-constexpr unsigned kBinaryCharset = 63;
 
 // Waits until the connection can go on with what it is waiting for and tells
 // which of those happened. The first millisecond is spent in naps of 50
@@ -47,7 +46,7 @@ int WaitForServer(MYSQL* connection, int waitingFor) {
 
 }  // namespace
 
-bool ColumnInfo::isBinary() const {
+bool ColumnInfo::isString() const {
     switch (type) {
     case MYSQL_TYPE_STRING:
     case MYSQL_TYPE_VAR_STRING:
@@ -56,8 +55,11 @@ bool ColumnInfo::isBinary() const {
     case MYSQL_TYPE_TINY_BLOB:
     case MYSQL_TYPE_MEDIUM_BLOB:
     case MYSQL_TYPE_LONG_BLOB:
+    case MYSQL_TYPE_ENUM:
+    case MYSQL_TYPE_SET:
+    case MYSQL_TYPE_JSON:
     case MYSQL_TYPE_GEOMETRY:
-        return charsetNumber == kBinaryCharset;
+        return true;
     default:
         return false;
     }

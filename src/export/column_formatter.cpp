@@ -75,24 +75,13 @@ ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle&
     case MYSQL_TYPE_BIT:
         kind_ = Kind::Bit;
         break;
-    case MYSQL_TYPE_STRING:
-    case MYSQL_TYPE_VAR_STRING:
-    case MYSQL_TYPE_VARCHAR:
-    case MYSQL_TYPE_BLOB:
-    case MYSQL_TYPE_TINY_BLOB:
-    case MYSQL_TYPE_MEDIUM_BLOB:
-    case MYSQL_TYPE_LONG_BLOB:
-    case MYSQL_TYPE_ENUM:
-    case MYSQL_TYPE_SET:
-    case MYSQL_TYPE_JSON:
-        if (column.isBinary())
-            kind_ = Kind::Hex;
-        else
-            kind_ = style.plainText() ? Kind::Verbatim : Kind::Transcoded;
-        break;
     default:
-        // Raw bytes would break lines and the encoding.
-        kind_ = column.isBinary() ? Kind::Hex : Kind::Verbatim;
+        if (column.isBinary())
+            kind_ = Kind::Hex;  // raw bytes would break lines and the encoding
+        else if (column.isString() && !style.plainText())
+            kind_ = Kind::Transcoded;
+        else
+            kind_ = Kind::Verbatim;
         break;
     }
 }
