@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
 TEST(SettingsStore, EmptyStoreGivesTheReadersDefaultsWithoutWritingThem) {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/Kestrafel.ini");
-    app::SettingsStore store(path);
+    settings::SettingsStore store(path);
     EXPECT_EQ(store.Read(QStringLiteral("MyServer"), QStringLiteral("localhost")), QStringLiteral("localhost"));
     EXPECT_EQ(store.Read(QStringLiteral("MyPort"), QStringLiteral("3306")), QStringLiteral("3306"));
     QFile file(path);
@@ -23,11 +23,11 @@ TEST(SettingsStore, ValuesRoundTripExactlyAcrossInstances) {
     const QStringList values{QStringLiteral("  spaced  "), QStringLiteral("pa;ss=w{o}rd \"q\""),
                              QStringLiteral("ünïcødé ✓"), QStringLiteral("a,b"), QStringLiteral("#not a comment")};
     {
-        app::SettingsStore store(path);
+        settings::SettingsStore store(path);
         for (int i = 0; i < values.size(); ++i) store.Write(QStringLiteral("Key%1").arg(i), values[i]);
         store.Write(QStringLiteral("MyServer"), QString());
     }
-    app::SettingsStore again(path);
+    settings::SettingsStore again(path);
     for (int i = 0; i < values.size(); ++i)
         EXPECT_EQ(again.Read(QStringLiteral("Key%1").arg(i), QStringLiteral("default")), values[i]);
     // A stored empty text is a value, not a missing key.
@@ -37,7 +37,7 @@ TEST(SettingsStore, ValuesRoundTripExactlyAcrossInstances) {
 TEST(SettingsStore, FileIsGroupedUnderTheSectionAndReadableByItsOwnerOnly) {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/sub/Kestrafel.ini");
-    app::SettingsStore store(path);
+    settings::SettingsStore store(path);
     store.Write(QStringLiteral("MyPassword"), QStringLiteral("secret"));
     EXPECT_EQ(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser),
               QFile::ReadOwner | QFile::WriteOwner);
@@ -49,6 +49,6 @@ TEST(SettingsStore, FileIsGroupedUnderTheSectionAndReadableByItsOwnerOnly) {
 }
 
 TEST(SettingsStore, DefaultFileLivesInTheConfigurationFolder) {
-    EXPECT_EQ(app::SettingsStore::DefaultFilePath(),
+    EXPECT_EQ(settings::SettingsStore::DefaultFilePath(),
               qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrafel.ini"));
 }

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
@@ -29,7 +29,7 @@ TEST(WizardFrame, FirstStartFillsTheBoxesWithDefaultsAndWritesThemBack) {
     EXPECT_TRUE(t.messages().messages.empty());
     EXPECT_FALSE(t.wizard().hasPage(2));  // no sign-in was tried
 
-    app::SettingsStore store(t.settingsPath());
+    settings::SettingsStore store(t.settingsPath());
     EXPECT_EQ(store.Read(QStringLiteral("MyServer"), QString()), QStringLiteral("localhost"));
     EXPECT_EQ(store.Read(QStringLiteral("MyPort"), QString()), QStringLiteral("3306"));
 }
@@ -40,10 +40,10 @@ TEST(WizardFrame, EveryKeystrokeIsStoredAtOnce) {
     pages::Form1& login = t.wizard().form1();
     login.Text3()->setFocus();
     QTest::keyClicks(login.Text3(), QStringLiteral("s;e"));
-    EXPECT_EQ(app::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyPassword"), QString()), QStringLiteral("s;e"));
+    EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyPassword"), QString()), QStringLiteral("s;e"));
     EXPECT_EQ(login.Text3()->displayText(), QStringLiteral("***"));
     login.Text1()->clear();
-    EXPECT_EQ(app::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyServer"), QStringLiteral("x")), QString());
+    EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyServer"), QStringLiteral("x")), QString());
 }
 
 TEST(WizardFrame, PagesAreCreatedOnceAndKeepTheirContentsWhileHidden) {

@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/wizard.h"
+#include "wizard/wizard.h"
 #include "export_fixture.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "support/test_wizard.h"
-#include "ui/page_pointer.h"
+#include "look/page_pointer.h"
 
 using export_testing::FolderEntries;
 using export_testing::ReadFile;
@@ -73,7 +73,7 @@ TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
     EXPECT_TRUE(page.exportRunning());
     EXPECT_FALSE(page.PushButton4()->isEnabled());
     EXPECT_FALSE(page.PushButton2()->isEnabled());
-    EXPECT_EQ(ui::GetPagePointer(&page), ui::kHourglass);
+    EXPECT_EQ(look::GetPagePointer(&page), look::kHourglass);
     page.Text2()->setText(QStringLiteral("typed meanwhile"));  // read once at "Finish": no effect
     ASSERT_TRUE(finished.wait(120000));
 
@@ -81,7 +81,7 @@ TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
     EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Exit"));
     EXPECT_TRUE(page.PushButton4()->isEnabled());
     EXPECT_TRUE(page.PushButton2()->isEnabled());
-    EXPECT_EQ(ui::GetPagePointer(&page), ui::kDefaultPointer);
+    EXPECT_EQ(look::GetPagePointer(&page), look::kDefaultPointer);
     EXPECT_EQ(page.ProgressBar1()->value(), page.ProgressBar1()->maximum());
 
     const export_testing::CommandResult command = export_testing::RunExportCommand(
@@ -121,7 +121,7 @@ TEST(OutputPageExport, AFailureShowsOneReportAndLeavesFinish) {
     EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
     EXPECT_TRUE(page.PushButton4()->isEnabled());
     EXPECT_TRUE(page.PushButton2()->isEnabled());
-    EXPECT_EQ(ui::GetPagePointer(&page), ui::kDefaultPointer);
+    EXPECT_EQ(look::GetPagePointer(&page), look::kDefaultPointer);
     EXPECT_EQ(ReadFile(path), "kept\r\n");
 
     // The user mends the choice and presses "Finish" again.

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/wizard.h"
+#include "wizard/wizard.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/output/form4.h"

@@ -4,14 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/wizard.h"
+#include "wizard/wizard.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/table/form2.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
-#include "ui/page_pointer.h"
+#include "look/page_pointer.h"
 
 using testing_support::FillLogin;
 using testing_support::ScratchDatabase;
@@ -104,7 +104,7 @@ TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
                                         "allowed to connect to your database remotely and not just through web-based "
                                         "control panels."));
     EXPECT_EQ(m[2].text, m[1].text);
-    EXPECT_EQ(ui::GetPagePointer(&login), ui::kDefaultPointer);
+    EXPECT_EQ(look::GetPagePointer(&login), look::kDefaultPointer);
 }
 
 TEST(LoginPage, HelpShowsFourParagraphsSeparatedByTwoCarriageReturns) {

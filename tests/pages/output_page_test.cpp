@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/wizard.h"
+#include "wizard/wizard.h"
 #include "pages/output/form4.h"
 #include "support/test_wizard.h"
 

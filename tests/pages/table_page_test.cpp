@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/wizard.h"
+#include "wizard/wizard.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/table/form2.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
-#include "ui/page_pointer.h"
+#include "look/page_pointer.h"
 
 using testing_support::ScratchDatabase;
 using testing_support::TestWizard;
@@ -76,7 +76,7 @@ TEST(TablePage, NextFillsTheFieldPageWithColumnsInTableOrder) {
     EXPECT_EQ(grid->index(0, 11).data().toString(), QStringLiteral("NULL"));
     EXPECT_TRUE(grid->index(0, 11).data(Qt::ForegroundRole).isValid());  // greyed
     EXPECT_FALSE(grid->flags(grid->index(0, 0)) & Qt::ItemIsEditable);
-    EXPECT_EQ(ui::GetPagePointer(&s.tables()), ui::kDefaultPointer);
+    EXPECT_EQ(look::GetPagePointer(&s.tables()), look::kDefaultPointer);
     EXPECT_TRUE(s.t.messages().messages.empty());
 }
 
@@ -148,7 +148,7 @@ TEST(TablePage, ADroppedTableIsReportedAndLeavesAnEmptyFieldPage) {
     EXPECT_TRUE(s.fields().isVisible());
     EXPECT_EQ(s.fields().List1()->count(), 0);
     EXPECT_EQ(s.fields().DataGrid1()->model()->columnCount(), 0);
-    EXPECT_EQ(ui::GetPagePointer(&s.tables()), ui::kDefaultPointer);
+    EXPECT_EQ(look::GetPagePointer(&s.tables()), look::kDefaultPointer);
 }
 
 TEST(TablePage, NextWithoutASelectionAsksForATable) {
@@ -187,7 +187,7 @@ TEST(TablePage, ReadsTheLoginBoxesAtThatMomentAndReportsARefusedConnection) {
     EXPECT_EQ(s.t.wizard().state().tableName, QStringLiteral("t"));
     EXPECT_TRUE(s.fields().isVisible());
     EXPECT_EQ(s.fields().List1()->count(), 0);
-    EXPECT_EQ(ui::GetPagePointer(&s.tables()), ui::kDefaultPointer);
+    EXPECT_EQ(look::GetPagePointer(&s.tables()), look::kDefaultPointer);
 }
 
 TEST(TablePage, PreviewsSakilaFilmsWithTheirColumnsAndGreyedNulls) {

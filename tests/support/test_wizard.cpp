@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QLineEdit>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "pages/login/form1.h"
 
 namespace testing_support {
@@ -25,7 +25,7 @@ QStringList Texts(std::initializer_list<const char*> items) {
 TestWizard::TestWizard() { Build(); }
 
 TestWizard::TestWizard(const db::LoginValues& stored) {
-    app::SettingsStore store(settingsPath());
+    settings::SettingsStore store(settingsPath());
     store.Write(QStringLiteral("MyServer"), stored.server);
     store.Write(QStringLiteral("MyUser"), stored.user);
     store.Write(QStringLiteral("MyPassword"), stored.password);
@@ -40,13 +40,13 @@ void TestWizard::Build() {
     auto dialog = std::make_unique<RecordingFileDialog>();
     messenger_ = messenger.get();
     dialog_ = dialog.get();
-    app::Services services;
+    wizard::Services services;
     services.messenger = std::move(messenger);
     services.fileDialog = std::move(dialog);
-    services.settings = std::make_unique<app::SettingsStore>(settingsPath());
+    services.settings = std::make_unique<settings::SettingsStore>(settingsPath());
     services.programFolder = dir_.path() + QStringLiteral("/program");
     services.endProcess = [calls = endCalls_] { ++*calls; };
-    wizard_ = std::make_unique<app::Wizard>(std::move(services));
+    wizard_ = std::make_unique<wizard::Wizard>(std::move(services));
 }
 
 }  // namespace testing_support

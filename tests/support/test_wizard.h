@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "app/file_dialog.h"
+#include "wizard/file_dialog.h"
 #include "app/messenger.h"
-#include "app/wizard.h"
+#include "wizard/wizard.h"
 #include "db/login_values.h"
 
 namespace pages {
@@ -41,7 +41,7 @@ public:
 
 // Records every save-dialog request and answers with the next queued name
 // (the empty text, a cancel, once the queue is empty).
-class RecordingFileDialog : public app::FileDialog {
+class RecordingFileDialog : public wizard::FileDialog {
 public:
     QString GetSaveFileName(QWidget*, const QString& title, const QStringList& filters) override {
         titles.push_back(title);
@@ -61,7 +61,7 @@ public:
     // Settings to be found by start-up, written before the wizard exists.
     explicit TestWizard(const db::LoginValues& stored);
 
-    app::Wizard& wizard() { return *wizard_; }
+    wizard::Wizard& wizard() { return *wizard_; }
     RecordingMessenger& messages() { return *messenger_; }
     RecordingFileDialog& dialog() { return *dialog_; }
     QString folder() const { return dir_.path(); }
@@ -75,7 +75,7 @@ private:
     RecordingMessenger* messenger_ = nullptr;
     RecordingFileDialog* dialog_ = nullptr;
     std::shared_ptr<int> endCalls_ = std::make_shared<int>(0);
-    std::unique_ptr<app::Wizard> wizard_;
+    std::unique_ptr<wizard::Wizard> wizard_;
 };
 
 }  // namespace testing_support

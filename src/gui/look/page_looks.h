@@ -1,0 +1,35 @@
+#pragma once
+
+#include <vector>
+
+#include <QSize>
+#include <QString>
+
+namespace look {
+
+// What a move of the mouse over a control does to the page pointer.
+enum class HoverRule {
+    Hand,   // push buttons: the hand, unless the hourglass shows
+    Reset,  // the default pointer, unless the hourglass shows
+    None,   // the pointer stays as it is
+};
+
+struct ControlHover {
+    const char* control;  // object name
+    HoverRule rule;
+};
+
+// The look of one wizard page: its fixed client size, whether its own
+// default font is bold, and the hover rule of each control that has one
+// (the page background always has the reset rule).
+struct PageLook {
+    const char* page;  // object name
+    QSize clientSize;
+    bool boldPageFont;
+    std::vector<ControlHover> hover;
+};
+
+// The look of the page of that object name; null for any other widget.
+const PageLook* FindPageLook(const QString& pageName);
+
+}  // namespace look

@@ -1,0 +1,103 @@
+#include "pages/fields/form3.h"
+
+#include <QListWidget>
+
+#include "wizard/wizard.h"
+#include "pages/fields/field_lists.h"
+#include "pages/output/form4.h"
+#include "pages/table/form2.h"
+#include "look/look.h"
+#include "ui_form3.h"
+
+namespace pages {
+
+Form3::Form3(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form3")), ui_(std::make_unique<Ui::Form3>()),
+      preview_(new PreviewModel(this)) {
+    ui_->setupUi(this);
+    look::DressPage(this);
+    connect(ui_->PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
+    connect(ui_->PushButton3, &QPushButton::clicked, this, &Form3::PushButton3_Click);
+    connect(ui_->PushButton5, &QPushButton::clicked, this, &Form3::PushButton5_Click);
+    connect(ui_->PushButton6, &QPushButton::clicked, this, &Form3::PushButton6_Click);
+    connect(ui_->PushButton7, &QPushButton::clicked, this, &Form3::PushButton7_Click);
+    connect(ui_->PushButton8, &QPushButton::clicked, this, &Form3::PushButton8_Click);
+    connect(ui_->List1, &QListWidget::itemDoubleClicked, this, &Form3::List1_DblClick);
+    connect(ui_->List2, &QListWidget::itemDoubleClicked, this, &Form3::List2_DblClick);
+    ui_->DataGrid1->setModel(preview_);
+}
+
+Form3::~Form3() = default;
+
+QListWidget* Form3::List1() const { return ui_->List1; }
+QListWidget* Form3::List2() const { return ui_->List2; }
+QTableView* Form3::DataGrid1() const { return ui_->DataGrid1; }
+QPushButton* Form3::PushButton2() const { return ui_->PushButton2; }
+QPushButton* Form3::PushButton3() const { return ui_->PushButton3; }
+QPushButton* Form3::PushButton5() const { return ui_->PushButton5; }
+QPushButton* Form3::PushButton6() const { return ui_->PushButton6; }
+QPushButton* Form3::PushButton7() const { return ui_->PushButton7; }
+QPushButton* Form3::PushButton8() const { return ui_->PushButton8; }
+
+void Form3::Form_Load() {
+    app::ErrorTrap trap = Trap(QStringLiteral("Form_Load"));
+    DressLoadingPage(trap);
+}
+
+void Form3::ApplyButtonStateRule() {
+    const bool available = ui_->List1->count() > 0;
+    ui_->PushButton5->setEnabled(available);
+    ui_->PushButton6->setEnabled(available);
+    const bool chosen = ui_->List2->count() > 0;
+    ui_->PushButton7->setEnabled(chosen);
+    ui_->PushButton8->setEnabled(chosen);
+    ui_->PushButton3->setEnabled(chosen);
+}
+
+void Form3::PushButton2_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
+    trap.Step(100, [&] { wizard_.form2().show(); });
+    trap.Step(102, [&] { hide(); });
+}
+
+void Form3::MoveOne(const QString& handler, QListWidget* from, QListWidget* to) {
+    app::ErrorTrap trap = Trap(handler);
+    int row = -1;
+    trap.Step(100, [&] { row = SelectedRow(from); });
+    if (row < 0) {
+        trap.Step(130, [&] { wizard_.Tell(QStringLiteral("Please select a field first.")); });
+        return;
+    }
+    trap.Step(102, [&] { to->addItem(from->item(row)->text()); });
+    trap.Step(104, [&] { RemoveEntry(from, row); });
+    trap.Step(106, [&] { ApplyButtonStateRule(); });
+}
+
+void Form3::MoveAll(const QString& handler, QListWidget* from, QListWidget* to) {
+    app::ErrorTrap trap = Trap(handler);
+    trap.Step(100, [&] { MoveAllEntries(from, to); });
+    trap.Step(112, [&] { ApplyButtonStateRule(); });
+}
+
+void Form3::PushButton5_Click() { MoveOne(QStringLiteral("PushButton5_Click"), ui_->List1, ui_->List2); }
+void Form3::PushButton6_Click() { MoveAll(QStringLiteral("PushButton6_Click"), ui_->List1, ui_->List2); }
+void Form3::PushButton7_Click() { MoveOne(QStringLiteral("PushButton7_Click"), ui_->List2, ui_->List1); }
+void Form3::PushButton8_Click() { MoveAll(QStringLiteral("PushButton8_Click"), ui_->List2, ui_->List1); }
+
+// A double-click moves the selected entry like the arrow buttons, but without
+// a message when nothing is selected and without an error report of its own.
+void Form3::List1_DblClick() {
+    if (MoveSelectedEntry(ui_->List1, ui_->List2)) ApplyButtonStateRule();
+}
+
+void Form3::List2_DblClick() {
+    if (MoveSelectedEntry(ui_->List2, ui_->List1)) ApplyButtonStateRule();
+}
+
+void Form3::PushButton3_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    trap.Step(106, [&] { wizard_.state().fieldListText = BuildFieldListText(EntryTexts(ui_->List2)); });
+    trap.Step(116, [&] { wizard_.form4().show(); });
+    trap.Step(118, [&] { hide(); });
+}
+
+}  // namespace pages

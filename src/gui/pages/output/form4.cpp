@@ -1,0 +1,165 @@
+#include "pages/output/form4.h"
+
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QTableView>
+
+#include "app/error_report.h"
+#include "app/shared_routines.h"
+#include "wizard/wizard.h"
+#include "export/export_job.h"
+#include "pages/fields/form3.h"
+#include "pages/fields/list_routines.h"
+#include "look/look.h"
+#include "look/page_pointer.h"
+#include "ui_form4.h"
+
+namespace pages {
+namespace {
+// The progress bar counts in thousandths of the export.
+constexpr int kProgressSteps = 1000;
+}  // namespace
+
+Form4::Form4(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form4")), ui_(std::make_unique<Ui::Form4>()) {
+    ui_->setupUi(this);
+    look::DressPage(this);
+    connect(ui_->PushButton2, &QPushButton::clicked, this, &Form4::PushButton2_Click);
+    connect(ui_->PushButton3, &QPushButton::clicked, this, &Form4::PushButton3_Click);
+    connect(ui_->PushButton4, &QPushButton::clicked, this, &Form4::PushButton4_Click);
+    ui_->ProgressBar1->setRange(0, kProgressSteps);
+}
+
+// The job stops a running export and waits for its thread before the page's
+// controls go.
+Form4::~Form4() { job_.reset(); }
+
+QLineEdit* Form4::Text1() const { return ui_->Text1; }
+QLineEdit* Form4::Text2() const { return ui_->Text2; }
+QCheckBox* Form4::Check6() const { return ui_->Check6; }
+QPushButton* Form4::PushButton2() const { return ui_->PushButton2; }
+QPushButton* Form4::PushButton3() const { return ui_->PushButton3; }
+QPushButton* Form4::PushButton4() const { return ui_->PushButton4; }
+QProgressBar* Form4::ProgressBar1() const { return ui_->ProgressBar1; }
+
+QStringList Form4::OutputFilters() {
+    return {QStringLiteral("Text Files (*.txt)"), QStringLiteral("CSV Files (*.csv)"),
+            QStringLiteral("All Files (*)")};
+}
+
+void Form4::Form_Load() {
+    app::ErrorTrap trap = Trap(QStringLiteral("Form_Load"));
+    DressLoadingPage(trap);
+    QString folder;
+    const bool found = trap.Step(110, [&] { folder = app::GetDesktopFolder(); });
+    trap.Step(114, [&] {
+        // The folder ends in "/"; exactly one "/" stands before the file name.
+        if (found) folder.chop(1);
+        ui_->Text1->setText(folder + QStringLiteral("/output.txt"));
+    });
+    trap.Step(116, [&] { ui_->Text2->setText(QStringLiteral(",")); });
+}
+
+void Form4::PushButton3_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    QString chosen;
+    trap.Step(106, [&] {
+        chosen = wizard_.fileDialog().GetSaveFileName(this, QStringLiteral("Choose output file"), OutputFilters());
+    });
+    if (chosen.isEmpty()) return;  // cancelled: the path stays as it was
+    trap.Step(112, [&] { ui_->Text1->setText(chosen); });
+}
+
+void Form4::PushButton2_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
+    Form3* fields = nullptr;
+    trap.Step(108, [&] {
+        fields = &wizard_.form3();
+        fields->show();
+    });
+    if (fields != nullptr) {
+        trap.Step(110, [&] { fields->ApplyButtonStateRule(); });
+        trap.Step(134, [&] {
+            if (fields->List1()->count() > 0) fields->List1()->setCurrentRow(0);
+        });
+        trap.Step(136, [&] { fields->DataGrid1()->setFocus(); });
+    }
+    trap.Step(138, [&] { hide(); });
+    if (fields != nullptr) {
+        trap.Step(140, [&] {
+            ListWidgetTextList available(fields->List1());
+            const ListWidgetTextList chosen(fields->List2());
+            RemoveMatchingItems(available, chosen);
+        });
+    }
+}
+
+void Form4::PushButton4_Click() {
+    if (ui_->PushButton4->text() == QLatin1String("Exit")) {
+        wizard_.EndProcess();
+        return;
+    }
+    if (exportRunning()) return;
+
+    // Everything the export needs is read now, once: typing on while it runs
+    // changes nothing in the file being written.
+    exporter::ExportRequest request = ReadExportRequest();
+    hourglass_ = std::make_unique<look::HourglassPointer>(this);
+    SetExportControlsEnabled(false);
+    ui_->ProgressBar1->setValue(0);
+    if (!job_) {
+        job_ = std::make_unique<exporter::ExportJob>();
+        connect(job_.get(), &exporter::ExportJob::progress, this, &Form4::ShowExportProgress);
+        connect(job_.get(), &exporter::ExportJob::finished, this, &Form4::ExportEnded);
+    }
+    job_->start(std::move(request), exporter::ValueStyle::ForFile());
+}
+
+bool Form4::exportRunning() const { return job_ && job_->running(); }
+
+exporter::ExportRequest Form4::ReadExportRequest() {
+    exporter::ExportRequest request;
+    request.login = wizard_.CurrentLoginValues();
+    request.tableName = wizard_.state().tableName;
+    request.fieldListText = wizard_.state().fieldListText;
+    request.header = ui_->Check6->isChecked();
+    request.separator = ui_->Text2->text();
+    request.outputPath = ui_->Text1->text();
+    return request;
+}
+
+void Form4::ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows) {
+    if (estimatedRows == 0) return;
+    // The estimate may be short of the real count: the bar is full only at the end.
+    const quint64 steps = rowsWritten >= estimatedRows ? kProgressSteps - 1 : rowsWritten * kProgressSteps / estimatedRows;
+    ui_->ProgressBar1->setValue(static_cast<int>(steps));
+}
+
+void Form4::ExportEnded() {
+    const exporter::ExportOutcome& outcome = job_->outcome();
+    hourglass_.reset();
+    SetExportControlsEnabled(true);
+    if (outcome.written()) {
+        ui_->ProgressBar1->setValue(kProgressSteps);
+        ui_->PushButton4->setText(QStringLiteral("Exit"));
+    } else {
+        ui_->ProgressBar1->setValue(0);
+        if (outcome.status == exporter::ExportOutcome::Status::Failed)
+            Trap(QStringLiteral("PushButton4_Click")).Report(outcome.label, outcome.description);
+    }
+    emit exportFinished();
+}
+
+void Form4::SetExportControlsEnabled(bool enabled) {
+    ui_->PushButton4->setEnabled(enabled);
+    ui_->PushButton2->setEnabled(enabled);
+}
+
+void Form4::closeEvent(QCloseEvent* event) {
+    // The window goes at once; the export is stopped before the program ends
+    // so the old file stays as it was.
+    hide();
+    if (job_) job_->stop();
+    WizardPage::closeEvent(event);
+}
+
+}  // namespace pages

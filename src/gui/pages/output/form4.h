@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+
+#include "pages/wizard_page.h"
+
+class QCheckBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace Ui {
+class Form4;
+}
+namespace exporter {
+class ExportJob;
+struct ExportRequest;
+}  // namespace exporter
+namespace look {
+class HourglassPointer;
+}
+
+namespace pages {
+
+// The output page: the output file, the separator, the header choice, and
+// "Finish", which runs the export and then reads "Exit".
+class Form4 : public WizardPage {
+    Q_OBJECT
+
+public:
+    explicit Form4(wizard::Wizard& wizard);
+    ~Form4() override;
+
+    void Form_Load();
+    void PushButton2_Click();  // "< Back"
+    void PushButton3_Click();  // "..."
+    void PushButton4_Click();  // "Finish" / "Exit"
+
+    // True from "Finish" until the export has ended; exportFinished() is
+    // emitted when it has, after the page has shown the result.
+    bool exportRunning() const;
+
+    QLineEdit* Text1() const;  // output path
+    QLineEdit* Text2() const;  // separator
+    QCheckBox* Check6() const;  // header line
+    QPushButton* PushButton2() const;
+    QPushButton* PushButton3() const;
+    QPushButton* PushButton4() const;
+    QProgressBar* ProgressBar1() const;
+
+    static QStringList OutputFilters();
+
+signals:
+    void exportFinished();
+
+protected:
+    // Closing the window during an export stops it (the old file stays as
+    // it was) before the program ends.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    exporter::ExportRequest ReadExportRequest();
+    void ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows);
+    void ExportEnded();
+    void SetExportControlsEnabled(bool enabled);
+
+    std::unique_ptr<Ui::Form4> ui_;
+    std::unique_ptr<exporter::ExportJob> job_;
+    std::unique_ptr<look::HourglassPointer> hourglass_;
+};
+
+}  // namespace pages

@@ -1,0 +1,97 @@
+#include "pages/table/form2.h"
+
+#include <optional>
+
+#include <QListWidget>
+#include <QTableView>
+
+#include "db/connection.h"
+#include "db/connection_text.h"
+#include "db/identifier.h"
+#include "pages/fields/field_lists.h"
+#include "pages/fields/list_routines.h"
+#include "look/page_pointer.h"
+
+#include "wizard/wizard.h"
+#include "pages/login/form1.h"
+#include "pages/fields/form3.h"
+#include "look/look.h"
+#include "ui_form2.h"
+
+namespace pages {
+
+Form2::Form2(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form2")), ui_(std::make_unique<Ui::Form2>()) {
+    ui_->setupUi(this);
+    look::DressPage(this);
+    connect(ui_->PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
+    connect(ui_->PushButton3, &QPushButton::clicked, this, &Form2::PushButton3_Click);
+}
+
+Form2::~Form2() = default;
+
+QListWidget* Form2::List1() const { return ui_->List1; }
+QPushButton* Form2::PushButton2() const { return ui_->PushButton2; }
+QPushButton* Form2::PushButton3() const { return ui_->PushButton3; }
+
+void Form2::Form_Load() {
+    app::ErrorTrap trap = Trap(QStringLiteral("Form_Load"));
+    DressLoadingPage(trap);
+}
+
+void Form2::PushButton2_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
+    trap.Step(100, [&] { wizard_.form1().show(); });
+    trap.Step(102, [&] { hide(); });
+}
+
+QString PreviewQuery(const QString& tableName) {
+    return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(tableName) + QStringLiteral(" LIMIT 100;");
+}
+
+void Form2::PushButton3_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    if (SelectedRow(ui_->List1) < 0) {
+        trap.Step(176, [&] { wizard_.Tell(QStringLiteral("Please select a table")); });
+        return;
+    }
+    // The hourglass goes back to the default pointer when the handler ends,
+    // also after failed steps.
+    look::HourglassPointer hourglass(this);
+
+    std::optional<db::Connection> connection;
+    trap.Step(112, [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(wizard_.CurrentLoginValues()))); });
+    trap.Step(114, [&] { wizard_.state().tableName = ui_->List1->currentItem()->text(); });
+    Form3* fields = nullptr;
+    trap.Step(116, [&] {
+        fields = &wizard_.form3();
+        fields->show();
+    });
+    if (fields == nullptr) return;
+    trap.Step(118, [&] { fields->List1()->clear(); });
+    trap.Step(120, [&] { fields->preview()->SetResult(db::StoredResult()); });
+    // Without a connection there is nothing to preview; its failure has been
+    // reported once already.
+    if (connection) {
+        db::StoredResult preview;
+        const bool read = trap.Step(124, [&] { preview = connection->query(PreviewQuery(wizard_.state().tableName)); });
+        if (read) {
+            trap.Step(126, [&] { fields->preview()->SetResult(std::move(preview)); });
+            for (const db::ColumnInfo& column : fields->preview()->result().columns())
+                trap.Step(132, [&] { fields->List1()->addItem(column.name); });
+        }
+        connection.reset();
+    }
+    trap.Step(142, [&] { fields->ApplyButtonStateRule(); });
+    trap.Step(166, [&] {
+        if (fields->List1()->count() > 0) fields->List1()->setCurrentRow(0);
+    });
+    trap.Step(168, [&] { fields->DataGrid1()->setFocus(); });
+    trap.Step(170, [&] {
+        ListWidgetTextList available(fields->List1());
+        const ListWidgetTextList chosen(fields->List2());
+        RemoveMatchingItems(available, chosen);
+    });
+    trap.Step(172, [&] { hide(); });
+}
+
+}  // namespace pages

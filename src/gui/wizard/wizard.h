@@ -1,0 +1,80 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QString>
+
+#include "wizard/file_dialog.h"
+#include "app/messenger.h"
+#include "settings/settings_store.h"
+#include "app/shared_state.h"
+#include "db/login_values.h"
+
+namespace pages {
+class Form1;
+class Form2;
+class Form3;
+class Form4;
+}  // namespace pages
+
+namespace wizard {
+
+// What the wizard talks to outside itself. main() gives the real ones;
+// tests give recording ones and a settings store in a temporary folder.
+struct Services {
+    std::unique_ptr<app::Messenger> messenger;
+    std::unique_ptr<FileDialog> fileDialog;
+    std::unique_ptr<settings::SettingsStore> settings;
+    // The folder of the program, where the skin and cursor files are looked for.
+    QString programFolder;
+    // Ends the whole process (closing any page, "Exit").
+    std::function<void()> endProcess;
+};
+
+// The four pages and what they share. Each page is created the first time
+// any code touches it, runs its Form_Load once and lives as long as the
+// wizard; moving between pages only shows and hides them.
+class Wizard {
+public:
+    explicit Wizard(Services services);
+    ~Wizard();
+    Wizard(const Wizard&) = delete;
+    Wizard& operator=(const Wizard&) = delete;
+
+    // Creates the login page (its load is the start-up sequence) and shows
+    // it, unless start-up has already signed in and shown the table page.
+    void Start();
+
+    pages::Form1& form1();
+    pages::Form2& form2();
+    pages::Form3& form3();
+    pages::Form4& form4();
+    bool hasPage(int number) const;
+
+    app::Messenger& messenger() { return *services_.messenger; }
+    FileDialog& fileDialog() { return *services_.fileDialog; }
+    settings::SettingsStore& settings() { return *services_.settings; }
+    app::SharedState& state() { return state_; }
+    const QString& programFolder() const { return services_.programFolder; }
+    void EndProcess();
+
+    // The five login boxes of the login page as they read at this moment.
+    db::LoginValues CurrentLoginValues();
+
+    // Shows a message with the application title, OK only, no icon.
+    void Tell(const QString& text);
+
+private:
+    template <typename Page>
+    Page& Touch(std::unique_ptr<Page>& slot);
+
+    Services services_;
+    app::SharedState state_;
+    std::unique_ptr<pages::Form1> form1_;
+    std::unique_ptr<pages::Form2> form2_;
+    std::unique_ptr<pages::Form3> form3_;
+    std::unique_ptr<pages::Form4> form4_;
+};
+
+}  // namespace wizard
