@@ -8,9 +8,9 @@
 using testing_support::RecordingMessenger;
 
 TEST(ErrorReport, TextIsLaidOutByteForByte) {
-    const QString text = app::ErrorReportText(QStringLiteral("Can't connect to server"),
-                                              app::LocationText(QStringLiteral("Form4"), QStringLiteral("PushButton4_Click")),
-                                              118);
+    const QString text =
+        app::ErrorReportText(QStringLiteral("Can't connect to server"),
+                             app::LocationText(QStringLiteral("Form4"), QStringLiteral("PushButton4_Click")), 118);
     EXPECT_EQ(text, QStringLiteral("Can't connect to server\r\n"
                                    "in Rowspill2021/08/31.Form4.PushButton4_Click at line 118\r\r"
                                    "Please email screenshot of this message to support@kestrafel.com"));

@@ -39,8 +39,7 @@ TEST(SettingsStore, FileIsGroupedUnderTheSectionAndReadableByItsOwnerOnly) {
     const QString path = dir.path() + QStringLiteral("/sub/Kestrafel.ini");
     settings::SettingsStore store(path);
     store.Write(QStringLiteral("MyPassword"), QStringLiteral("secret"));
-    EXPECT_EQ(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser),
-              QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser), QFile::ReadOwner | QFile::WriteOwner);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray content = file.readAll();

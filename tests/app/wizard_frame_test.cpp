@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/settings_store.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
+#include "settings/settings_store.h"
 #include "support/test_wizard.h"
 
 using testing_support::TestWizard;
@@ -40,10 +40,12 @@ TEST(WizardFrame, EveryKeystrokeIsStoredAtOnce) {
     pages::Form1& login = t.wizard().form1();
     login.Text3()->setFocus();
     QTest::keyClicks(login.Text3(), QStringLiteral("s;e"));
-    EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyPassword"), QString()), QStringLiteral("s;e"));
+    EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyPassword"), QString()),
+              QStringLiteral("s;e"));
     EXPECT_EQ(login.Text3()->displayText(), QStringLiteral("***"));
     login.Text1()->clear();
-    EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyServer"), QStringLiteral("x")), QString());
+    EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyServer"), QStringLiteral("x")),
+              QString());
 }
 
 TEST(WizardFrame, PagesAreCreatedOnceAndKeepTheirContentsWhileHidden) {
@@ -70,8 +72,8 @@ TEST(WizardFrame, PagesAreCreatedOnceAndKeepTheirContentsWhileHidden) {
 TEST(WizardFrame, ClosingAnyPageEndsTheProcess) {
     TestWizard t;
     t.wizard().Start();
-    for (QWidget* page : std::initializer_list<QWidget*>{&t.wizard().form1(), &t.wizard().form2(),
-                                                        &t.wizard().form3(), &t.wizard().form4()}) {
+    for (QWidget* page : std::initializer_list<QWidget*>{&t.wizard().form1(), &t.wizard().form2(), &t.wizard().form3(),
+                                                         &t.wizard().form4()}) {
         const int before = t.endProcessCalls();
         page->show();
         page->close();

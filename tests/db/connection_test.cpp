@@ -149,8 +149,9 @@ TEST(Connection, AStreamedReadThatOutwaitsTheReadTimeOutFailsInsteadOfWaitingOn)
 TEST(Connection, RowsStreamAlikeWithAndWithoutNaps) {
     TW_REQUIRE_SERVER();
     ScratchDatabase scratch;
-    scratch.Run({QStringLiteral("CREATE TABLE n (id INT, t VARCHAR(60))"),
-                 QStringLiteral("INSERT INTO n SELECT seq, REPEAT(CHAR(65 + seq % 26), seq % 60) FROM seq_1_to_50000")});
+    scratch.Run(
+        {QStringLiteral("CREATE TABLE n (id INT, t VARCHAR(60))"),
+         QStringLiteral("INSERT INTO n SELECT seq, REPEAT(CHAR(65 + seq % 26), seq % 60) FROM seq_1_to_50000")});
     QByteArray seen[2];
     for (const bool napForRows : {false, true}) {
         db::ConnectOptions options;

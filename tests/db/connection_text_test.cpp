@@ -10,7 +10,8 @@ using db::LoginValues;
 TEST(ConnectionText, OrdinaryValuesAreInsertedAsTyped) {
     EXPECT_EQ(db::BuildConnectionText(LoginValues{QStringLiteral("localhost"), QStringLiteral("reader"), QString(),
                                                   QStringLiteral("shop"), QStringLiteral("3306")}),
-              QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};SERVER=localhost;USER=reader;PASSWORD=;DATABASE=shop;PORT=3306;"));
+              QStringLiteral(
+                  "DRIVER={MySQL ODBC 5.1 Driver};SERVER=localhost;USER=reader;PASSWORD=;DATABASE=shop;PORT=3306;"));
     EXPECT_EQ(db::BuildConnectionText(LoginValues{}),
               QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};SERVER=;USER=;PASSWORD=;DATABASE=;PORT=;"));
     EXPECT_EQ(db::BuildConnectionText(LoginValues{QStringLiteral(" h "), QStringLiteral("u v"), QStringLiteral(" p="),
@@ -19,16 +20,17 @@ TEST(ConnectionText, OrdinaryValuesAreInsertedAsTyped) {
 }
 
 TEST(ConnectionText, SemicolonsAndLeadingBracesAreBracedWithDoubledClosingBraces) {
-    const LoginValues values{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("pa;ss}"),
-                             QStringLiteral("{db"), QStringLiteral("3306")};
+    const LoginValues values{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("pa;ss}"), QStringLiteral("{db"),
+                             QStringLiteral("3306")};
     const QString text = db::BuildConnectionText(values);
-    EXPECT_EQ(text, QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};SERVER=h;USER=u;PASSWORD={pa;ss}}};DATABASE={{db};PORT=3306;"));
+    EXPECT_EQ(text, QStringLiteral(
+                        "DRIVER={MySQL ODBC 5.1 Driver};SERVER=h;USER=u;PASSWORD={pa;ss}}};DATABASE={{db};PORT=3306;"));
     EXPECT_EQ(db::ParseConnectionText(text), values);
 }
 
 TEST(ConnectionText, ParsingGivesBackEveryValueWithItsBlanks) {
-    const LoginValues tricky{QStringLiteral(" srv "), QStringLiteral("us er"), QStringLiteral(" ;{}= x "),
-                             QString(), QStringLiteral("3307")};
+    const LoginValues tricky{QStringLiteral(" srv "), QStringLiteral("us er"), QStringLiteral(" ;{}= x "), QString(),
+                             QStringLiteral("3307")};
     EXPECT_EQ(db::ParseConnectionText(db::BuildConnectionText(tricky)), tricky);
     EXPECT_THROW(db::ParseConnectionText(QStringLiteral("SERVER={open;")), db::DbError);
 }

@@ -1,5 +1,5 @@
-#include <sys/resource.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,8 +38,8 @@ TEST(ExportCommand, UsageErrorsExitWithTwoAndHelpWithZero) {
     EXPECT_TRUE(help.out.contains("TABLEWRIGHT_PASSWORD"));
 
     const QList<QStringList> wrong = {
-        {},                                                                        // no table
-        {QStringLiteral("--table")},                                               // no value
+        {},                           // no table
+        {QStringLiteral("--table")},  // no value
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--password"), QStringLiteral("x")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--port"), QStringLiteral("70000")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("extra")},
@@ -60,15 +60,16 @@ TEST(ExportCommand, WithoutFieldsEveryColumnInTableOrderToStandardOutput) {
             QStringLiteral("INSERT INTO `t w` VALUES (1, 'x', '2024-01-31'), (NULL, NULL, NULL)")});
     for (const QStringList& output : {QStringList{}, QStringList{QStringLiteral("--output"), QStringLiteral("-")}}) {
         const export_testing::CommandResult result = RunExportCommand(
-            db.login(), QStringList{QStringLiteral("--table"), QStringLiteral("t w"), QStringLiteral("--separator"),
-                                    QString()} + output);
+            db.login(),
+            QStringList{QStringLiteral("--table"), QStringLiteral("t w"), QStringLiteral("--separator"), QString()} +
+                output);
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         EXPECT_EQ(result.out, "za`bm\r\n1x2024-01-31\r\n\r\n\r\n");
         EXPECT_TRUE(result.err.isEmpty());  // no progress line when standard error is no terminal
     }
-    const export_testing::CommandResult noHeader = RunExportCommand(
-        db.login(), {QStringLiteral("--table"), QStringLiteral("t w"), QStringLiteral("--no-header"),
-                     QStringLiteral("--field"), QStringLiteral("m")});
+    const export_testing::CommandResult noHeader =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t w"), QStringLiteral("--no-header"),
+                                      QStringLiteral("--field"), QStringLiteral("m")});
     EXPECT_EQ(noHeader.out, "2024-01-31\r\n\r\n\r\n");
 }
 
@@ -99,7 +100,8 @@ TEST(ExportCommand, FailuresExitWithOneAndTheLayersMessageAndKeepTheOldFile) {
     EXPECT_EQ(ReadFile(path), "old\r\n");
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
 
-    result = RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), path});
+    result = RunExportCommand(db.login(),
+                              {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), path});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(ReadFile(path), "a\r\n1\r\n\r\n");
 }
@@ -110,8 +112,8 @@ TEST(ExportCommand, MemoryStaysFlatForAMillionRows) {
     export_testing::CreateBigTable(db, 1000000);
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/big.txt");
-    const export_testing::CommandResult result =
-        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path});
+    const export_testing::CommandResult result = RunExportCommand(
+        db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_GT(QFile(path).size(), 100'000'000);
     // The largest child this test ran; far above the benchmark's target, far
@@ -128,15 +130,16 @@ TEST(ExportCommand, NumbersAndDatesFollowTheirOwnLocaleSettings) {
             QStringLiteral("INSERT INTO t VALUES (2.50, '2024-01-31')")});
     const QStringList table{QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--no-header")};
     auto run = [&](const QStringList& locale) {
-        const export_testing::CommandResult result =
-            RunExportCommand(db.login(), table, QStringList{QStringLiteral("LC_ALL="), QStringLiteral("LC_NUMERIC="),
-                                                            QStringLiteral("LC_TIME=")} + locale);
+        const export_testing::CommandResult result = RunExportCommand(
+            db.login(), table,
+            QStringList{QStringLiteral("LC_ALL="), QStringLiteral("LC_NUMERIC="), QStringLiteral("LC_TIME=")} + locale);
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
         return result.out;
     };
     EXPECT_EQ(run({QStringLiteral("LANG=C.UTF-8")}), "2.50,2024-01-31\r\n\r\n");
     EXPECT_EQ(run({QStringLiteral("LANG=de_DE.UTF-8")}), "2,50,31.01.2024\r\n\r\n");
-    EXPECT_EQ(run({QStringLiteral("LANG=C.UTF-8"), QStringLiteral("LC_NUMERIC=de_DE.UTF-8")}), "2,50,2024-01-31\r\n\r\n");
+    EXPECT_EQ(run({QStringLiteral("LANG=C.UTF-8"), QStringLiteral("LC_NUMERIC=de_DE.UTF-8")}),
+              "2,50,2024-01-31\r\n\r\n");
     EXPECT_EQ(run({QStringLiteral("LANG=C.UTF-8"), QStringLiteral("LC_TIME=de_DE.UTF-8")}), "2.50,31.01.2024\r\n\r\n");
     EXPECT_EQ(run({QStringLiteral("LANG=de_DE.UTF-8"), QStringLiteral("LC_ALL=C")}), "2.50,2024-01-31\r\n\r\n");
 }
@@ -148,12 +151,13 @@ TEST(ExportCommand, APipeWithoutReaderOrAnEmptyOutputPathFailsAtOnce) {
     QTemporaryDir dir;
     const QString pipe = dir.path() + QStringLiteral("/pipe");
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    export_testing::CommandResult result =
-        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), pipe});
+    export_testing::CommandResult result = RunExportCommand(
+        db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), pipe});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_FALSE(result.err.isEmpty());
 
-    result = RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), QString()});
+    result = RunExportCommand(db.login(),
+                              {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), QString()});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(result.out.isEmpty());
 }
@@ -168,13 +172,12 @@ TEST(ExportCommand, ADiskThatFillsUpMidwayKeepsTheOldFileAndLeavesNoTemporaryFil
 
     // The command runs with a 1 MiB limit on the size of any file it writes,
     // as if the disk were full after the first megabyte.
-    const export_testing::CommandResult result =
-        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path},
-                         {}, [] {
-                             const rlimit limit{1 << 20, 1 << 20};
-                             setrlimit(RLIMIT_FSIZE, &limit);
-                             signal(SIGXFSZ, SIG_IGN);
-                         });
+    const export_testing::CommandResult result = RunExportCommand(
+        db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path}, {}, [] {
+            const rlimit limit{1 << 20, 1 << 20};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);
+        });
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("File too large")) << result.err.toStdString();
     EXPECT_EQ(ReadFile(path), "old\r\n");
@@ -203,8 +206,9 @@ TEST(ExportCommand, ReadOnlyPlacesStopAnOrdinaryUserAndKeepTheOldFile) {
     const QString path = dir.path() + QStringLiteral("/out.txt");
     WriteFile(path, "old\r\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    export_testing::CommandResult result = RunExportCommand(
-        db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), path}, {}, asNobody, program);
+    export_testing::CommandResult result =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), path},
+                         {}, asNobody, program);
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_FALSE(result.err.isEmpty());
     EXPECT_EQ(ReadFile(path), "old\r\n");
@@ -218,6 +222,6 @@ TEST(ExportCommand, ReadOnlyPlacesStopAnOrdinaryUserAndKeepTheOldFile) {
                               {}, asNobody, program);
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(FolderEntries(locked).isEmpty());
-    EXPECT_EQ(FolderEntries(dir.path()), (QStringList{QStringLiteral("locked"), QStringLiteral("out.txt"),
-                                                      QStringLiteral("tablewright-export")}));
+    EXPECT_EQ(FolderEntries(dir.path()),
+              (QStringList{QStringLiteral("locked"), QStringLiteral("out.txt"), QStringLiteral("tablewright-export")}));
 }

@@ -51,7 +51,8 @@ public:
         killed_ = true;
         db::Connection admin = db_.Connect();
         const db::StoredResult export_ = admin.query(
-            QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT % FROM `big`'")
+            QStringLiteral(
+                "SELECT ID FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT % FROM `big`'")
                 .arg(db_.name()));
         ASSERT_EQ(export_.rowCount(), 1u);
         admin.execute(QStringLiteral("KILL ") + export_.value(0, 0).text());
@@ -158,7 +159,8 @@ TEST_F(ExportFault, AFullDiskFailsAtStep184AndLeavesTheOldFile) {
 
 TEST_F(ExportFault, AServerGoneDuringTheExportFailsAtStep160AndLeavesTheOldFile) {
     export_testing::CreateBigTable(*db_, 200000);
-    const exporter::ExportRequest request = RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_);
+    const exporter::ExportRequest request =
+        RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_);
     KillAfterFirstChunk killer(*db_);
     const std::unique_ptr<exporter::OutputSink> sink = exporter::SinkForPath(path_);
     const exporter::ExportOutcome outcome = exporter::RunExport(request, exporter::ValueStyle::Plain(), *sink, killer);

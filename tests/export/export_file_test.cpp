@@ -78,9 +78,9 @@ TEST_F(ExportFile, ValuesAreWrittenUnquotedAndUnchanged) {
 TEST_F(ExportFile, NamesWithBackticksAreQuotedInTheQueryAndPlainInTheHeader) {
     db_->Run({QStringLiteral("CREATE TABLE `we``ird` (`a``b` INT, `ä ö` VARCHAR(5))"),
               QStringLiteral("INSERT INTO `we``ird` VALUES (7, 'ü')")});
-    EXPECT_EQ(Written(QStringLiteral("we`ird"), {QStringLiteral("a`b"), QStringLiteral("ä ö")}, true,
-                      QStringLiteral(",")),
-              QStringLiteral("a`b,ä ö\r\n7,ü\r\n\r\n").toUtf8());
+    EXPECT_EQ(
+        Written(QStringLiteral("we`ird"), {QStringLiteral("a`b"), QStringLiteral("ä ö")}, true, QStringLiteral(",")),
+        QStringLiteral("a`b,ä ö\r\n7,ü\r\n\r\n").toUtf8());
 }
 
 TEST_F(ExportFile, NumbersAndDatesFollowTheLocaleAndStayAsSentUnderC) {
@@ -89,16 +89,16 @@ TEST_F(ExportFile, NumbersAndDatesFollowTheLocaleAndStayAsSentUnderC) {
               QStringLiteral("INSERT INTO t VALUES (1, -1234567.50, 0.125, '2024-01-31', '2024-01-31 13:45:00.250', "
                              "'13:45:00.5', 2024, b'1000000001', 0x00FF0D0A), "
                              "(2, 0.05, 1e20, '1999-12-05', '1999-12-05 00:00:00', '-01:00:00', 1999, b'0', '')")});
-    const QStringList all = {QStringLiteral("d"), QStringLiteral("f"), QStringLiteral("dt"), QStringLiteral("ts"),
+    const QStringList all = {QStringLiteral("d"),  QStringLiteral("f"), QStringLiteral("dt"),   QStringLiteral("ts"),
                              QStringLiteral("tm"), QStringLiteral("y"), QStringLiteral("bits"), QStringLiteral("bin")};
     EXPECT_EQ(Written(QStringLiteral("t"), all, false, QStringLiteral(";"),
                       exporter::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany))),
               "-1234567,50;0,125;31.01.2024;31.01.2024 13:45:00.250;13:45:00.50;2024;513;0x00FF0D0A\r\n"
               "0,05;1e20;05.12.1999;05.12.1999 00:00:00.000;-01:00:00.00;1999;0;0x\r\n\r\n");
-    EXPECT_EQ(Written(QStringLiteral("t"), all, false, QStringLiteral(";"),
-                      exporter::ValueStyle::FromLocale(QLocale::c())),
-              "-1234567.50;0.125;2024-01-31;2024-01-31 13:45:00.250;13:45:00.50;2024;513;0x00FF0D0A\r\n"
-              "0.05;1e20;1999-12-05;1999-12-05 00:00:00.000;-01:00:00.00;1999;0;0x\r\n\r\n");
+    EXPECT_EQ(
+        Written(QStringLiteral("t"), all, false, QStringLiteral(";"), exporter::ValueStyle::FromLocale(QLocale::c())),
+        "-1234567.50;0.125;2024-01-31;2024-01-31 13:45:00.250;13:45:00.50;2024;513;0x00FF0D0A\r\n"
+        "0.05;1e20;1999-12-05;1999-12-05 00:00:00.000;-01:00:00.00;1999;0;0x\r\n\r\n");
 }
 
 TEST_F(ExportFile, RowsLargerThanOneChunkAndManyChunksArriveWhole) {
@@ -133,7 +133,11 @@ TEST_F(ExportFile, ALegacyLocaleGetsItsOwnCharacterSetWithQuestionMarksForTheRes
     ASSERT_TRUE(latin1.transcoder);
     EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("größe"), QStringLiteral("n"), QStringLiteral("b")}, true,
                       QStringLiteral("§"), latin1),
-              QByteArray("gr\xF6\xDF" "e\xA7n\xA7" "b\r\nK\xE4se, ?? ?\xA7" "5\xA7" "0xE4\r\n\r\n"));
+              QByteArray("gr\xF6\xDF"
+                         "e\xA7n\xA7"
+                         "b\r\nK\xE4se, ?? ?\xA7"
+                         "5\xA7"
+                         "0xE4\r\n\r\n"));
     EXPECT_EQ(exporter::Transcoder::ForCharacterSet("UTF-8"), nullptr);
     EXPECT_EQ(exporter::Transcoder::ForCharacterSet("ANSI_X3.4-1968"), nullptr);
 }

@@ -27,9 +27,8 @@ exporter::ExportOutcome Export(const exporter::ExportRequest& request, const exp
 
 QString ExportProgram() { return QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM); }
 
-CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
-                               const QStringList& variables, const std::function<void()>& childSetup,
-                               const QString& program) {
+CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments, const QStringList& variables,
+                               const std::function<void()>& childSetup, const QString& program) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);

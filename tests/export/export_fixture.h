@@ -38,8 +38,8 @@ struct CommandResult {
 // command starts (resource limits, signal dispositions, another user);
 // `program` replaces the built command (a copy of it elsewhere).
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
-                               const QStringList& environment = {},
-                               const std::function<void()>& childSetup = {}, const QString& program = {});
+                               const QStringList& environment = {}, const std::function<void()>& childSetup = {},
+                               const QString& program = {});
 
 // Where the built tablewright-export is.
 QString ExportProgram();

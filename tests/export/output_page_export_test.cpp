@@ -3,17 +3,17 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include "wizard/wizard.h"
 #include "export_fixture.h"
+#include "look/page_pointer.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "support/test_wizard.h"
-#include "look/page_pointer.h"
+#include "wizard/wizard.h"
 
 using export_testing::FolderEntries;
 using export_testing::ReadFile;
@@ -58,13 +58,14 @@ TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
     export_testing::CreateBigTable(db, 30000);
-    db.Run({QStringLiteral("ALTER TABLE big ADD COLUMN price DECIMAL(8,2), ADD COLUMN day DATE, ADD COLUMN note TEXT"),
-            QStringLiteral("UPDATE big SET price = id / 7, day = '2024-02-29', note = IF(id % 3 = 0, NULL, 'ö,\"q\"')")});
+    db.Run(
+        {QStringLiteral("ALTER TABLE big ADD COLUMN price DECIMAL(8,2), ADD COLUMN day DATE, ADD COLUMN note TEXT"),
+         QStringLiteral("UPDATE big SET price = id / 7, day = '2024-02-29', note = IF(id % 3 = 0, NULL, 'ö,\"q\"')")});
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/wizard.txt");
     TestWizard t;
-    pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"),
-                                       QStringLiteral("`note`, `id`, `price`, `day`"), path);
+    pages::Form4& page =
+        OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`note`, `id`, `price`, `day`"), path);
     page.Text2()->setText(QStringLiteral(" | "));
 
     QSignalSpy finished(&page, &pages::Form4::exportFinished);
@@ -85,9 +86,10 @@ TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
     EXPECT_EQ(page.ProgressBar1()->value(), page.ProgressBar1()->maximum());
 
     const export_testing::CommandResult command = export_testing::RunExportCommand(
-        db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--field"), QStringLiteral("note"),
-                     QStringLiteral("--field"), QStringLiteral("id"), QStringLiteral("--field"), QStringLiteral("price"),
-                     QStringLiteral("--field"), QStringLiteral("day"), QStringLiteral("--separator"), QStringLiteral(" | ")});
+        db.login(),
+        {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--field"), QStringLiteral("note"),
+         QStringLiteral("--field"), QStringLiteral("id"), QStringLiteral("--field"), QStringLiteral("price"),
+         QStringLiteral("--field"), QStringLiteral("day"), QStringLiteral("--separator"), QStringLiteral(" | ")});
     ASSERT_EQ(command.exitCode, 0) << command.err.toStdString();
     const QByteArray written = ReadFile(path);
     EXPECT_TRUE(written.startsWith(QStringLiteral("note | id | price | day\r\nö,\"q\" | 1 | 0.14 | ").toUtf8()));

@@ -29,13 +29,16 @@ TEST(SakilaExport, FilmKeepsSetCommasEnumsYearsAndTakesTheLocalesDecimalsAndDate
     TW_REQUIRE_SERVER();
     TW_REQUIRE_SAKILA();
     QTemporaryDir dir;
-    const QString fields = QStringLiteral("`film_id`, `title`, `release_year`, `rental_rate`, `rating`, "
-                                          "`special_features`, `original_language_id`, `last_update`");
-    const QByteArray plain = ExportSakila(QStringLiteral("film"), fields, exporter::ValueStyle::FromLocale(QLocale::c()),
-                                          dir.path() + QStringLiteral("/film.txt"));
+    const QString fields = QStringLiteral(
+        "`film_id`, `title`, `release_year`, `rental_rate`, `rating`, "
+        "`special_features`, `original_language_id`, `last_update`");
+    const QByteArray plain =
+        ExportSakila(QStringLiteral("film"), fields, exporter::ValueStyle::FromLocale(QLocale::c()),
+                     dir.path() + QStringLiteral("/film.txt"));
     const QList<QByteArray> lines = plain.split('\n');
     ASSERT_EQ(lines.size(), 1000 + 3);  // header, 1000 rows, the empty last line, and what follows its LF
-    EXPECT_EQ(lines[0], "film_id,title,release_year,rental_rate,rating,special_features,original_language_id,last_update\r");
+    EXPECT_EQ(lines[0],
+              "film_id,title,release_year,rental_rate,rating,special_features,original_language_id,last_update\r");
     EXPECT_EQ(lines[1], "1,ACADEMY DINOSAUR,2006,0.99,PG,Deleted Scenes,Behind the Scenes,,2006-02-15 05:03:42\r");
     EXPECT_TRUE(plain.endsWith("\r\n\r\n"));
 

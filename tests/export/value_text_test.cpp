@@ -112,8 +112,12 @@ TEST(ValueText, ALegacyCharacterSetKeepsWhatItCanAndMarksTheRest) {
     ASSERT_TRUE(latin1);
     EXPECT_EQ(latin1->convert("K\xC3\xA4se \xE2\x82\xAC \xF0\x9F\x8D\xA3!"), QByteArray("K\xE4se ? ?!"));
     // A broken sequence costs one mark, never the characters after it.
-    EXPECT_EQ(latin1->convert("\xC3" "AB,x"), QByteArray("?AB,x"));
-    EXPECT_EQ(latin1->convert("\xF8" "abcd"), QByteArray("?abcd"));
+    EXPECT_EQ(latin1->convert("\xC3"
+                              "AB,x"),
+              QByteArray("?AB,x"));
+    EXPECT_EQ(latin1->convert("\xF8"
+                              "abcd"),
+              QByteArray("?abcd"));
     EXPECT_EQ(latin1->convert("end\xE2\x82"), QByteArray("end??"));
     // A value far larger than one step of room comes out whole.
     const QByteArray big = QByteArray("\xC3\xA9", 2).repeated(300000);

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "look/look.h"
 #include "page_probe.h"
 #include "support/test_wizard.h"
-#include "look/look.h"
 
 using look_probe::Control;
 using testing_support::TestWizard;
@@ -42,7 +42,8 @@ TEST(Dressing, ButtonsAreLargerBoldAndAllOtherTextNinePointBold) {
         const std::string name = page->objectName().toStdString();
         // The login page's own default font is regular; the others' bold.
         ExpectFont(page, 9, name != "Form1", name);
-        for (const char* button : buttons[i].second) ExpectFont(Control(page, button), 11.25, true, name + "." + button);
+        for (const char* button : buttons[i].second)
+            ExpectFont(Control(page, button), 11.25, true, name + "." + button);
         for (const char* text : texts[i].second) ExpectFont(Control(page, text), 9, true, name + "." + text);
     }
     QTableView* grid = t.wizard().form3().DataGrid1();

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "look/look.h"
 #include "page_probe.h"
 #include "support/test_wizard.h"
-#include "look/look.h"
 
 using look_probe::Control;
 using testing_support::TestWizard;

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "page_probe.h"
-#include "support/test_wizard.h"
 #include "look/cursor_file.h"
 #include "look/page_pointer.h"
+#include "page_probe.h"
+#include "support/test_wizard.h"
 
 using look_probe::WriteFile;
 using testing_support::TestWizard;
@@ -66,8 +66,8 @@ TEST(HandCursor, ACorruptFileIsReportedWithThePagesLineAndLeavesNoImage) {
     const QByteArray cursor = ShippedCursor();
     const std::vector<QByteArray> corrupt{
         QByteArray("not a cursor at all, just words"),
-        cursor.left(40),                        // cut off inside the image
-        QByteArray(6, '\0') + cursor.mid(6),    // a header of zeros
+        cursor.left(40),                      // cut off inside the image
+        QByteArray(6, '\0') + cursor.mid(6),  // a header of zeros
     };
     for (const QByteArray& bytes : corrupt) {
         TestWizard t;

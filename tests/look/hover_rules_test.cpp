@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "look/page_pointer.h"
 #include "page_probe.h"
 #include "support/test_wizard.h"
-#include "look/page_pointer.h"
 
 using look_probe::Control;
 using look_probe::MoveOver;

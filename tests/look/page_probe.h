@@ -10,12 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "wizard/wizard.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
 #include "support/test_files.h"
+#include "wizard/wizard.h"
 
 // Small helpers the look tests share.
 namespace look_probe {
@@ -31,8 +31,7 @@ inline QWidget* Control(QWidget* page, const char* name) {
 // a real one (to the widget, then up to its parents while nobody takes it).
 inline void MoveOver(QWidget* widget) {
     const QPointF local(widget->width() / 2.0, widget->height() / 2.0);
-    QMouseEvent move(QEvent::MouseMove, local, widget->mapToGlobal(local), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, local, widget->mapToGlobal(local), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &move);
 }
 

@@ -92,8 +92,8 @@ TEST_F(Skin, TheSampleSkinIsAStyleSheetQtReads) {
 }
 
 TEST_F(Skin, AFileThatIsNoStyleSheetIsReportedAtLine100AndStartUpGoesOn) {
-    for (const QByteArray& bad : {QByteArray("QPushButton { color: red; } }}} {{{ ]["),
-                                  QByteArray("\xff\xfe\x00\x01 not text", 14)}) {
+    for (const QByteArray& bad :
+         {QByteArray("QPushButton { color: red; } }}} {{{ ]["), QByteArray("\xff\xfe\x00\x01 not text", 14)}) {
         TestWizard broken;
         WriteFile(broken.folder() + QStringLiteral("/program/x/o.cjs"), bad);
         broken.wizard().Start();

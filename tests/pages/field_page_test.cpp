@@ -4,18 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include "wizard/wizard.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/output/form4.h"
 #include "support/test_wizard.h"
+#include "wizard/wizard.h"
 
 using testing_support::TestWizard;
 
 using testing_support::Texts;
 
 namespace {
-
 
 struct FieldPage {
     TestWizard t;

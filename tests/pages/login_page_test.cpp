@@ -4,20 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include "wizard/wizard.h"
+#include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/table/form2.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
-#include "look/page_pointer.h"
+#include "wizard/wizard.h"
 
 using testing_support::FillLogin;
 using testing_support::ScratchDatabase;
 using testing_support::ServerLogin;
 using testing_support::TestWizard;
-
 
 TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
     TW_REQUIRE_SERVER();
@@ -149,8 +148,8 @@ TEST(AutomaticSignIn, IsNotTriedWithoutAStoredPassword) {
 }
 
 TEST(AutomaticSignIn, AnUnreachableServerLeavesTheFilledLoginPageWithoutAMessage) {
-    db::LoginValues stored{QStringLiteral("127.0.0.1"), QStringLiteral("u"), QStringLiteral("p"),
-                           QStringLiteral("d"), QStringLiteral("1")};
+    db::LoginValues stored{QStringLiteral("127.0.0.1"), QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("d"),
+                           QStringLiteral("1")};
     TestWizard t(stored);
     t.wizard().Start();
     EXPECT_TRUE(t.wizard().form1().isVisible());
@@ -188,8 +187,8 @@ TEST(LoginPage, ActionsLeaveNoConnectionOpen) {
 
     // Only the connection that asks is left in this database.
     db::Connection probe = scratch.Connect();
-    const QString count = QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1'")
-                              .arg(scratch.name());
+    const QString count =
+        QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1'").arg(scratch.name());
     QString open;
     for (int attempt = 0; attempt < 50; ++attempt) {
         open = probe.query(count).value(0, 0).text();

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "wizard/wizard.h"
 #include "pages/output/form4.h"
 #include "support/test_wizard.h"
+#include "wizard/wizard.h"
 
 using testing_support::TestWizard;
 
@@ -29,8 +29,9 @@ TEST(OutputPage, BrowseTakesTheChosenNameExactlyAndACancelChangesNothing) {
     EXPECT_EQ(page.Text1()->text(), QStringLiteral("/typed/by/hand.txt"));
     ASSERT_EQ(t.dialog().titles.size(), 1);
     EXPECT_EQ(t.dialog().titles[0], QStringLiteral("Choose output file"));
-    EXPECT_EQ(t.dialog().lastFilters, (QStringList{QStringLiteral("Text Files (*.txt)"), QStringLiteral("CSV Files (*.csv)"),
-                                                   QStringLiteral("All Files (*)")}));
+    EXPECT_EQ(t.dialog().lastFilters,
+              (QStringList{QStringLiteral("Text Files (*.txt)"), QStringLiteral("CSV Files (*.csv)"),
+                           QStringLiteral("All Files (*)")}));
 
     t.dialog().answers << QStringLiteral("/data/export no extension");
     page.PushButton3_Click();

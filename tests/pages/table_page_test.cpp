@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "wizard/wizard.h"
+#include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/table/form2.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
-#include "look/page_pointer.h"
+#include "wizard/wizard.h"
 
 using testing_support::ScratchDatabase;
 using testing_support::TestWizard;
@@ -39,9 +39,7 @@ struct SignedIn {
         tables().PushButton3_Click();
     }
     QStringList available() { return pages::EntryTexts(fields().List1()); }
-    QString header(int column) {
-        return fields().DataGrid1()->model()->headerData(column, Qt::Horizontal).toString();
-    }
+    QString header(int column) { return fields().DataGrid1()->model()->headerData(column, Qt::Horizontal).toString(); }
 };
 
 QString TwelveColumns() {
@@ -123,8 +121,10 @@ TEST(TablePage, ComingBackLeavesTheChosenFieldsOutOfTheAvailableList) {
 
 TEST(TablePage, OddNamesArePreviewedIntact) {
     TW_REQUIRE_SERVER();
-    SignedIn s({QStringLiteral("CREATE TABLE `we``ird` (`a``b` INT, `with space` VARCHAR(9), `żółć` VARCHAR(9), b BLOB, f BIT(10))"),
-                QStringLiteral("INSERT INTO `we``ird` VALUES (1, 'x y', 'ünï ✓', X'000aFF', b'1000000001')")});
+    SignedIn s(
+        {QStringLiteral(
+             "CREATE TABLE `we``ird` (`a``b` INT, `with space` VARCHAR(9), `żółć` VARCHAR(9), b BLOB, f BIT(10))"),
+         QStringLiteral("INSERT INTO `we``ird` VALUES (1, 'x y', 'ünï ✓', X'000aFF', b'1000000001')")});
     s.Choose(QStringLiteral("we`ird"));
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("a`b"), QStringLiteral("with space"), QStringLiteral("żółć"),
                                           QStringLiteral("b"), QStringLiteral("f")}));
@@ -144,7 +144,8 @@ TEST(TablePage, ADroppedTableIsReportedAndLeavesAnEmptyFieldPage) {
     const auto& report = s.t.messages().messages[0];
     EXPECT_EQ(report.title, QStringLiteral("Application Error"));
     EXPECT_TRUE(report.text.contains(QStringLiteral("doomed")));
-    EXPECT_TRUE(report.text.contains(QStringLiteral("\r\nin Rowspill2021/08/31.Form2.PushButton3_Click at line 124\r\r")));
+    EXPECT_TRUE(
+        report.text.contains(QStringLiteral("\r\nin Rowspill2021/08/31.Form2.PushButton3_Click at line 124\r\r")));
     EXPECT_TRUE(s.fields().isVisible());
     EXPECT_EQ(s.fields().List1()->count(), 0);
     EXPECT_EQ(s.fields().DataGrid1()->model()->columnCount(), 0);

@@ -22,8 +22,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
 }
 
 QStringList FolderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 }  // namespace testing_support

@@ -18,8 +18,7 @@ db::LoginValues ServerLogin() { return ServerLogin(qEnvironmentVariable("TABLEWR
 db::LoginValues ServerLogin(const QString& database) {
     return db::LoginValues{qEnvironmentVariable("TABLEWRIGHT_TEST_HOST", QStringLiteral("127.0.0.1")),
                            qEnvironmentVariable("TABLEWRIGHT_TEST_USER"),
-                           qEnvironmentVariable("TABLEWRIGHT_TEST_PASSWORD"),
-                           database,
+                           qEnvironmentVariable("TABLEWRIGHT_TEST_PASSWORD"), database,
                            qEnvironmentVariable("TABLEWRIGHT_TEST_PORT")};
 }
 

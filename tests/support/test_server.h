@@ -38,18 +38,18 @@ private:
 
 // Skips the current test with a visible reason when the Sakila sample
 // database was not loaded (it lives beside the project, not in it).
-#define TW_REQUIRE_SAKILA()                                                         \
-    do {                                                                            \
-        if (qEnvironmentVariableIsEmpty("TABLEWRIGHT_TEST_SAKILA"))                 \
+#define TW_REQUIRE_SAKILA()                                                                \
+    do {                                                                                   \
+        if (qEnvironmentVariableIsEmpty("TABLEWRIGHT_TEST_SAKILA"))                        \
             GTEST_SKIP() << "the Sakila sample database is not loaded on the test server"; \
     } while (0)
 
 // Fails the current test when no test server is configured.
-#define TW_REQUIRE_SERVER()                                                         \
-    do {                                                                            \
-        if (!::testing_support::ServerConfigured())                                 \
+#define TW_REQUIRE_SERVER()                                                           \
+    do {                                                                              \
+        if (!::testing_support::ServerConfigured())                                   \
             FAIL() << "no test server: run the tests through scripts/test, or start " \
-                      "one with scripts/test-server and source its env file";       \
+                      "one with scripts/test-server and source its env file";         \
     } while (0)
 
 }  // namespace testing_support

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QLineEdit>
 
-#include "settings/settings_store.h"
 #include "pages/login/form1.h"
+#include "settings/settings_store.h"
 
 namespace testing_support {
 

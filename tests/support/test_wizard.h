@@ -7,10 +7,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "wizard/file_dialog.h"
 #include "app/messenger.h"
-#include "wizard/wizard.h"
 #include "db/login_values.h"
+#include "wizard/file_dialog.h"
+#include "wizard/wizard.h"
 
 namespace pages {
 class Form1;

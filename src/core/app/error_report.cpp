@@ -5,18 +5,15 @@
 namespace app {
 
 QString LocationText(const QString& page, const QString& handler) {
-    return QStringLiteral("in Rowspill2021/08/31.") + page + QLatin1Char('.') + handler +
-           QLatin1Char(' ');
+    return QStringLiteral("in Rowspill2021/08/31.") + page + QLatin1Char('.') + handler + QLatin1Char(' ');
 }
 
 QString ErrorReportText(const QString& description, const QString& location, int label) {
-    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
-           QString::number(label) + QStringLiteral("\r\r") +
-           QStringLiteral("Please email screenshot of this message to ") + SupportAddress();
+    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") + QString::number(label) +
+           QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ") + SupportAddress();
 }
 
-void ShowErrorReport(Messenger& messenger, const QString& description, const QString& location,
-                     int label) {
+void ShowErrorReport(Messenger& messenger, const QString& description, const QString& location, int label) {
     messenger.Show(QStringLiteral("Application Error"), ErrorReportText(description, location, label),
                    MessageIcon::Warning);
 }

@@ -17,8 +17,7 @@ QString LocationText(const QString& page, const QString& handler);
 QString ErrorReportText(const QString& description, const QString& location, int label);
 
 // Shows one error report: titled "Application Error", warning icon, OK only.
-void ShowErrorReport(Messenger& messenger, const QString& description, const QString& location,
-                     int label);
+void ShowErrorReport(Messenger& messenger, const QString& description, const QString& location, int label);
 
 // The error trap of one handler. Each step runs under its label; a step that
 // throws shows the report with that label, and the handler goes on with its
@@ -26,8 +25,7 @@ void ShowErrorReport(Messenger& messenger, const QString& description, const QSt
 // end a loop whose bounds failed instead of spinning.
 class ErrorTrap {
 public:
-    ErrorTrap(Messenger& messenger, QString location)
-        : messenger_(messenger), location_(std::move(location)) {}
+    ErrorTrap(Messenger& messenger, QString location) : messenger_(messenger), location_(std::move(location)) {}
 
     template <typename Work>
     bool Step(int label, Work&& work) {

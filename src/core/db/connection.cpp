@@ -28,11 +28,9 @@ QString DefaultSocketPath() {
 unsigned ParsePort(const QString& text) {
     const QString trimmed = text.trimmed();
     bool digitsOnly = !trimmed.isEmpty() && trimmed.size() <= 5;
-    for (const QChar c : trimmed)
-        digitsOnly = digitsOnly && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    for (const QChar c : trimmed) digitsOnly = digitsOnly && c >= QLatin1Char('0') && c <= QLatin1Char('9');
     const unsigned port = digitsOnly ? trimmed.toUInt() : 0;
-    if (port < 1 || port > 65535)
-        throw DbError(QStringLiteral("Port must be a number from 1 to 65535."));
+    if (port < 1 || port > 65535) throw DbError(QStringLiteral("Port must be a number from 1 to 65535."));
     return port;
 }
 
@@ -60,10 +58,8 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     mysql_optionsv(raw, MYSQL_SET_CHARSET_NAME, "utf8mb4");
     if (options.connectTimeoutSeconds != 0)
         mysql_optionsv(raw, MYSQL_OPT_CONNECT_TIMEOUT, &options.connectTimeoutSeconds);
-    if (options.readTimeoutSeconds != 0)
-        mysql_optionsv(raw, MYSQL_OPT_READ_TIMEOUT, &options.readTimeoutSeconds);
-    if (options.writeTimeoutSeconds != 0)
-        mysql_optionsv(raw, MYSQL_OPT_WRITE_TIMEOUT, &options.writeTimeoutSeconds);
+    if (options.readTimeoutSeconds != 0) mysql_optionsv(raw, MYSQL_OPT_READ_TIMEOUT, &options.readTimeoutSeconds);
+    if (options.writeTimeoutSeconds != 0) mysql_optionsv(raw, MYSQL_OPT_WRITE_TIMEOUT, &options.writeTimeoutSeconds);
     // Without the non-blocking mode rows are simply waited for.
     connection.napForRows_ =
         options.napForRows && mysql_optionsv(raw, MYSQL_OPT_NONBLOCK, static_cast<void*>(nullptr)) == 0;
@@ -75,9 +71,8 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     const QByteArray password = values.password.toUtf8();
     const QByteArray database = values.database.toUtf8();
     const QByteArray socket = endpoint.socket.toUtf8();
-    if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost",
-                           user.constData(), password.constData(),
-                           database.isEmpty() ? nullptr : database.constData(), endpoint.port,
+    if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost", user.constData(),
+                           password.constData(), database.isEmpty() ? nullptr : database.constData(), endpoint.port,
                            socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
         connection.fail();
     return connection;
@@ -85,8 +80,7 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
 
 void Connection::send(const QString& sql) {
     const QByteArray bytes = sql.toUtf8();
-    if (mysql_real_query(mysql_.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0)
-        fail();
+    if (mysql_real_query(mysql_.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) fail();
 }
 
 StoredResult Connection::query(const QString& sql) {
@@ -115,8 +109,6 @@ void Connection::execute(const QString& sql) {
     if (!res && mysql_errno(mysql_.get()) != 0) fail();
 }
 
-void Connection::fail() const {
-    throw DbError(QString::fromUtf8(mysql_error(mysql_.get())));
-}
+void Connection::fail() const { throw DbError(QString::fromUtf8(mysql_error(mysql_.get()))); }
 
 }  // namespace db

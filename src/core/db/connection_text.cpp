@@ -8,8 +8,7 @@ namespace {
 const QString kDriverPart = QStringLiteral("DRIVER={MySQL ODBC 5.1 Driver};");
 
 QString EncodeValue(const QString& value) {
-    if (!value.contains(QLatin1Char(';')) && !value.startsWith(QLatin1Char('{')))
-        return value;
+    if (!value.contains(QLatin1Char(';')) && !value.startsWith(QLatin1Char('{'))) return value;
     QString doubled = value;
     doubled.replace(QStringLiteral("}"), QStringLiteral("}}"));
     return QLatin1Char('{') + doubled + QLatin1Char('}');
@@ -43,8 +42,7 @@ LoginValues ParseConnectionText(const QString& text) {
         if (eq < 0) {
             // Trailing text without "=": only blanks may stand there.
             if (!text.mid(pos).trimmed().isEmpty())
-                throw DbError(QStringLiteral("Connection text: a key without a value near \"%1\".")
-                                  .arg(text.mid(pos)));
+                throw DbError(QStringLiteral("Connection text: a key without a value near \"%1\".").arg(text.mid(pos)));
             break;
         }
         const QString key = text.mid(pos, eq - pos).trimmed().toUpper();
@@ -79,11 +77,16 @@ LoginValues ParseConnectionText(const QString& text) {
             value = text.mid(next, end - next);
             next = semi < 0 ? n : semi + 1;
         }
-        if (key == QLatin1String("SERVER")) values.server = value;
-        else if (key == QLatin1String("USER") || key == QLatin1String("UID")) values.user = value;
-        else if (key == QLatin1String("PASSWORD") || key == QLatin1String("PWD")) values.password = value;
-        else if (key == QLatin1String("DATABASE")) values.database = value;
-        else if (key == QLatin1String("PORT")) values.port = value;
+        if (key == QLatin1String("SERVER"))
+            values.server = value;
+        else if (key == QLatin1String("USER") || key == QLatin1String("UID"))
+            values.user = value;
+        else if (key == QLatin1String("PASSWORD") || key == QLatin1String("PWD"))
+            values.password = value;
+        else if (key == QLatin1String("DATABASE"))
+            values.database = value;
+        else if (key == QLatin1String("PORT"))
+            values.port = value;
         pos = next;
     }
     return values;

@@ -11,8 +11,7 @@ namespace db {
 // message, which is what the error report shows the user.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& description)
-        : std::runtime_error(description.toStdString()) {}
+    explicit DbError(const QString& description) : std::runtime_error(description.toStdString()) {}
     explicit DbError(const std::string& description) : std::runtime_error(description) {}
 };
 

@@ -30,9 +30,7 @@ public:
     // The value as text (UTF-8 decoded); the empty text for NULL.
     QString text() const { return null_ ? QString() : QString::fromUtf8(bytes_); }
 
-    bool operator==(const DbValue& other) const {
-        return null_ == other.null_ && bytes_ == other.bytes_;
-    }
+    bool operator==(const DbValue& other) const { return null_ == other.null_ && bytes_ == other.bytes_; }
 
 private:
     bool null_ = true;

@@ -29,7 +29,8 @@ int WaitForServer(MYSQL* connection, int waitingFor) {
         if (ready <= 0) nanosleep(&kNap, nullptr);
     }
     if (ready <= 0) {
-        const int timeout = (waitingFor & MYSQL_WAIT_TIMEOUT) ? static_cast<int>(mysql_get_timeout_value_ms(connection)) : -1;
+        const int timeout =
+            (waitingFor & MYSQL_WAIT_TIMEOUT) ? static_cast<int>(mysql_get_timeout_value_ms(connection)) : -1;
         do {
             ready = poll(&socket, 1, timeout);
         } while (ready < 0 && errno == EINTR);
@@ -58,10 +59,8 @@ bool ColumnInfo::isString() const {
     case MYSQL_TYPE_ENUM:
     case MYSQL_TYPE_SET:
     case MYSQL_TYPE_JSON:
-    case MYSQL_TYPE_GEOMETRY:
-        return true;
-    default:
-        return false;
+    case MYSQL_TYPE_GEOMETRY: return true;
+    default: return false;
     }
 }
 
@@ -94,8 +93,7 @@ StoredResult::StoredResult(MYSQL_RES* res) : columns_(ReadColumns(res)) {
             if (row[i] == nullptr)
                 values.push_back(DbValue::Null(c.type));
             else
-                values.emplace_back(QByteArray(row[i], static_cast<qsizetype>(lengths[i])), c.type,
-                                    c.isBinary());
+                values.emplace_back(QByteArray(row[i], static_cast<qsizetype>(lengths[i])), c.type, c.isBinary());
         }
         rows_.push_back(std::move(values));
     }
@@ -113,8 +111,7 @@ bool StreamingResult::next() {
         row_ = mysql_fetch_row(res_.get());
     }
     if (row_ == nullptr) {
-        if (mysql_errno(connection_) != 0)
-            throw DbError(QString::fromUtf8(mysql_error(connection_)));
+        if (mysql_errno(connection_) != 0) throw DbError(QString::fromUtf8(mysql_error(connection_)));
         return false;
     }
     lengths_ = mysql_fetch_lengths(res_.get());

@@ -59,22 +59,14 @@ ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle&
     case MYSQL_TYPE_DECIMAL:
     case MYSQL_TYPE_NEWDECIMAL:
     case MYSQL_TYPE_FLOAT:
-    case MYSQL_TYPE_DOUBLE:
-        kind_ = style.plainNumbers() ? Kind::Verbatim : Kind::Decimal;
-        break;
+    case MYSQL_TYPE_DOUBLE: kind_ = style.plainNumbers() ? Kind::Verbatim : Kind::Decimal; break;
     case MYSQL_TYPE_DATE:
-    case MYSQL_TYPE_NEWDATE:
-        kind_ = style.plainDates() ? Kind::Verbatim : Kind::Date;
-        break;
+    case MYSQL_TYPE_NEWDATE: kind_ = style.plainDates() ? Kind::Verbatim : Kind::Date; break;
     case MYSQL_TYPE_DATETIME:
     case MYSQL_TYPE_DATETIME2:
     case MYSQL_TYPE_TIMESTAMP:
-    case MYSQL_TYPE_TIMESTAMP2:
-        kind_ = style.plainDates() ? Kind::Verbatim : Kind::DateTime;
-        break;
-    case MYSQL_TYPE_BIT:
-        kind_ = Kind::Bit;
-        break;
+    case MYSQL_TYPE_TIMESTAMP2: kind_ = style.plainDates() ? Kind::Verbatim : Kind::DateTime; break;
+    case MYSQL_TYPE_BIT: kind_ = Kind::Bit; break;
     default:
         if (column.isBinary())
             kind_ = Kind::Hex;  // raw bytes would break lines and the encoding
@@ -88,12 +80,8 @@ ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle&
 
 void ColumnFormatter::appendConverted(OutputBuffer& out, const char* value, std::size_t length) const {
     switch (kind_) {
-    case Kind::Verbatim:
-        out.append(value, length);
-        break;
-    case Kind::Decimal:
-        appendDecimal(out, value, length);
-        break;
+    case Kind::Verbatim: out.append(value, length); break;
+    case Kind::Decimal: appendDecimal(out, value, length); break;
     case Kind::Date:
         if (!appendDate(out, value, length)) out.append(value, length);
         break;
@@ -104,15 +92,9 @@ void ColumnFormatter::appendConverted(OutputBuffer& out, const char* value, std:
         else
             out.append(value, length);
         break;
-    case Kind::Bit:
-        AppendBitNumber(out, value, length);
-        break;
-    case Kind::Hex:
-        AppendHex(out, value, length);
-        break;
-    case Kind::Transcoded:
-        style_.transcoder->append(out, value, length);
-        break;
+    case Kind::Bit: AppendBitNumber(out, value, length); break;
+    case Kind::Hex: AppendHex(out, value, length); break;
+    case Kind::Transcoded: style_.transcoder->append(out, value, length); break;
     }
 }
 

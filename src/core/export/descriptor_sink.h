@@ -23,8 +23,8 @@ private:
     DescriptorSink(QString path, int descriptor) : path_(std::move(path)), descriptor_(descriptor) {}
     bool fail(int error);
 
-    QString path_;        // empty for standard output
-    int descriptor_ = -1; // owned when opened from a path
+    QString path_;         // empty for standard output
+    int descriptor_ = -1;  // owned when opened from a path
     QString error_;
 };
 

@@ -116,7 +116,8 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
         }
         for (int i = 0; i < fieldCount; ++i) {
             if (i != 0) out.append(separator, separatorLength);
-            if (!result->isNull(i)) formatters[static_cast<std::size_t>(i)].append(out, result->data(i), result->length(i));
+            if (!result->isNull(i))
+                formatters[static_cast<std::size_t>(i)].append(out, result->data(i), result->length(i));
         }
         AppendLineEnd(out);
         ++rows;

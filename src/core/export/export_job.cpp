@@ -40,18 +40,15 @@ ExportJob::ExportJob(QObject* parent) : QObject(parent) {}
 ExportJob::~ExportJob() { stop(); }
 
 void ExportJob::start(ExportRequest request, ValueStyle style) {
-    start(std::move(request), std::move(style),
-          [](const ExportRequest& r) { return SinkForPath(r.outputPath); });
+    start(std::move(request), std::move(style), [](const ExportRequest& r) { return SinkForPath(r.outputPath); });
 }
 
 void ExportJob::start(ExportRequest request, ValueStyle style, SinkMaker makeSink) {
     if (running_) return;
     stopRequested_ = false;
     running_ = true;
-    thread_.reset(QThread::create(
-        [this, request = std::move(request), style = std::move(style), makeSink = std::move(makeSink)] {
-            run(request, style, makeSink);
-        }));
+    thread_.reset(QThread::create([this, request = std::move(request), style = std::move(style),
+                                   makeSink = std::move(makeSink)] { run(request, style, makeSink); }));
     connect(thread_.get(), &QThread::finished, this, &ExportJob::threadEnded);
     thread_->start();
 }

@@ -11,8 +11,7 @@ namespace exporter {
 // buffer grows only for a row larger than everything seen before.
 class OutputBuffer {
 public:
-    explicit OutputBuffer(std::size_t capacity)
-        : data_(std::make_unique<char[]>(capacity)), capacity_(capacity) {}
+    explicit OutputBuffer(std::size_t capacity) : data_(std::make_unique<char[]>(capacity)), capacity_(capacity) {}
 
     void append(const char* bytes, std::size_t count) {
         if (count > capacity_ - size_) grow(count);

@@ -30,8 +30,7 @@ constexpr std::size_t kMaxRoom = std::size_t{1} << 18;
 
 bool IsUtf8OrAscii(const QByteArray& name) {
     const QByteArray n = name.toUpper();
-    return n.isEmpty() || n == "UTF-8" || n == "UTF8" || n == "ANSI_X3.4-1968" || n == "ASCII" ||
-           n == "US-ASCII";
+    return n.isEmpty() || n == "UTF-8" || n == "UTF8" || n == "ANSI_X3.4-1968" || n == "ASCII" || n == "US-ASCII";
 }
 
 }  // namespace

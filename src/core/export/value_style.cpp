@@ -18,9 +18,9 @@ bool HasEveryPart(const std::vector<DatePiece>& pieces) {
 
 bool IsIsoLayout(const std::vector<DatePiece>& pieces) {
     using K = DatePiece::Kind;
-    return pieces.size() == 5 && pieces[0].kind == K::Year && pieces[1].kind == K::Text &&
-           pieces[1].text == "-" && pieces[2].kind == K::MonthPadded && pieces[3].kind == K::Text &&
-           pieces[3].text == "-" && pieces[4].kind == K::DayPadded;
+    return pieces.size() == 5 && pieces[0].kind == K::Year && pieces[1].kind == K::Text && pieces[1].text == "-" &&
+           pieces[2].kind == K::MonthPadded && pieces[3].kind == K::Text && pieces[3].text == "-" &&
+           pieces[4].kind == K::DayPadded;
 }
 
 void AddText(std::vector<DatePiece>& pieces, const QString& text) {

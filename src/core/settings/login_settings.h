@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "settings/settings_store.h"
 #include "db/login_values.h"
+#include "settings/settings_store.h"
 
 namespace settings {
 

@@ -13,8 +13,7 @@ constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 }  // namespace
 
 QString SettingsStore::DefaultFilePath() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Kestrafel.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Kestrafel.ini");
 }
 
 SettingsStore::SettingsStore() : SettingsStore(DefaultFilePath()) {}
@@ -45,8 +44,7 @@ void SettingsStore::Write(const QString& key, const QString& value) {
 }
 
 void SettingsStore::KeepPrivate() const {
-    if (QFileInfo::exists(filePath_))
-        QFile::setPermissions(filePath_, kOwnerOnly);
+    if (QFileInfo::exists(filePath_)) QFile::setPermissions(filePath_, kOwnerOnly);
 }
 
 }  // namespace settings

@@ -14,7 +14,7 @@ namespace settings {
 // kept readable by its owner only.
 class SettingsStore {
 public:
-    SettingsStore();                          // the user's own store
+    SettingsStore();                           // the user's own store
     explicit SettingsStore(QString filePath);  // a store at a path of our choosing
     ~SettingsStore();
 

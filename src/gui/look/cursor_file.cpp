@@ -18,9 +18,7 @@ constexpr int kEntrySize = 16;
 constexpr quint16 kIconType = 1;
 constexpr quint16 kCursorType = 2;
 
-quint16 Word(const QByteArray& bytes, int offset) {
-    return qFromLittleEndian<quint16>(bytes.constData() + offset);
-}
+quint16 Word(const QByteArray& bytes, int offset) { return qFromLittleEndian<quint16>(bytes.constData() + offset); }
 
 std::runtime_error CursorError(const QString& path, const QString& reason) {
     return std::runtime_error(

@@ -45,8 +45,7 @@ bool HoverRules::eventFilter(QObject* watched, QEvent* event) {
 void InstallHoverRules(QWidget* page, const std::vector<ControlHover>& rules) {
     auto* hover = new HoverRules(page);  // owned by the page
     for (const ControlHover& entry : rules) {
-        if (auto* control = page->findChild<QWidget*>(QLatin1String(entry.control)))
-            hover->Watch(control, entry.rule);
+        if (auto* control = page->findChild<QWidget*>(QLatin1String(entry.control))) hover->Watch(control, entry.rule);
     }
 }
 

@@ -14,15 +14,13 @@ constexpr char kOwnCursorProperty[] = "tablewrightOwnCursor";
 
 QCursor CursorFor(const QWidget* page, int pointer) {
     switch (pointer) {
-    case kHourglass:
-        return QCursor(Qt::WaitCursor);
+    case kHourglass: return QCursor(Qt::WaitCursor);
     case kCustomPointer: {
         const QVariant custom = page->property(kCustomCursorProperty);
         if (custom.canConvert<QCursor>()) return custom.value<QCursor>();
         return QCursor(Qt::ArrowCursor);
     }
-    default:
-        return QCursor(Qt::ArrowCursor);
+    default: return QCursor(Qt::ArrowCursor);
     }
 }
 void Cover(QWidget* widget, const QCursor& cursor) {
@@ -66,9 +64,7 @@ void SetCustomPointerImage(QWidget* page, const QCursor& image) {
     page->setProperty(kCustomCursorProperty, QVariant::fromValue(image));
 }
 
-bool HasCustomPointerImage(const QWidget* page) {
-    return page->property(kCustomCursorProperty).canConvert<QCursor>();
-}
+bool HasCustomPointerImage(const QWidget* page) { return page->property(kCustomCursorProperty).canConvert<QCursor>(); }
 
 int GetPagePointer(const QWidget* page) {
     const QVariant value = page->property(kPointerProperty);

@@ -50,8 +50,7 @@ std::runtime_error SkinError(const QString& path, const QString& reason) {
 
 QString ReadSkin(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw SkinError(path, QStringLiteral("cannot be read: ") + file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) throw SkinError(path, QStringLiteral("cannot be read: ") + file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw SkinError(path, QStringLiteral("cannot be read: ") + file.errorString());

@@ -4,13 +4,12 @@
 
 #include "app/app_info.h"
 #include "app/shared_routines.h"
-#include "wizard/wizard.h"
 #include "look/look.h"
+#include "wizard/wizard.h"
 
 namespace pages {
 
-WizardPage::WizardPage(wizard::Wizard& wizard, const QString& pageName)
-    : wizard_(wizard), pageName_(pageName) {}
+WizardPage::WizardPage(wizard::Wizard& wizard, const QString& pageName) : wizard_(wizard), pageName_(pageName) {}
 
 app::ErrorTrap WizardPage::Trap(const QString& handler) {
     return app::ErrorTrap(wizard_.messenger(), app::LocationText(pageName_, handler));

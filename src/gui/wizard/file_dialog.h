@@ -14,8 +14,7 @@ public:
     virtual ~FileDialog() = default;
     // Asks for a file name to save to; the empty text when the user cancels.
     // No overwrite prompt; the first filter is selected.
-    virtual QString GetSaveFileName(QWidget* parent, const QString& title,
-                                    const QStringList& filters) = 0;
+    virtual QString GetSaveFileName(QWidget* parent, const QString& title, const QStringList& filters) = 0;
 };
 
 }  // namespace wizard

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "wizard/file_dialog.h"
 #include "app/messenger.h"
+#include "wizard/file_dialog.h"
 
 namespace wizard {
 

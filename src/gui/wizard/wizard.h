@@ -5,11 +5,11 @@
 
 #include <QString>
 
-#include "wizard/file_dialog.h"
 #include "app/messenger.h"
-#include "settings/settings_store.h"
 #include "app/shared_state.h"
 #include "db/login_values.h"
+#include "settings/settings_store.h"
+#include "wizard/file_dialog.h"
 
 namespace pages {
 class Form1;

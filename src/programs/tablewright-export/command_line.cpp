@@ -58,11 +58,11 @@ QString UsageText() {
 CommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QStringList withValue = {QStringLiteral("table"),    QStringLiteral("field"),
-                                   QStringLiteral("separator"), QStringLiteral("output"),
-                                   QStringLiteral("server"),   QStringLiteral("port"),
-                                   QStringLiteral("user"),     QStringLiteral("database")};
-    for (const QString& name : withValue) parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
+    const QStringList withValue = {QStringLiteral("table"),  QStringLiteral("field"),   QStringLiteral("separator"),
+                                   QStringLiteral("output"), QStringLiteral("server"),  QStringLiteral("port"),
+                                   QStringLiteral("user"),   QStringLiteral("database")};
+    for (const QString& name : withValue)
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("no-header")));
     parser.addOption(QCommandLineOption(QStringLiteral("help")));
 
@@ -95,8 +95,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     line.port = ValueIfSet(parser, QStringLiteral("port"));
     line.user = ValueIfSet(parser, QStringLiteral("user"));
     line.database = ValueIfSet(parser, QStringLiteral("database"));
-    if (line.port && !IsPort(*line.port))
-        return Problem(QStringLiteral("--port must be a number from 1 to 65535."));
+    if (line.port && !IsPort(*line.port)) return Problem(QStringLiteral("--port must be a number from 1 to 65535."));
     return line;
 }
 

@@ -14,10 +14,10 @@ struct CommandLine {
     QString problem;  // what is wrong with a command line that cannot be used
 
     QString table;
-    QStringList fields;            // empty: every column in table order
+    QStringList fields;  // empty: every column in table order
     QString separator = QStringLiteral(",");
     bool header = true;
-    QString output;                // empty or "-": standard output
+    QString output;  // empty or "-": standard output
     // Login values given on the command line; the stored ones fill the rest.
     std::optional<QString> server, port, user, database;
 

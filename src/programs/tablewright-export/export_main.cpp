@@ -4,11 +4,11 @@
 
 #include <QCoreApplication>
 
-#include "db/identifier.h"
 #include "command_line.h"
+#include "db/identifier.h"
+#include "export/export_engine.h"
 #include "stored_login.h"
 #include "terminal_progress.h"
-#include "export/export_engine.h"
 
 namespace {
 
@@ -55,9 +55,8 @@ int main(int argc, char* argv[]) {
     // Without --field, every column in table order.
     request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
 
-    const std::unique_ptr<exporter::OutputSink> sink = line.toStandardOutput()
-                                                           ? exporter::StandardOutputSink()
-                                                           : exporter::SinkForPath(request.outputPath);
+    const std::unique_ptr<exporter::OutputSink> sink =
+        line.toStandardOutput() ? exporter::StandardOutputSink() : exporter::SinkForPath(request.outputPath);
     exporter::ExportOutcome outcome;
     {
         exporter::cli::TerminalProgress progress;

@@ -9,7 +9,8 @@ namespace exporter::cli {
 db::LoginValues StoredLoginValues() {
     db::LoginValues values{settings::LoginDefault(settings::LoginField::Server), QString(), QString(), QString(),
                            settings::LoginDefault(settings::LoginField::Port)};
-    if (QFileInfo::exists(settings::SettingsStore::DefaultFilePath())) values = settings::ReadStoredLogin(settings::SettingsStore());
+    if (QFileInfo::exists(settings::SettingsStore::DefaultFilePath()))
+        values = settings::ReadStoredLogin(settings::SettingsStore());
     if (qEnvironmentVariableIsSet("TABLEWRIGHT_PASSWORD"))
         values.password = qEnvironmentVariable("TABLEWRIGHT_PASSWORD");
     return values;

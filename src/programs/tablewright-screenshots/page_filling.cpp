@@ -8,11 +8,11 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
-#include "wizard/wizard.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
+#include "wizard/wizard.h"
 
 namespace screenshots {
 namespace {
@@ -73,7 +73,8 @@ void FillWithSampleValues(wizard::Wizard& wizard) {
     const QStringList sample[] = {
         {QStringLiteral("1"), QStringLiteral("Ann Bauer"), QStringLiteral("Berlin"), QStringLiteral("ann@example.com")},
         {QStringLiteral("2"), QStringLiteral("Bolesław Żółkiewski"), QStringLiteral("Kraków"), QString()},
-        {QStringLiteral("3"), QStringLiteral("Chidi Okafor"), QStringLiteral("Lagos"), QStringLiteral("chidi@example.org")},
+        {QStringLiteral("3"), QStringLiteral("Chidi Okafor"), QStringLiteral("Lagos"),
+         QStringLiteral("chidi@example.org")},
     };
     for (const QStringList& values : sample) {
         QList<QStandardItem*> row;
@@ -82,8 +83,8 @@ void FillWithSampleValues(wizard::Wizard& wizard) {
     }
     chooser.DataGrid1()->setModel(rows);
     chooser.List1()->clear();
-    chooser.List1()->addItems({QStringLiteral("id"), QStringLiteral("joined"), QStringLiteral("credit"),
-                               QStringLiteral("note")});
+    chooser.List1()->addItems(
+        {QStringLiteral("id"), QStringLiteral("joined"), QStringLiteral("credit"), QStringLiteral("note")});
     chooser.List1()->setCurrentRow(0);
     chooser.List2()->clear();
     chooser.List2()->addItems({QStringLiteral("name"), QStringLiteral("city"), QStringLiteral("email")});

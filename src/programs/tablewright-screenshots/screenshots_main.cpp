@@ -15,13 +15,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "settings/settings_store.h"
-#include "wizard/wizard.h"
+#include "page_filling.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
-#include "page_filling.h"
+#include "settings/settings_store.h"
+#include "wizard/wizard.h"
 
 namespace {
 

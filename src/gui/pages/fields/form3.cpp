@@ -2,16 +2,18 @@
 
 #include <QListWidget>
 
-#include "wizard/wizard.h"
+#include "look/look.h"
 #include "pages/fields/field_lists.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
-#include "look/look.h"
 #include "ui_form3.h"
+#include "wizard/wizard.h"
 
 namespace pages {
 
-Form3::Form3(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form3")), ui_(std::make_unique<Ui::Form3>()),
+Form3::Form3(wizard::Wizard& wizard)
+    : WizardPage(wizard, QStringLiteral("Form3")),
+      ui_(std::make_unique<Ui::Form3>()),
       preview_(new PreviewModel(this)) {
     ui_->setupUi(this);
     look::DressPage(this);

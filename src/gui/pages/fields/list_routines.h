@@ -51,8 +51,7 @@ std::vector<T> RemoveDuplicates(const std::vector<T>& values) {
     std::vector<T> result;
     for (std::size_t i = 0; i < values.size(); ++i) {
         bool laterEqual = false;
-        for (std::size_t j = i + 1; j < values.size() && !laterEqual; ++j)
-            laterEqual = values[j] == values[i];
+        for (std::size_t j = i + 1; j < values.size() && !laterEqual; ++j) laterEqual = values[j] == values[i];
         if (!laterEqual) result.push_back(values[i]);
     }
     return result;

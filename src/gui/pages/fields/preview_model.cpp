@@ -17,9 +17,7 @@ int PreviewModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(result_.rowCount());
 }
 
-int PreviewModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : result_.fieldCount();
-}
+int PreviewModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : result_.fieldCount(); }
 
 QString PreviewModel::DisplayText(std::size_t row, int column) const {
     const db::DbValue& value = result_.value(row, column);
@@ -35,14 +33,12 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     const auto row = static_cast<std::size_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return DisplayText(row, index.column());
+    case Qt::ToolTipRole: return DisplayText(row, index.column());
     case Qt::ForegroundRole:
         if (result_.value(row, index.column()).isNull())
             return QBrush(QPalette().color(QPalette::Disabled, QPalette::Text));
         return QVariant();
-    default:
-        return QVariant();
+    default: return QVariant();
     }
 }
 

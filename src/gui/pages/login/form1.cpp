@@ -8,16 +8,16 @@
 #include <QTimer>
 
 #include "app/app_info.h"
-#include "settings/login_settings.h"
 #include "app/shared_routines.h"
-#include "wizard/wizard.h"
 #include "db/connection.h"
 #include "db/connection_text.h"
 #include "db/open_connection.h"
-#include "pages/table/form2.h"
 #include "look/look.h"
 #include "look/page_pointer.h"
+#include "pages/table/form2.h"
+#include "settings/login_settings.h"
 #include "ui_form1.h"
+#include "wizard/wizard.h"
 
 namespace pages {
 namespace {
@@ -76,8 +76,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 db::LoginValues Form1::CurrentLoginValues() const {
-    return db::LoginValues{ui_->Text1->text(), ui_->Text2->text(), ui_->Text3->text(),
-                           ui_->Text4->text(), ui_->Text5->text()};
+    return db::LoginValues{ui_->Text1->text(), ui_->Text2->text(), ui_->Text3->text(), ui_->Text4->text(),
+                           ui_->Text5->text()};
 }
 
 void Form1::Form_Load() {
@@ -100,8 +100,8 @@ void Form1::Form_Load() {
     // Automatic sign-in: only with all four values and a server that answers.
     bool allFilled = false;
     trap.Step(138, [&] {
-        allFilled = !ui_->Text1->text().isEmpty() && !ui_->Text2->text().isEmpty() &&
-                    !ui_->Text3->text().isEmpty() && !ui_->Text4->text().isEmpty();
+        allFilled = !ui_->Text1->text().isEmpty() && !ui_->Text2->text().isEmpty() && !ui_->Text3->text().isEmpty() &&
+                    !ui_->Text4->text().isEmpty();
     });
     if (!allFilled) return;
     bool reachable = false;
@@ -115,18 +115,21 @@ QString Form1::HelpText() {
     const QString cr2 = QStringLiteral("\r\r");
     return QStringLiteral("If you cannot establish connection to your database with this program, please go to: ") +
            cr2 + QStringLiteral("https://dev.mysql.com/downloads/workbench/") + cr2 +
-           QStringLiteral("Download and install the MySQL Workbench. Try to connect to the same database "
-                          "(with the same login information you are using here). This will determine if "
-                          "the login you are using is correct.") +
+           QStringLiteral(
+               "Download and install the MySQL Workbench. Try to connect to the same database "
+               "(with the same login information you are using here). This will determine if "
+               "the login you are using is correct.") +
            cr2 +
-           QStringLiteral("Finally, make sure your host allows a direct connection to your MySQL database "
-                          "-- not a web based connection, for example.");
+           QStringLiteral(
+               "Finally, make sure your host allows a direct connection to your MySQL database "
+               "-- not a web based connection, for example.");
 }
 
 QString Form1::CouldNotConnectText() {
-    return QStringLiteral("Could not connect. Please check with your administrator. Make sure you are "
-                          "allowed to connect to your database remotely and not just through web-based "
-                          "control panels.");
+    return QStringLiteral(
+        "Could not connect. Please check with your administrator. Make sure you are "
+        "allowed to connect to your database remotely and not just through web-based "
+        "control panels.");
 }
 
 void Form1::PushButton2_Click() {

@@ -6,13 +6,13 @@
 
 #include "app/error_report.h"
 #include "app/shared_routines.h"
-#include "wizard/wizard.h"
 #include "export/export_job.h"
-#include "pages/fields/form3.h"
-#include "pages/fields/list_routines.h"
 #include "look/look.h"
 #include "look/page_pointer.h"
+#include "pages/fields/form3.h"
+#include "pages/fields/list_routines.h"
 #include "ui_form4.h"
+#include "wizard/wizard.h"
 
 namespace pages {
 namespace {
@@ -42,8 +42,7 @@ QPushButton* Form4::PushButton4() const { return ui_->PushButton4; }
 QProgressBar* Form4::ProgressBar1() const { return ui_->ProgressBar1; }
 
 QStringList Form4::OutputFilters() {
-    return {QStringLiteral("Text Files (*.txt)"), QStringLiteral("CSV Files (*.csv)"),
-            QStringLiteral("All Files (*)")};
+    return {QStringLiteral("Text Files (*.txt)"), QStringLiteral("CSV Files (*.csv)"), QStringLiteral("All Files (*)")};
 }
 
 void Form4::Form_Load() {
@@ -130,7 +129,8 @@ exporter::ExportRequest Form4::ReadExportRequest() {
 void Form4::ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows) {
     if (estimatedRows == 0) return;
     // The estimate may be short of the real count: the bar is full only at the end.
-    const quint64 steps = rowsWritten >= estimatedRows ? kProgressSteps - 1 : rowsWritten * kProgressSteps / estimatedRows;
+    const quint64 steps =
+        rowsWritten >= estimatedRows ? kProgressSteps - 1 : rowsWritten * kProgressSteps / estimatedRows;
     ui_->ProgressBar1->setValue(static_cast<int>(steps));
 }
 

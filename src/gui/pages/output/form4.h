@@ -40,8 +40,8 @@ public:
     // emitted when it has, after the page has shown the result.
     bool exportRunning() const;
 
-    QLineEdit* Text1() const;  // output path
-    QLineEdit* Text2() const;  // separator
+    QLineEdit* Text1() const;   // output path
+    QLineEdit* Text2() const;   // separator
     QCheckBox* Check6() const;  // header line
     QPushButton* PushButton2() const;
     QPushButton* PushButton3() const;

@@ -8,15 +8,15 @@
 #include "db/connection.h"
 #include "db/connection_text.h"
 #include "db/identifier.h"
+#include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/list_routines.h"
-#include "look/page_pointer.h"
 
-#include "wizard/wizard.h"
-#include "pages/login/form1.h"
-#include "pages/fields/form3.h"
 #include "look/look.h"
+#include "pages/fields/form3.h"
+#include "pages/login/form1.h"
 #include "ui_form2.h"
+#include "wizard/wizard.h"
 
 namespace pages {
 
@@ -59,7 +59,8 @@ void Form2::PushButton3_Click() {
     look::HourglassPointer hourglass(this);
 
     std::optional<db::Connection> connection;
-    trap.Step(112, [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(wizard_.CurrentLoginValues()))); });
+    trap.Step(112,
+              [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(wizard_.CurrentLoginValues()))); });
     trap.Step(114, [&] { wizard_.state().tableName = ui_->List1->currentItem()->text(); });
     Form3* fields = nullptr;
     trap.Step(116, [&] {
