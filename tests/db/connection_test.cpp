@@ -32,7 +32,7 @@ QString ClosedPort() {
 TEST(Connection, TestServerAnswersAQuery) {
     TW_REQUIRE_SERVER();
     db::Connection c = db::Connection::Open(db::BuildConnectionText(ServerLogin()));
-    db::StoredResult r = c.query(QStringLiteral("SELECT 1 + 1, @@character_set_client"));
+    db::StoredResult r = c.Query(QStringLiteral("SELECT 1 + 1, @@character_set_client"));
     ASSERT_EQ(r.rowCount(), 1u);
     EXPECT_EQ(r.value(0, 0).text(), QStringLiteral("2"));
     EXPECT_EQ(r.value(0, 1).text(), QStringLiteral("utf8mb4"));
@@ -91,7 +91,7 @@ TEST(Connection, ValuesKeepNullApartFromEmptyAndBinaryBytesWhole) {
     scratch.Run({QStringLiteral("CREATE TABLE v (a VARCHAR(10), b BLOB, c INT)"),
                  QStringLiteral("INSERT INTO v VALUES ('', X'00FF0A0D', NULL), (NULL, '', 7), ('żółw', NULL, 0)")});
     db::Connection c = scratch.Connect();
-    db::StoredResult stored = c.query(QStringLiteral("SELECT * FROM v"));
+    db::StoredResult stored = c.Query(QStringLiteral("SELECT * FROM v"));
     ASSERT_EQ(stored.rowCount(), 3u);
     EXPECT_FALSE(stored.value(0, 0).isNull());
     EXPECT_TRUE(stored.value(0, 0).bytes().isEmpty());
@@ -101,9 +101,9 @@ TEST(Connection, ValuesKeepNullApartFromEmptyAndBinaryBytesWhole) {
     EXPECT_EQ(stored.value(2, 0).text(), QStringLiteral("żółw"));
     EXPECT_EQ(stored.column(2).name, QStringLiteral("c"));
 
-    db::StreamingResult rows = c.stream(QStringLiteral("SELECT a, b, c FROM v"));
+    db::StreamingResult rows = c.Stream(QStringLiteral("SELECT a, b, c FROM v"));
     int count = 0;
-    while (rows.next()) {
+    while (rows.Next()) {
         if (count == 1) {
             EXPECT_TRUE(rows.isNull(0));
             EXPECT_FALSE(rows.isNull(1));
@@ -120,7 +120,7 @@ TEST(Connection, AFailingQueryRaisesTheServersMessage) {
     ScratchDatabase scratch;
     db::Connection c = scratch.Connect();
     try {
-        c.query(QStringLiteral("SELECT * FROM `missing`"));
+        c.Query(QStringLiteral("SELECT * FROM `missing`"));
         ADD_FAILURE() << "no error";
     } catch (const db::DbError& e) {
         EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos) << e.what();
@@ -136,8 +136,8 @@ TEST(Connection, AStreamedReadThatOutwaitsTheReadTimeOutFailsInsteadOfWaitingOn)
         db::Connection c = db::Connection::Open(ServerLogin(), options);
         bool failed = false;
         try {
-            db::StreamingResult rows = c.stream(QStringLiteral("SELECT 1 UNION ALL SELECT SLEEP(4)"));
-            while (rows.next()) {
+            db::StreamingResult rows = c.Stream(QStringLiteral("SELECT 1 UNION ALL SELECT SLEEP(4)"));
+            while (rows.Next()) {
             }
         } catch (const db::DbError&) {
             failed = true;
@@ -157,9 +157,9 @@ TEST(Connection, RowsStreamAlikeWithAndWithoutNaps) {
         db::ConnectOptions options;
         options.napForRows = napForRows;
         db::Connection c = db::Connection::Open(scratch.login(), options);
-        db::StreamingResult rows = c.stream(QStringLiteral("SELECT id, t FROM n"));
+        db::StreamingResult rows = c.Stream(QStringLiteral("SELECT id, t FROM n"));
         QByteArray& all = seen[napForRows ? 1 : 0];
-        while (rows.next())
+        while (rows.Next())
             for (int i = 0; i < 2; ++i) all.append(rows.data(i), static_cast<qsizetype>(rows.length(i))).append('|');
     }
     EXPECT_EQ(seen[0].size(), seen[1].size());

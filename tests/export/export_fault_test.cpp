@@ -27,13 +27,13 @@ const QByteArray kOldContent = "the file from last week\r\n\r\n";
 class FullDiskSink : public exporter::OutputSink {
 public:
     FullDiskSink(const QString& path, std::size_t room) : file_(path), room_(room) {}
-    bool open() override { return file_.open(); }
-    bool write(const char* data, std::size_t size) override {
+    bool Open() override { return file_.Open(); }
+    bool Write(const char* data, std::size_t size) override {
         if (size > room_) return false;
         room_ -= size;
-        return file_.write(data, size);
+        return file_.Write(data, size);
     }
-    bool commit() override { return file_.commit(); }
+    bool Commit() override { return file_.Commit(); }
     QString errorString() const override { return QStringLiteral("No space left on device"); }
 
 private:
@@ -46,16 +46,16 @@ private:
 class KillAfterFirstChunk : public exporter::ExportMonitor {
 public:
     explicit KillAfterFirstChunk(const ScratchDatabase& db) : db_(db) {}
-    void rowsWritten(std::uint64_t) override {
+    void RowsWritten(std::uint64_t) override {
         if (killed_) return;
         killed_ = true;
         db::Connection admin = db_.Connect();
-        const db::StoredResult export_ = admin.query(
+        const db::StoredResult export_ = admin.Query(
             QStringLiteral(
                 "SELECT ID FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT % FROM `big`'")
                 .arg(db_.name()));
         ASSERT_EQ(export_.rowCount(), 1u);
-        admin.execute(QStringLiteral("KILL ") + export_.value(0, 0).text());
+        admin.Execute(QStringLiteral("KILL ") + export_.value(0, 0).text());
     }
 
 private:
@@ -174,9 +174,9 @@ TEST_F(ExportFault, StoppingTheJobRemovesTheTemporaryFile) {
     export_testing::CreateBigTable(*db_, 200000);
     exporter::ExportJob job;
     QSignalSpy finished(&job, &exporter::ExportJob::finished);
-    job.start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
+    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
     EXPECT_TRUE(job.running());
-    job.stop();
+    job.Stop();
     ExpectOldFileUntouched();
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_FALSE(job.running());
@@ -184,7 +184,7 @@ TEST_F(ExportFault, StoppingTheJobRemovesTheTemporaryFile) {
 
     // The same job runs the next export to its end.
     QSignalSpy progress(&job, &exporter::ExportJob::progress);
-    job.start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
+    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
     ASSERT_TRUE(finished.wait(60000));
     EXPECT_TRUE(job.outcome().written());
     EXPECT_EQ(job.outcome().rowsWritten, 200000u);

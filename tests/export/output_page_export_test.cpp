@@ -170,7 +170,7 @@ TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAt
     WriteFile(path, "kept\r\n");
     // Another session holds the table, so the export's query waits for it.
     db::Connection holder = db.Connect();
-    holder.execute(QStringLiteral("LOCK TABLES big WRITE"));
+    holder.Execute(QStringLiteral("LOCK TABLES big WRITE"));
 
     TestWizard t;
     pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`"), path);
@@ -180,5 +180,5 @@ TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAt
     page.close();  // returns only once the export has stopped
     EXPECT_FALSE(page.isVisible());
     ExpectEndedWithTheOldFileKept(t, dir.path(), path);
-    holder.execute(QStringLiteral("UNLOCK TABLES"));
+    holder.Execute(QStringLiteral("UNLOCK TABLES"));
 }

@@ -55,7 +55,7 @@ TEST(SakilaExport, StaffPicturesAreHexadecimalOnOneLine) {
     const QByteArray file = ExportSakila(QStringLiteral("staff"), QStringLiteral("`staff_id`, `picture`"),
                                          exporter::ValueStyle::Plain(), dir.path() + QStringLiteral("/staff.txt"));
     db::Connection connection = db::Connection::Open(testing_support::ServerLogin(QStringLiteral("sakila")));
-    const db::StoredResult hex = connection.query(QStringLiteral("SELECT HEX(picture) FROM staff WHERE staff_id = 1"));
+    const db::StoredResult hex = connection.Query(QStringLiteral("SELECT HEX(picture) FROM staff WHERE staff_id = 1"));
     ASSERT_EQ(hex.rowCount(), 1u);
     EXPECT_EQ(file, "staff_id,picture\r\n1,0x" + hex.value(0, 0).bytes() + "\r\n2,\r\n\r\n");
 }

@@ -22,7 +22,7 @@ db::ColumnInfo Column(enum_field_types type, unsigned charset = 45) {
 
 QByteArray Text(const db::ColumnInfo& column, const ValueStyle& style, const QByteArray& sent) {
     exporter::OutputBuffer out(4);  // small, so that growing is exercised too
-    ColumnFormatter(column, style).append(out, sent.constData(), static_cast<std::size_t>(sent.size()));
+    ColumnFormatter(column, style).Append(out, sent.constData(), static_cast<std::size_t>(sent.size()));
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
@@ -110,16 +110,16 @@ TEST(ValueText, BitsAreNumbersAndBinaryIsHexadecimal) {
 TEST(ValueText, ALegacyCharacterSetKeepsWhatItCanAndMarksTheRest) {
     const auto latin1 = exporter::Transcoder::ForCharacterSet("ISO-8859-1");
     ASSERT_TRUE(latin1);
-    EXPECT_EQ(latin1->convert("K\xC3\xA4se \xE2\x82\xAC \xF0\x9F\x8D\xA3!"), QByteArray("K\xE4se ? ?!"));
+    EXPECT_EQ(latin1->Convert("K\xC3\xA4se \xE2\x82\xAC \xF0\x9F\x8D\xA3!"), QByteArray("K\xE4se ? ?!"));
     // A broken sequence costs one mark, never the characters after it.
-    EXPECT_EQ(latin1->convert("\xC3"
+    EXPECT_EQ(latin1->Convert("\xC3"
                               "AB,x"),
               QByteArray("?AB,x"));
-    EXPECT_EQ(latin1->convert("\xF8"
+    EXPECT_EQ(latin1->Convert("\xF8"
                               "abcd"),
               QByteArray("?abcd"));
-    EXPECT_EQ(latin1->convert("end\xE2\x82"), QByteArray("end??"));
+    EXPECT_EQ(latin1->Convert("end\xE2\x82"), QByteArray("end??"));
     // A value far larger than one step of room comes out whole.
     const QByteArray big = QByteArray("\xC3\xA9", 2).repeated(300000);
-    EXPECT_EQ(latin1->convert(big), QByteArray(300000, '\xE9'));
+    EXPECT_EQ(latin1->Convert(big), QByteArray(300000, '\xE9'));
 }

@@ -26,7 +26,7 @@ TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
     QStringList serverOrder;
     {
         db::Connection c = scratch.Connect();
-        db::StoredResult r = c.query(QStringLiteral("SHOW TABLES;"));
+        db::StoredResult r = c.Query(QStringLiteral("SHOW TABLES;"));
         for (std::size_t i = 0; i < r.rowCount(); ++i) serverOrder << r.value(i, 0).text();
     }
     TestWizard t;
@@ -191,7 +191,7 @@ TEST(LoginPage, ActionsLeaveNoConnectionOpen) {
         QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1'").arg(scratch.name());
     QString open;
     for (int attempt = 0; attempt < 50; ++attempt) {
-        open = probe.query(count).value(0, 0).text();
+        open = probe.Query(count).value(0, 0).text();
         if (open == QStringLiteral("1")) break;
         QTest::qWait(20);
     }

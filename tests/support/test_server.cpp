@@ -26,15 +26,15 @@ ScratchDatabase::ScratchDatabase() {
     static std::atomic<int> counter{0};
     name_ = QStringLiteral("tw_%1_%2").arg(QCoreApplication::applicationPid()).arg(counter++);
     db::Connection admin = db::Connection::Open(ServerLogin(QString()));
-    admin.execute(QStringLiteral("DROP DATABASE IF EXISTS ") + db::QuoteIdentifier(name_));
-    admin.execute(QStringLiteral("CREATE DATABASE ") + db::QuoteIdentifier(name_) +
+    admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + db::QuoteIdentifier(name_));
+    admin.Execute(QStringLiteral("CREATE DATABASE ") + db::QuoteIdentifier(name_) +
                   QStringLiteral(" CHARACTER SET utf8mb4"));
 }
 
 ScratchDatabase::~ScratchDatabase() {
     try {
         db::Connection admin = db::Connection::Open(ServerLogin(QString()));
-        admin.execute(QStringLiteral("DROP DATABASE IF EXISTS ") + db::QuoteIdentifier(name_));
+        admin.Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + db::QuoteIdentifier(name_));
     } catch (const std::exception&) {
         // A server that went away leaves nothing to tidy.
     }
@@ -44,7 +44,7 @@ db::Connection ScratchDatabase::Connect() const { return db::Connection::Open(lo
 
 void ScratchDatabase::Run(const QStringList& statements) {
     db::Connection connection = Connect();
-    for (const QString& statement : statements) connection.execute(statement);
+    for (const QString& statement : statements) connection.Execute(statement);
 }
 
 }  // namespace testing_support

@@ -74,41 +74,41 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost", user.constData(),
                            password.constData(), database.isEmpty() ? nullptr : database.constData(), endpoint.port,
                            socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
-        connection.fail();
+        connection.Fail();
     return connection;
 }
 
-void Connection::send(const QString& sql) {
+void Connection::Send(const QString& sql) {
     const QByteArray bytes = sql.toUtf8();
-    if (mysql_real_query(mysql_.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) fail();
+    if (mysql_real_query(mysql_.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) Fail();
 }
 
-StoredResult Connection::query(const QString& sql) {
-    send(sql);
+StoredResult Connection::Query(const QString& sql) {
+    Send(sql);
     ResultHandle res(mysql_store_result(mysql_.get()));
     if (!res) {
-        if (mysql_errno(mysql_.get()) != 0) fail();
+        if (mysql_errno(mysql_.get()) != 0) Fail();
         return StoredResult();  // a statement without a result set
     }
     return StoredResult(res.get());
 }
 
-StreamingResult Connection::stream(const QString& sql) {
-    send(sql);
+StreamingResult Connection::Stream(const QString& sql) {
+    Send(sql);
     ResultHandle res(mysql_use_result(mysql_.get()));
     if (!res) {
-        if (mysql_errno(mysql_.get()) != 0) fail();
+        if (mysql_errno(mysql_.get()) != 0) Fail();
         throw DbError(QStringLiteral("The statement returned no rows to read."));
     }
     return StreamingResult(mysql_.get(), std::move(res), napForRows_);
 }
 
-void Connection::execute(const QString& sql) {
-    send(sql);
+void Connection::Execute(const QString& sql) {
+    Send(sql);
     ResultHandle res(mysql_store_result(mysql_.get()));
-    if (!res && mysql_errno(mysql_.get()) != 0) fail();
+    if (!res && mysql_errno(mysql_.get()) != 0) Fail();
 }
 
-void Connection::fail() const { throw DbError(QString::fromUtf8(mysql_error(mysql_.get()))); }
+void Connection::Fail() const { throw DbError(QString::fromUtf8(mysql_error(mysql_.get()))); }
 
 }  // namespace db

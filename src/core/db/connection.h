@@ -16,7 +16,7 @@ struct ConnectOptions {
     unsigned readTimeoutSeconds = 0;
     unsigned writeTimeoutSeconds = 0;
     // Streamed rows are waited for with short naps rather than a wake-up for
-    // every packet the server sends (see StreamingResult::next()).
+    // every packet the server sends (see StreamingResult::Next()).
     bool napForRows = false;
 };
 
@@ -46,11 +46,11 @@ public:
     static Connection Open(const LoginValues& values, const ConnectOptions& options = {});
 
     // Runs a statement and holds its whole result on the client.
-    StoredResult query(const QString& sql);
+    StoredResult Query(const QString& sql);
     // Runs a statement and reads its result row by row.
-    StreamingResult stream(const QString& sql);
+    StreamingResult Stream(const QString& sql);
     // Runs a statement that returns no rows.
-    void execute(const QString& sql);
+    void Execute(const QString& sql);
 
     MYSQL* handle() const { return mysql_.get(); }
 
@@ -59,8 +59,8 @@ private:
         void operator()(MYSQL* m) const { mysql_close(m); }
     };
     explicit Connection(MYSQL* m) : mysql_(m) {}
-    void send(const QString& sql);
-    [[noreturn]] void fail() const;
+    void Send(const QString& sql);
+    [[noreturn]] void Fail() const;
 
     std::unique_ptr<MYSQL, Closer> mysql_;
     bool napForRows_ = false;

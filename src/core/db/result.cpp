@@ -102,7 +102,7 @@ StoredResult::StoredResult(MYSQL_RES* res) : columns_(ReadColumns(res)) {
 StreamingResult::StreamingResult(MYSQL* connection, ResultHandle res, bool napForRows)
     : connection_(connection), res_(std::move(res)), napForRows_(napForRows), columns_(ReadColumns(res_.get())) {}
 
-bool StreamingResult::next() {
+bool StreamingResult::Next() {
     if (napForRows_) {
         int waitingFor = mysql_fetch_row_start(&row_, res_.get());
         while (waitingFor != 0)

@@ -54,7 +54,7 @@ public:
     // series of short naps before it becomes a plain wait: a reader that
     // sleeps in the kernel has to be woken by the server for every packet,
     // which costs the server's one busy thread about a tenth of its time.
-    bool next();
+    bool Next();
 
     // Valid after next() returned true, until the next call.
     bool isNull(int i) const { return row_[i] == nullptr; }

@@ -78,27 +78,27 @@ ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle&
     }
 }
 
-void ColumnFormatter::appendConverted(OutputBuffer& out, const char* value, std::size_t length) const {
+void ColumnFormatter::AppendConverted(OutputBuffer& out, const char* value, std::size_t length) const {
     switch (kind_) {
     case Kind::Verbatim: out.append(value, length); break;
-    case Kind::Decimal: appendDecimal(out, value, length); break;
+    case Kind::Decimal: AppendDecimal(out, value, length); break;
     case Kind::Date:
-        if (!appendDate(out, value, length)) out.append(value, length);
+        if (!AppendDate(out, value, length)) out.append(value, length);
         break;
     case Kind::DateTime:
         // The time after the date ("13:45:00.250") stays as sent.
-        if (appendDate(out, value, length))
+        if (AppendDate(out, value, length))
             out.append(value + 10, length - 10);
         else
             out.append(value, length);
         break;
     case Kind::Bit: AppendBitNumber(out, value, length); break;
     case Kind::Hex: AppendHex(out, value, length); break;
-    case Kind::Transcoded: style_.transcoder->append(out, value, length); break;
+    case Kind::Transcoded: style_.transcoder->Append(out, value, length); break;
     }
 }
 
-void ColumnFormatter::appendDecimal(OutputBuffer& out, const char* value, std::size_t length) const {
+void ColumnFormatter::AppendDecimal(OutputBuffer& out, const char* value, std::size_t length) const {
     for (std::size_t i = 0; i < length; ++i) {
         if (value[i] == '.') {
             out.append(value, i);
@@ -110,7 +110,7 @@ void ColumnFormatter::appendDecimal(OutputBuffer& out, const char* value, std::s
     out.append(value, length);
 }
 
-bool ColumnFormatter::appendDate(OutputBuffer& out, const char* value, std::size_t length) const {
+bool ColumnFormatter::AppendDate(OutputBuffer& out, const char* value, std::size_t length) const {
     // The server sends "yyyy-MM-dd", perhaps followed by the time.
     if (length < 10 || value[4] != '-' || value[7] != '-') return false;
     for (int i : {0, 1, 2, 3, 5, 6, 8, 9})

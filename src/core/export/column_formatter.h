@@ -20,21 +20,21 @@ public:
     bool verbatim() const { return kind_ == Kind::Verbatim; }
 
     // Appends the text of one non-NULL value, given as the server sent it.
-    void append(OutputBuffer& out, const char* value, std::size_t length) const {
+    void Append(OutputBuffer& out, const char* value, std::size_t length) const {
         if (kind_ == Kind::Verbatim)
             out.append(value, length);
         else
-            appendConverted(out, value, length);
+            AppendConverted(out, value, length);
     }
 
 private:
     enum class Kind { Verbatim, Decimal, Date, DateTime, Bit, Hex, Transcoded };
 
-    void appendConverted(OutputBuffer& out, const char* value, std::size_t length) const;
-    void appendDecimal(OutputBuffer& out, const char* value, std::size_t length) const;
+    void AppendConverted(OutputBuffer& out, const char* value, std::size_t length) const;
+    void AppendDecimal(OutputBuffer& out, const char* value, std::size_t length) const;
     // False when the value is no real date (a zero date, month 13): it is then
     // left as sent.
-    bool appendDate(OutputBuffer& out, const char* value, std::size_t length) const;
+    bool AppendDate(OutputBuffer& out, const char* value, std::size_t length) const;
 
     Kind kind_ = Kind::Verbatim;
     ValueStyle style_;

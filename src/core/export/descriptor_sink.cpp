@@ -22,29 +22,29 @@ DescriptorSink::~DescriptorSink() {
     if (!path_.isEmpty() && descriptor_ >= 0) ::close(descriptor_);
 }
 
-bool DescriptorSink::fail(int error) {
+bool DescriptorSink::Fail(int error) {
     error_ = QString::fromLocal8Bit(std::strerror(error));
     return false;
 }
 
-bool DescriptorSink::open() {
+bool DescriptorSink::Open() {
     if (path_.isEmpty()) return true;
     // Opened without blocking, so that a named pipe nobody reads from fails
     // at once ("No such device or address") instead of waiting for a reader;
     // the writes that follow block as usual.
     descriptor_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor_ < 0) return fail(errno);
+    if (descriptor_ < 0) return Fail(errno);
     const int flags = ::fcntl(descriptor_, F_GETFL);
-    if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) < 0) return fail(errno);
+    if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) < 0) return Fail(errno);
     return true;
 }
 
-bool DescriptorSink::write(const char* data, std::size_t size) {
+bool DescriptorSink::Write(const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(descriptor_, data, size);
         if (written < 0) {
             if (errno == EINTR) continue;
-            return fail(errno);
+            return Fail(errno);
         }
         data += written;
         size -= static_cast<std::size_t>(written);
@@ -52,11 +52,11 @@ bool DescriptorSink::write(const char* data, std::size_t size) {
     return true;
 }
 
-bool DescriptorSink::commit() {
+bool DescriptorSink::Commit() {
     if (path_.isEmpty()) return true;
     const int descriptor = descriptor_;
     descriptor_ = -1;
-    return ::close(descriptor) == 0 || fail(errno);
+    return ::close(descriptor) == 0 || Fail(errno);
 }
 
 }  // namespace exporter

@@ -14,14 +14,14 @@ public:
     DescriptorSink(const DescriptorSink&) = delete;
     DescriptorSink& operator=(const DescriptorSink&) = delete;
 
-    bool open() override;
-    bool write(const char* data, std::size_t size) override;
-    bool commit() override;
+    bool Open() override;
+    bool Write(const char* data, std::size_t size) override;
+    bool Commit() override;
     QString errorString() const override { return error_; }
 
 private:
     DescriptorSink(QString path, int descriptor) : path_(std::move(path)), descriptor_(descriptor) {}
-    bool fail(int error);
+    bool Fail(int error);
 
     QString path_;         // empty for standard output
     int descriptor_ = -1;  // owned when opened from a path

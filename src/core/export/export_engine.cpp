@@ -46,9 +46,9 @@ private:
 class ConnectionAnnouncement {
 public:
     ConnectionAnnouncement(ExportMonitor& monitor, MYSQL* connection) : monitor_(monitor) {
-        monitor_.connectionOpened(connection);
+        monitor_.ConnectionOpened(connection);
     }
-    ~ConnectionAnnouncement() { monitor_.connectionClosing(); }
+    ~ConnectionAnnouncement() { monitor_.ConnectionClosing(); }
     ConnectionAnnouncement(const ConnectionAnnouncement&) = delete;
     ConnectionAnnouncement& operator=(const ConnectionAnnouncement&) = delete;
 
@@ -74,7 +74,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
                         ExportMonitor& monitor) {
     // A failure after a stop was asked for is the stop cutting the connection.
     auto failure = [&monitor](int label, const QString& description) {
-        return monitor.stopRequested() ? ExportOutcome::StoppedByUser() : ExportOutcome::Failure(label, description);
+        return monitor.StopRequested() ? ExportOutcome::StoppedByUser() : ExportOutcome::Failure(label, description);
     };
     std::optional<db::Connection> connection;
     try {
@@ -83,19 +83,19 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
         return failure(kConnectStep, Describe(e));
     }
     const ConnectionAnnouncement announcement(monitor, connection->handle());
-    monitor.estimateKnown(EstimateRowCount(*connection, request.tableName));
-    if (monitor.stopRequested()) return ExportOutcome::StoppedByUser();
+    monitor.EstimateKnown(EstimateRowCount(*connection, request.tableName));
+    if (monitor.StopRequested()) return ExportOutcome::StoppedByUser();
 
     std::optional<db::StreamingResult> result;
     try {
-        result.emplace(connection->stream(ExportQueryText(request)));
+        result.emplace(connection->Stream(ExportQueryText(request)));
     } catch (const std::exception& e) {
         return failure(kQueryStep, Describe(e));
     }
     AbandonUnfinishedStream abandon(connection->handle());
 
     // The file is touched only once the server has accepted the query.
-    if (!sink.open()) return ExportOutcome::Failure(kCreateFileStep, sink.errorString());
+    if (!sink.Open()) return ExportOutcome::Failure(kCreateFileStep, sink.errorString());
 
     const QByteArray separatorBytes = style.Encode(request.separator);
     const char* const separator = separatorBytes.constData();
@@ -110,31 +110,31 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     std::uint64_t rows = 0;
     for (;;) {
         try {
-            if (!result->next()) break;
+            if (!result->Next()) break;
         } catch (const std::exception& e) {
             return failure(kReadRowsStep, Describe(e));
         }
         for (int i = 0; i < fieldCount; ++i) {
             if (i != 0) out.append(separator, separatorLength);
             if (!result->isNull(i))
-                formatters[static_cast<std::size_t>(i)].append(out, result->data(i), result->length(i));
+                formatters[static_cast<std::size_t>(i)].Append(out, result->data(i), result->length(i));
         }
         AppendLineEnd(out);
         ++rows;
         if (out.size() >= kChunkSize) {
-            if (!sink.write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
+            if (!sink.Write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
             out.clear();
-            monitor.rowsWritten(rows);
-            if (monitor.stopRequested()) return ExportOutcome::StoppedByUser();
+            monitor.RowsWritten(rows);
+            if (monitor.StopRequested()) return ExportOutcome::StoppedByUser();
         }
     }
     abandon.finished();
 
     // The file always ends with one more line end.
     AppendLineEnd(out);
-    if (!sink.write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
-    if (!sink.commit()) return ExportOutcome::Failure(kFinishFileStep, sink.errorString());
-    monitor.rowsWritten(rows);
+    if (!sink.Write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
+    if (!sink.Commit()) return ExportOutcome::Failure(kFinishFileStep, sink.errorString());
+    monitor.RowsWritten(rows);
     ExportOutcome outcome;
     outcome.rowsWritten = rows;
     return outcome;

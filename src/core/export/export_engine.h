@@ -17,14 +17,14 @@ class ExportMonitor {
 public:
     virtual ~ExportMonitor() = default;
     // The table's row count as the server estimates it; 0 when unknown.
-    virtual void estimateKnown(std::uint64_t rows) { (void)rows; }
-    virtual void rowsWritten(std::uint64_t rows) { (void)rows; }
+    virtual void EstimateKnown(std::uint64_t rows) { (void)rows; }
+    virtual void RowsWritten(std::uint64_t rows) { (void)rows; }
     // Checked after every chunk written, and before the query runs.
-    virtual bool stopRequested() const { return false; }
+    virtual bool StopRequested() const { return false; }
     // The export's connection while it is open, so that a stop can cut it
     // even while the export waits for the server.
-    virtual void connectionOpened(MYSQL* connection) { (void)connection; }
-    virtual void connectionClosing() {}
+    virtual void ConnectionOpened(MYSQL* connection) { (void)connection; }
+    virtual void ConnectionClosing() {}
 };
 
 // Bytes formatted before they are handed to the sink in one write.

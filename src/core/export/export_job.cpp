@@ -10,21 +10,21 @@ namespace exporter {
 class ExportJob::Monitor : public ExportMonitor {
 public:
     explicit Monitor(ExportJob& job) : job_(job) {}
-    void estimateKnown(std::uint64_t rows) override {
+    void EstimateKnown(std::uint64_t rows) override {
         estimate_ = rows;
         emit job_.progress(0, estimate_);
     }
-    void rowsWritten(std::uint64_t rows) override { emit job_.progress(rows, estimate_); }
-    bool stopRequested() const override { return job_.stopRequested_.load(); }
+    void RowsWritten(std::uint64_t rows) override { emit job_.progress(rows, estimate_); }
+    bool StopRequested() const override { return job_.stopRequested_.load(); }
     // The job keeps a duplicate of the connection's socket: shutting that
     // down ends every wait of the connection, without touching the
     // connector's own state, which belongs to the export's thread.
-    void connectionOpened(MYSQL* connection) override {
+    void ConnectionOpened(MYSQL* connection) override {
         const std::lock_guard lock(job_.connectionMutex_);
         job_.socket_ = ::dup(static_cast<int>(mysql_get_socket(connection)));
         if (job_.stopRequested_) job_.CutConnection();
     }
-    void connectionClosing() override {
+    void ConnectionClosing() override {
         const std::lock_guard lock(job_.connectionMutex_);
         if (job_.socket_ >= 0) ::close(job_.socket_);
         job_.socket_ = -1;
@@ -37,23 +37,23 @@ private:
 
 ExportJob::ExportJob(QObject* parent) : QObject(parent) {}
 
-ExportJob::~ExportJob() { stop(); }
+ExportJob::~ExportJob() { Stop(); }
 
-void ExportJob::start(ExportRequest request, ValueStyle style) {
-    start(std::move(request), std::move(style), [](const ExportRequest& r) { return SinkForPath(r.outputPath); });
+void ExportJob::Start(ExportRequest request, ValueStyle style) {
+    Start(std::move(request), std::move(style), [](const ExportRequest& r) { return SinkForPath(r.outputPath); });
 }
 
-void ExportJob::start(ExportRequest request, ValueStyle style, SinkMaker makeSink) {
+void ExportJob::Start(ExportRequest request, ValueStyle style, SinkMaker makeSink) {
     if (running_) return;
     stopRequested_ = false;
     running_ = true;
     thread_.reset(QThread::create([this, request = std::move(request), style = std::move(style),
-                                   makeSink = std::move(makeSink)] { run(request, style, makeSink); }));
-    connect(thread_.get(), &QThread::finished, this, &ExportJob::threadEnded);
+                                   makeSink = std::move(makeSink)] { Run(request, style, makeSink); }));
+    connect(thread_.get(), &QThread::finished, this, &ExportJob::ThreadEnded);
     thread_->start();
 }
 
-void ExportJob::run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink) {
+void ExportJob::Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink) {
     Monitor monitor(*this);
     try {
         const std::unique_ptr<OutputSink> sink = makeSink(request);
@@ -65,7 +65,7 @@ void ExportJob::run(const ExportRequest& request, const ValueStyle& style, const
     }
 }
 
-void ExportJob::stop() {
+void ExportJob::Stop() {
     stopRequested_ = true;
     {
         const std::lock_guard lock(connectionMutex_);
@@ -78,7 +78,7 @@ void ExportJob::CutConnection() {
     if (socket_ >= 0) ::shutdown(socket_, SHUT_RDWR);
 }
 
-void ExportJob::threadEnded() {
+void ExportJob::ThreadEnded() {
     thread_->wait();
     running_ = false;
     emit finished();

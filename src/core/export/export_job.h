@@ -31,13 +31,13 @@ public:
     ~ExportJob() override;
 
     // Starts the export into the request's output path.
-    void start(ExportRequest request, ValueStyle style);
-    void start(ExportRequest request, ValueStyle style, SinkMaker makeSink);
+    void Start(ExportRequest request, ValueStyle style);
+    void Start(ExportRequest request, ValueStyle style, SinkMaker makeSink);
 
     // Stops a running export and waits until it has: the connection is cut,
     // so an export that waits for the server stops at once too. The
     // temporary file is gone when this returns.
-    void stop();
+    void Stop();
 
     bool running() const { return running_; }
     // How the last export ended; valid once finished() was emitted.
@@ -50,8 +50,8 @@ signals:
 
 private:
     class Monitor;
-    void run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink);
-    void threadEnded();
+    void Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink);
+    void ThreadEnded();
 
     std::unique_ptr<QThread> thread_;
     std::atomic<bool> stopRequested_{false};

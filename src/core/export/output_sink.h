@@ -13,9 +13,9 @@ namespace exporter {
 class OutputSink {
 public:
     virtual ~OutputSink() = default;
-    virtual bool open() = 0;
-    virtual bool write(const char* data, std::size_t size) = 0;
-    virtual bool commit() = 0;
+    virtual bool Open() = 0;
+    virtual bool Write(const char* data, std::size_t size) = 0;
+    virtual bool Commit() = 0;
     // The file system's message for the last failure.
     virtual QString errorString() const = 0;
 };

@@ -19,7 +19,7 @@ QString TextLiteral(db::Connection& connection, const QString& text) {
 std::uint64_t EstimateRowCount(db::Connection& connection, const QString& tableName) {
     try {
         const db::StoredResult result =
-            connection.query(QStringLiteral("SELECT TABLE_ROWS FROM information_schema.TABLES "
+            connection.Query(QStringLiteral("SELECT TABLE_ROWS FROM information_schema.TABLES "
                                             "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = ") +
                              TextLiteral(connection, tableName));
         if (result.rowCount() == 0 || result.value(0, 0).isNull()) return 0;

@@ -4,13 +4,13 @@
 
 namespace exporter {
 
-bool SaveFileSink::open() {
+bool SaveFileSink::Open() {
     if (file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return true;
     error_ = file_.errorString();
     return false;
 }
 
-bool SaveFileSink::write(const char* data, std::size_t size) {
+bool SaveFileSink::Write(const char* data, std::size_t size) {
     const qint64 start = file_.pos();
     const std::size_t total = size;
     while (size > 0) {
@@ -29,7 +29,7 @@ bool SaveFileSink::write(const char* data, std::size_t size) {
     return true;
 }
 
-bool SaveFileSink::commit() {
+bool SaveFileSink::Commit() {
     if (file_.commit()) return true;
     error_ = file_.errorString();
     return false;

@@ -12,9 +12,9 @@ class SaveFileSink : public OutputSink {
 public:
     explicit SaveFileSink(const QString& path) : file_(path) {}
 
-    bool open() override;
-    bool write(const char* data, std::size_t size) override;
-    bool commit() override;
+    bool Open() override;
+    bool Write(const char* data, std::size_t size) override;
+    bool Commit() override;
     QString errorString() const override { return error_; }
 
 private:

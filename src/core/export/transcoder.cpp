@@ -51,7 +51,7 @@ std::shared_ptr<const Transcoder> Transcoder::ForSystem() {
     return ForCharacterSet(QByteArray(nl_langinfo(CODESET)));
 }
 
-void Transcoder::append(OutputBuffer& out, const char* utf8, std::size_t length) const {
+void Transcoder::Append(OutputBuffer& out, const char* utf8, std::size_t length) const {
     const iconv_t descriptor = Handle(descriptor_);
     iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(utf8);
@@ -76,7 +76,7 @@ void Transcoder::append(OutputBuffer& out, const char* utf8, std::size_t length)
     }
 }
 
-QByteArray Transcoder::convert(const QByteArray& utf8) const {
+QByteArray Transcoder::Convert(const QByteArray& utf8) const {
     OutputBuffer out(static_cast<std::size_t>(utf8.size()) * 4 + 16);
     append(out, utf8.constData(), static_cast<std::size_t>(utf8.size()));
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));

@@ -24,8 +24,8 @@ public:
     // The same for the character set of the user's locale (LC_CTYPE).
     static std::shared_ptr<const Transcoder> ForSystem();
 
-    void append(OutputBuffer& out, const char* utf8, std::size_t length) const;
-    QByteArray convert(const QByteArray& utf8) const;
+    void Append(OutputBuffer& out, const char* utf8, std::size_t length) const;
+    QByteArray Convert(const QByteArray& utf8) const;
 
 private:
     explicit Transcoder(void* descriptor) : descriptor_(descriptor) {}

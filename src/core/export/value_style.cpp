@@ -111,8 +111,8 @@ ValueStyle ValueStyle::InCharacterSet(std::shared_ptr<const Transcoder> transcod
     ValueStyle style = *this;
     style.transcoder = std::move(transcoder);
     if (style.transcoder) {
-        style.decimalPoint = style.transcoder->convert(decimalPoint);
-        for (DatePiece& piece : style.dateLayout) piece.text = style.transcoder->convert(piece.text);
+        style.decimalPoint = style.transcoder->Convert(decimalPoint);
+        for (DatePiece& piece : style.dateLayout) piece.text = style.transcoder->Convert(piece.text);
     }
     return style;
 }
@@ -121,7 +121,7 @@ ValueStyle ValueStyle::ForFile() { return FromSystem().InCharacterSet(Transcoder
 
 QByteArray ValueStyle::Encode(const QString& text) const {
     const QByteArray utf8 = text.toUtf8();
-    return transcoder ? transcoder->convert(utf8) : utf8;
+    return transcoder ? transcoder->Convert(utf8) : utf8;
 }
 
 }  // namespace exporter

@@ -12,15 +12,15 @@ TerminalProgress::~TerminalProgress() {
     if (printed_) std::fputc('\n', stderr);
 }
 
-void TerminalProgress::rowsWritten(std::uint64_t rows) {
+void TerminalProgress::RowsWritten(std::uint64_t rows) {
     if (!enabled_) return;
     const auto now = std::chrono::steady_clock::now();
     if (printed_ && now - lastPrint_ < std::chrono::milliseconds(200)) return;
     lastPrint_ = now;
-    print(rows);
+    Print(rows);
 }
 
-void TerminalProgress::print(std::uint64_t rows) {
+void TerminalProgress::Print(std::uint64_t rows) {
     printed_ = true;
     const auto written = static_cast<unsigned long long>(rows);
     if (estimate_ > 0 && rows <= estimate_)

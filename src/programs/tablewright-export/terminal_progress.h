@@ -16,11 +16,11 @@ public:
     TerminalProgress(const TerminalProgress&) = delete;
     TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-    void estimateKnown(std::uint64_t rows) override { estimate_ = rows; }
-    void rowsWritten(std::uint64_t rows) override;
+    void EstimateKnown(std::uint64_t rows) override { estimate_ = rows; }
+    void RowsWritten(std::uint64_t rows) override;
 
 private:
-    void print(std::uint64_t rows);
+    void Print(std::uint64_t rows);
 
     bool enabled_;
     bool printed_ = false;

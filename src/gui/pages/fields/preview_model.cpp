@@ -23,7 +23,7 @@ QString PreviewModel::DisplayText(std::size_t row, int column) const {
     const db::DbValue& value = result_.value(row, column);
     if (value.isNull()) return QStringLiteral("NULL");
     exporter::OutputBuffer text(static_cast<std::size_t>(value.bytes().size()) + 16);
-    formatters_[static_cast<std::size_t>(column)].append(text, value.bytes().constData(),
+    formatters_[static_cast<std::size_t>(column)].Append(text, value.bytes().constData(),
                                                          static_cast<std::size_t>(value.bytes().size()));
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -170,7 +170,7 @@ void Form1::PushButton3_Click() {
     db::StoredResult tables;
     trap.Step(110, [&] {
         if (!connection) throw std::runtime_error("No connection is open.");
-        tables = connection->query(QStringLiteral("SHOW TABLES;"));
+        tables = connection->Query(QStringLiteral("SHOW TABLES;"));
     });
     QListWidget* list = nullptr;
     std::size_t rowCount = 0;

@@ -110,7 +110,7 @@ void Form4::PushButton4_Click() {
         connect(job_.get(), &exporter::ExportJob::progress, this, &Form4::ShowExportProgress);
         connect(job_.get(), &exporter::ExportJob::finished, this, &Form4::ExportEnded);
     }
-    job_->start(std::move(request), exporter::ValueStyle::ForFile());
+    job_->Start(std::move(request), exporter::ValueStyle::ForFile());
 }
 
 bool Form4::exportRunning() const { return job_ && job_->running(); }
@@ -158,7 +158,7 @@ void Form4::closeEvent(QCloseEvent* event) {
     // The window goes at once; the export is stopped before the program ends
     // so the old file stays as it was.
     hide();
-    if (job_) job_->stop();
+    if (job_) job_->Stop();
     WizardPage::closeEvent(event);
 }
 

@@ -74,7 +74,7 @@ void Form2::PushButton3_Click() {
     // reported once already.
     if (connection) {
         db::StoredResult preview;
-        const bool read = trap.Step(124, [&] { preview = connection->query(PreviewQuery(wizard_.state().tableName)); });
+        const bool read = trap.Step(124, [&] { preview = connection->Query(PreviewQuery(wizard_.state().tableName)); });
         if (read) {
             trap.Step(126, [&] { fields->preview()->SetResult(std::move(preview)); });
             for (const db::ColumnInfo& column : fields->preview()->result().columns())
