@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "db/identifier.h"
+#include "db/table_queries.h"
 #include "export/column_formatter.h"
-#include "export/export_request.h"
 #include "export/transcoder.h"
 #include "export/value_style.h"
 
@@ -33,13 +33,11 @@ const ValueStyle kCLocale = ValueStyle::FromLocale(QLocale::c());
 }  // namespace
 
 TEST(ExportQuery, IsSelectFieldsFromTheQuotedTableAndNothingElse) {
-    exporter::ExportRequest request;
-    request.tableName = QStringLiteral("t");
-    request.fieldListText = db::QuoteIdentifierList({QStringLiteral("a"), QStringLiteral("b")});
-    EXPECT_EQ(exporter::ExportQueryText(request), QStringLiteral("SELECT `a`, `b` FROM `t`"));
-    request.tableName = QStringLiteral("we`ird");
-    request.fieldListText = db::QuoteIdentifierList({QStringLiteral("a`b")});
-    EXPECT_EQ(exporter::ExportQueryText(request), QStringLiteral("SELECT `a``b` FROM `we``ird`"));
+    EXPECT_EQ(
+        db::SelectQueryText(db::QuoteIdentifierList({QStringLiteral("a"), QStringLiteral("b")}), QStringLiteral("t")),
+        QStringLiteral("SELECT `a`, `b` FROM `t`"));
+    EXPECT_EQ(db::SelectQueryText(db::QuoteIdentifierList({QStringLiteral("a`b")}), QStringLiteral("we`ird")),
+              QStringLiteral("SELECT `a``b` FROM `we``ird`"));
 }
 
 TEST(ValueText, DatesFollowTheLocalesShortOrderWithAFourDigitYear) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "db/table_queries.h"
+
 #include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
@@ -132,7 +134,7 @@ TEST(TablePage, OddNamesArePreviewedIntact) {
     EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 3).data().toString(), QStringLiteral("0x000AFF"));
     EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 4).data().toString(), QStringLiteral("513"));
     EXPECT_TRUE(s.t.messages().messages.empty());
-    EXPECT_EQ(pages::PreviewQuery(QStringLiteral("t")), QStringLiteral("SELECT * FROM `t` LIMIT 100;"));
+    EXPECT_EQ(db::PreviewQueryText(QStringLiteral("t")), QStringLiteral("SELECT * FROM `t` LIMIT 100;"));
 }
 
 TEST(TablePage, ADroppedTableIsReportedAndLeavesAnEmptyFieldPage) {

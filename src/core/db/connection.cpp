@@ -1,6 +1,7 @@
 #include "db/connection.h"
 
 #include <mutex>
+#include <vector>
 
 #include <QFileInfo>
 
@@ -109,6 +110,18 @@ void Connection::Execute(const QString& sql) {
     if (!res && mysql_errno(mysql_.get()) != 0) Fail();
 }
 
-void Connection::Fail() const { throw DbError(QString::fromUtf8(mysql_error(mysql_.get()))); }
+QString Connection::QuoteText(const QString& text) const {
+    const QByteArray bytes = text.toUtf8();
+    std::vector<char> escaped(static_cast<std::size_t>(bytes.size()) * 2 + 1);
+    const unsigned long length = mysql_real_escape_string(mysql_.get(), escaped.data(), bytes.constData(),
+                                                          static_cast<unsigned long>(bytes.size()));
+    return QLatin1Char('\'') + QString::fromUtf8(escaped.data(), static_cast<qsizetype>(length)) + QLatin1Char('\'');
+}
+
+void Connection::AbandonResult() { mariadb_cancel(mysql_.get()); }
+
+void Connection::Fail() const {
+    throw DbError(QString::fromUtf8(mysql_error(mysql_.get())), mysql_errno(mysql_.get()));
+}
 
 }  // namespace db

@@ -52,9 +52,18 @@ public:
     // Runs a statement that returns no rows.
     void Execute(const QString& sql);
 
-    MYSQL* handle() const { return mysql_.get(); }
+    // The text as a string literal in the connection's character set, quotes
+    // included.
+    QString QuoteText(const QString& text) const;
+
+    // Gives up a streamed result that was not read to its end, so that
+    // freeing it does not drain the rest of the rows first.
+    void AbandonResult();
 
 private:
+    friend class ConnectionCut;
+    MYSQL* handle() const { return mysql_.get(); }
+
     struct Closer {
         void operator()(MYSQL* m) const { mysql_close(m); }
     };

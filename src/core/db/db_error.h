@@ -8,11 +8,19 @@
 namespace db {
 
 // A failure of the database layer. Its description is the connector's own
-// message, which is what the error report shows the user.
+// message, which is what the error report shows the user; the number beside
+// it is the server's or the connector's error number (1045 for a refused
+// login, 1146 for a missing table, 2002 and up for the connector's own), 0
+// for a failure found before anything was sent.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& description) : std::runtime_error(description.toStdString()) {}
-    explicit DbError(const std::string& description) : std::runtime_error(description) {}
+    explicit DbError(const QString& description, unsigned number = 0)
+        : std::runtime_error(description.toStdString()), number_(number) {}
+
+    unsigned number() const { return number_; }
+
+private:
+    unsigned number_;
 };
 
 }  // namespace db

@@ -111,7 +111,8 @@ bool StreamingResult::Next() {
         row_ = mysql_fetch_row(res_.get());
     }
     if (row_ == nullptr) {
-        if (mysql_errno(connection_) != 0) throw DbError(QString::fromUtf8(mysql_error(connection_)));
+        if (mysql_errno(connection_) != 0)
+            throw DbError(QString::fromUtf8(mysql_error(connection_)), mysql_errno(connection_));
         return false;
     }
     lengths_ = mysql_fetch_lengths(res_.get());

@@ -5,9 +5,9 @@
 
 #include "db/connection.h"
 #include "db/connection_text.h"
+#include "db/table_queries.h"
 #include "export/column_formatter.h"
 #include "export/output_buffer.h"
-#include "export/row_estimate.h"
 
 namespace exporter {
 namespace {
@@ -29,23 +29,23 @@ QString Describe(const std::exception& e) { return QString::fromUtf8(e.what()); 
 // freed. Cutting the connection first makes stopping early immediate.
 class AbandonUnfinishedStream {
 public:
-    explicit AbandonUnfinishedStream(MYSQL* connection) : connection_(connection) {}
+    explicit AbandonUnfinishedStream(db::Connection& connection) : connection_(connection) {}
     ~AbandonUnfinishedStream() {
-        if (!finished_) mariadb_cancel(connection_);
+        if (!finished_) connection_.AbandonResult();
     }
     AbandonUnfinishedStream(const AbandonUnfinishedStream&) = delete;
     AbandonUnfinishedStream& operator=(const AbandonUnfinishedStream&) = delete;
     void finished() { finished_ = true; }
 
 private:
-    MYSQL* connection_;
+    db::Connection& connection_;
     bool finished_ = false;
 };
 
 // Tells the monitor about the connection for as long as it is open.
 class ConnectionAnnouncement {
 public:
-    ConnectionAnnouncement(ExportMonitor& monitor, MYSQL* connection) : monitor_(monitor) {
+    ConnectionAnnouncement(ExportMonitor& monitor, const db::Connection& connection) : monitor_(monitor) {
         monitor_.ConnectionOpened(connection);
     }
     ~ConnectionAnnouncement() { monitor_.ConnectionClosing(); }
@@ -82,17 +82,17 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     } catch (const std::exception& e) {
         return failure(kConnectStep, Describe(e));
     }
-    const ConnectionAnnouncement announcement(monitor, connection->handle());
-    monitor.EstimateKnown(EstimateRowCount(*connection, request.tableName));
+    const ConnectionAnnouncement announcement(monitor, *connection);
+    monitor.EstimateKnown(db::EstimateRowCount(*connection, request.tableName));
     if (monitor.StopRequested()) return ExportOutcome::StoppedByUser();
 
     std::optional<db::StreamingResult> result;
     try {
-        result.emplace(connection->Stream(ExportQueryText(request)));
+        result.emplace(db::StreamSelection(*connection, request.fieldListText, request.tableName));
     } catch (const std::exception& e) {
         return failure(kQueryStep, Describe(e));
     }
-    AbandonUnfinishedStream abandon(connection->handle());
+    AbandonUnfinishedStream abandon(*connection);
 
     // The file is touched only once the server has accepted the query.
     if (!sink.Open()) return ExportOutcome::Failure(kCreateFileStep, sink.errorString());

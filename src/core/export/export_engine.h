@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-#include <mysql.h>
-
+#include "db/connection.h"
 #include "export/export_outcome.h"
 #include "export/export_request.h"
 #include "export/output_sink.h"
@@ -22,8 +21,8 @@ public:
     // Checked after every chunk written, and before the query runs.
     virtual bool StopRequested() const { return false; }
     // The export's connection while it is open, so that a stop can cut it
-    // even while the export waits for the server.
-    virtual void ConnectionOpened(MYSQL* connection) { (void)connection; }
+    // (db::ConnectionCut) even while the export waits for the server.
+    virtual void ConnectionOpened(const db::Connection& connection) { (void)connection; }
     virtual void ConnectionClosing() {}
 };
 

@@ -1,8 +1,5 @@
 #include "export/export_job.h"
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "export/export_engine.h"
 
 namespace exporter {
@@ -16,18 +13,14 @@ public:
     }
     void RowsWritten(std::uint64_t rows) override { emit job_.progress(rows, estimate_); }
     bool StopRequested() const override { return job_.stopRequested_.load(); }
-    // The job keeps a duplicate of the connection's socket: shutting that
-    // down ends every wait of the connection, without touching the
-    // connector's own state, which belongs to the export's thread.
-    void ConnectionOpened(MYSQL* connection) override {
+    void ConnectionOpened(const db::Connection& connection) override {
         const std::lock_guard lock(job_.connectionMutex_);
-        job_.socket_ = ::dup(static_cast<int>(mysql_get_socket(connection)));
-        if (job_.stopRequested_) job_.CutConnection();
+        job_.cut_ = std::make_unique<db::ConnectionCut>(connection);
+        if (job_.stopRequested_) job_.cut_->Cut();
     }
     void ConnectionClosing() override {
         const std::lock_guard lock(job_.connectionMutex_);
-        if (job_.socket_ >= 0) ::close(job_.socket_);
-        job_.socket_ = -1;
+        job_.cut_.reset();
     }
 
 private:
@@ -69,13 +62,9 @@ void ExportJob::Stop() {
     stopRequested_ = true;
     {
         const std::lock_guard lock(connectionMutex_);
-        CutConnection();
+        if (cut_) cut_->Cut();
     }
     if (thread_) thread_->wait();
-}
-
-void ExportJob::CutConnection() {
-    if (socket_ >= 0) ::shutdown(socket_, SHUT_RDWR);
 }
 
 void ExportJob::ThreadEnded() {

@@ -5,11 +5,10 @@
 #include <memory>
 #include <mutex>
 
-#include <mysql.h>
-
 #include <QObject>
 #include <QThread>
 
+#include "db/connection_cut.h"
 #include "export/export_outcome.h"
 #include "export/export_request.h"
 #include "export/output_sink.h"
@@ -55,13 +54,9 @@ private:
 
     std::unique_ptr<QThread> thread_;
     std::atomic<bool> stopRequested_{false};
-    // Shuts the running export's connection down; called with the mutex held.
-    void CutConnection();
-
-    // A duplicate of the running export's socket, cut by stop(); guarded by
-    // the mutex.
+    // The running export's connection, cut by Stop(); guarded by the mutex.
     std::mutex connectionMutex_;
-    int socket_ = -1;
+    std::unique_ptr<db::ConnectionCut> cut_;
     bool running_ = false;
     ExportOutcome outcome_;
 };

@@ -17,7 +17,4 @@ struct ExportRequest {
     QString outputPath;
 };
 
-// "SELECT " + field list + " FROM " + the quoted table name: nothing after it.
-QString ExportQueryText(const ExportRequest& request);
-
 }  // namespace exporter

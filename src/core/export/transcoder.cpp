@@ -78,7 +78,7 @@ void Transcoder::Append(OutputBuffer& out, const char* utf8, std::size_t length)
 
 QByteArray Transcoder::Convert(const QByteArray& utf8) const {
     OutputBuffer out(static_cast<std::size_t>(utf8.size()) * 4 + 16);
-    append(out, utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    Append(out, utf8.constData(), static_cast<std::size_t>(utf8.size()));
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 

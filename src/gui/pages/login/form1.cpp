@@ -12,6 +12,7 @@
 #include "db/connection.h"
 #include "db/connection_text.h"
 #include "db/open_connection.h"
+#include "db/table_queries.h"
 #include "look/look.h"
 #include "look/page_pointer.h"
 #include "pages/table/form2.h"
@@ -170,7 +171,7 @@ void Form1::PushButton3_Click() {
     db::StoredResult tables;
     trap.Step(110, [&] {
         if (!connection) throw std::runtime_error("No connection is open.");
-        tables = connection->Query(QStringLiteral("SHOW TABLES;"));
+        tables = db::ListTables(*connection);
     });
     QListWidget* list = nullptr;
     std::size_t rowCount = 0;

@@ -7,7 +7,7 @@
 
 #include "db/connection.h"
 #include "db/connection_text.h"
-#include "db/identifier.h"
+#include "db/table_queries.h"
 #include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/list_routines.h"
@@ -44,10 +44,6 @@ void Form2::PushButton2_Click() {
     trap.Step(102, [&] { hide(); });
 }
 
-QString PreviewQuery(const QString& tableName) {
-    return QStringLiteral("SELECT * FROM ") + db::QuoteIdentifier(tableName) + QStringLiteral(" LIMIT 100;");
-}
-
 void Form2::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
     if (SelectedRow(ui_->List1) < 0) {
@@ -74,7 +70,7 @@ void Form2::PushButton3_Click() {
     // reported once already.
     if (connection) {
         db::StoredResult preview;
-        const bool read = trap.Step(124, [&] { preview = connection->Query(PreviewQuery(wizard_.state().tableName)); });
+        const bool read = trap.Step(124, [&] { preview = db::PreviewTable(*connection, wizard_.state().tableName); });
         if (read) {
             trap.Step(126, [&] { fields->preview()->SetResult(std::move(preview)); });
             for (const db::ColumnInfo& column : fields->preview()->result().columns())

@@ -34,7 +34,4 @@ private:
     std::unique_ptr<Ui::Form2> ui_;
 };
 
-// The query behind the preview grid: at most 100 rows, every column.
-QString PreviewQuery(const QString& tableName);
-
 }  // namespace pages

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "db/connection.h"
+
+namespace db {
+
+// A way to end every wait of a connection from another thread: it keeps a
+// duplicate of the connection's socket, and Cut() shuts that down. The
+// connector's own state, which belongs to the connection's thread, is never
+// touched; the connection then fails its current read or write at once.
+class ConnectionCut {
+public:
+    explicit ConnectionCut(const Connection& connection);
+    ~ConnectionCut();
+    ConnectionCut(const ConnectionCut&) = delete;
+    ConnectionCut& operator=(const ConnectionCut&) = delete;
+
+    void Cut();
+
+private:
+    int socket_ = -1;
+};
+
+}  // namespace db

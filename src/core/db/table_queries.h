@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QString>
+
+#include "db/connection.h"
+#include "db/result.h"
+
+namespace db {
+
+// The statements the wizard and the export send, in one place. Table and
+// column names are always quoted through QuoteIdentifier.
+
+// Every table of the connection's database, one name a row ("SHOW TABLES;").
+StoredResult ListTables(Connection& connection);
+
+// "SELECT * FROM `table` LIMIT 100;": what the field page previews; the
+// result's columns are the table's column list.
+QString PreviewQueryText(const QString& tableName);
+StoredResult PreviewTable(Connection& connection, const QString& tableName);
+
+// "SELECT " + the quoted column list + " FROM " + the quoted table, with
+// nothing after it: the export's query.
+QString SelectQueryText(const QString& fieldListText, const QString& tableName);
+StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName);
+
+// The server's estimate of a table's row count in the connection's database
+// (exact for some engines, a guess for InnoDB); 0 when it has none or the
+// question fails, since only a progress display depends on it.
+std::uint64_t EstimateRowCount(Connection& connection, const QString& tableName);
+
+}  // namespace db
