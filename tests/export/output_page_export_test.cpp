@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "export/export_outcome.h"
 #include "export_fixture.h"
 #include "look/page_pointer.h"
 #include "pages/login/form1.h"
@@ -117,8 +118,8 @@ TEST(OutputPageExport, AFailureShowsOneReportAndLeavesFinish) {
     const testing_support::RecordedMessage& report = t.messages().messages[0];
     EXPECT_EQ(report.title, QStringLiteral("Application Error"));
     EXPECT_EQ(report.icon, app::MessageIcon::Warning);
-    EXPECT_TRUE(report.text.contains(
-        QStringLiteral("doesn't exist\r\nin Rowspill2021/08/31.Form4.PushButton4_Click at line 120\r\r")))
+    EXPECT_TRUE(report.text.contains(QStringLiteral("doesn't exist\r\nin Rowspill2021/08/31.") +
+                                     testing_support::AtLine("Form4.PushButton4_Click", exporter::kQueryStep)))
         << report.text.toStdString();
     EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
     EXPECT_TRUE(page.PushButton4()->isEnabled());
@@ -131,12 +132,14 @@ TEST(OutputPageExport, AFailureShowsOneReportAndLeavesFinish) {
     page.Text1()->setText(dir.path() + QStringLiteral("/missing/out.txt"));
     PressFinishAndWait(page);
     ASSERT_EQ(t.messages().messages.size(), 2u);
-    EXPECT_TRUE(t.messages().messages[1].text.contains(QStringLiteral("PushButton4_Click at line 180")));
+    EXPECT_TRUE(t.messages().messages[1].text.contains(
+        testing_support::AtLine("Form4.PushButton4_Click", exporter::kCreateFileStep)));
     page.Text1()->setText(QStringLiteral("/dev/full"));
     PressFinishAndWait(page);
     ASSERT_EQ(t.messages().messages.size(), 3u);
     EXPECT_TRUE(t.messages().messages[2].text.contains(QStringLiteral("No space left on device\r\n")));
-    EXPECT_TRUE(t.messages().messages[2].text.contains(QStringLiteral("PushButton4_Click at line 184")));
+    EXPECT_TRUE(t.messages().messages[2].text.contains(
+        testing_support::AtLine("Form4.PushButton4_Click", exporter::kWriteStep)));
     EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
     EXPECT_EQ(t.endProcessCalls(), 0);
 

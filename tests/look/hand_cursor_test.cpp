@@ -7,6 +7,7 @@
 #include "look/cursor_file.h"
 #include "look/page_pointer.h"
 #include "page_probe.h"
+#include "pages/page_steps.h"
 #include "support/test_wizard.h"
 
 using look_probe::WriteFile;
@@ -76,10 +77,12 @@ TEST(HandCursor, ACorruptFileIsReportedWithThePagesLineAndLeavesNoImage) {
         t.wizard().form3();
         const auto& messages = t.messages().messages;
         ASSERT_EQ(messages.size(), 2u);
-        EXPECT_TRUE(messages[0].text.contains(QStringLiteral("Form1.Form_Load at line 126")))
+        EXPECT_TRUE(
+            messages[0].text.contains(testing_support::AtLine("Form1.Form_Load", pages::login_steps::kLoadHandCursor)))
             << messages[0].text.toStdString();
         EXPECT_TRUE(messages[0].text.contains(QStringLiteral("HAND-M.CUR"))) << messages[0].text.toStdString();
-        EXPECT_TRUE(messages[1].text.contains(QStringLiteral("Form3.Form_Load at line 108")))
+        EXPECT_TRUE(
+            messages[1].text.contains(testing_support::AtLine("Form3.Form_Load", pages::dress_steps::kLoadHandCursor)))
             << messages[1].text.toStdString();
         EXPECT_FALSE(look::HasCustomPointerImage(&t.wizard().form1()));
         EXPECT_FALSE(look::HasCustomPointerImage(&t.wizard().form3()));

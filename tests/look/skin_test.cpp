@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "page_probe.h"
+#include "pages/page_steps.h"
 #include "support/test_wizard.h"
 
 using look_probe::Control;
@@ -101,7 +102,8 @@ TEST_F(Skin, AFileThatIsNoStyleSheetIsReportedAtLine100AndStartUpGoesOn) {
         ASSERT_EQ(broken.messages().messages.size(), 1u) << bad.toStdString();
         const QString& text = broken.messages().messages.front().text;
         EXPECT_TRUE(text.contains(QStringLiteral("o.cjs"))) << text.toStdString();
-        EXPECT_TRUE(text.contains(QStringLiteral("Form1.Form_Load at line 100"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(testing_support::AtLine("Form1.Form_Load", pages::login_steps::kLoadSkin)))
+            << text.toStdString();
         EXPECT_TRUE(qApp->styleSheet().isEmpty());
         // The colour set before the failing step stays; the later steps ran.
         EXPECT_EQ(Background(&broken.wizard().form1()), Face());

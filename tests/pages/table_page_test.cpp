@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "db/table_queries.h"
+#include "pages/page_steps.h"
 
 #include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
@@ -147,7 +148,7 @@ TEST(TablePage, ADroppedTableIsReportedAndLeavesAnEmptyFieldPage) {
     EXPECT_EQ(report.title, QStringLiteral("Application Error"));
     EXPECT_TRUE(report.text.contains(QStringLiteral("doomed")));
     EXPECT_TRUE(
-        report.text.contains(QStringLiteral("\r\nin Rowspill2021/08/31.Form2.PushButton3_Click at line 124\r\r")));
+        report.text.contains(testing_support::AtLine("Form2.PushButton3_Click", pages::table_steps::kNextReadPreview)));
     EXPECT_TRUE(s.fields().isVisible());
     EXPECT_EQ(s.fields().List1()->count(), 0);
     EXPECT_EQ(s.fields().DataGrid1()->model()->columnCount(), 0);
@@ -186,7 +187,7 @@ TEST(TablePage, ReadsTheLoginBoxesAtThatMomentAndReportsARefusedConnection) {
     s.Choose(QStringLiteral("t"));
     ASSERT_EQ(s.t.messages().messages.size(), 1u);
     EXPECT_TRUE(s.t.messages().messages[0].text.contains(
-        QStringLiteral("in Rowspill2021/08/31.Form2.PushButton3_Click at line 112\r\r")));
+        testing_support::AtLine("Form2.PushButton3_Click", pages::table_steps::kNextConnect)));
     EXPECT_EQ(s.t.wizard().state().tableName, QStringLiteral("t"));
     EXPECT_TRUE(s.fields().isVisible());
     EXPECT_EQ(s.fields().List1()->count(), 0);

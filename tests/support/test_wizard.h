@@ -24,6 +24,12 @@ void FillLogin(pages::Form1& login, const db::LoginValues& values);
 // A list of texts from literals: Texts({"id", "name"}).
 QStringList Texts(std::initializer_list<const char*> items);
 
+// Where an error report says a step failed: "Form2.PushButton3_Click at line
+// 124" for AtLine("Form2.PushButton3_Click", table_steps::kNextReadPreview).
+inline QString AtLine(const char* pageAndHandler, int label) {
+    return QStringLiteral("%1 at line %2").arg(QLatin1String(pageAndHandler)).arg(label);
+}
+
 struct RecordedMessage {
     QString title;
     QString text;

@@ -5,6 +5,7 @@
 #include "app/app_info.h"
 #include "app/shared_routines.h"
 #include "look/look.h"
+#include "pages/page_steps.h"
 #include "wizard/wizard.h"
 
 namespace pages {
@@ -21,10 +22,10 @@ void WizardPage::closeEvent(QCloseEvent* event) {
 }
 
 void WizardPage::DressLoadingPage(app::ErrorTrap& trap) {
-    trap.Step(100, [&] { look::ApplyFaceColour(this); });
-    trap.Step(102, [&] { setWindowIcon(look::ProgramIcon()); });
-    LoadHandCursor(trap, 106, 108);
-    trap.Step(110, [&] { setWindowTitle(app::ProductName()); });
+    trap.Step(dress_steps::kFaceColour, [&] { look::ApplyFaceColour(this); });
+    trap.Step(dress_steps::kIcon, [&] { setWindowIcon(look::ProgramIcon()); });
+    LoadHandCursor(trap, dress_steps::kTestHandCursor, dress_steps::kLoadHandCursor);
+    trap.Step(dress_steps::kCaption, [&] { setWindowTitle(app::ProductName()); });
 }
 
 void WizardPage::LoadHandCursor(app::ErrorTrap& trap, int testLabel, int loadLabel) {

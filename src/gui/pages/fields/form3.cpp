@@ -5,6 +5,7 @@
 #include "look/look.h"
 #include "pages/fields/field_lists.h"
 #include "pages/output/form4.h"
+#include "pages/page_steps.h"
 #include "pages/table/form2.h"
 #include "ui_form3.h"
 #include "wizard/wizard.h"
@@ -57,27 +58,28 @@ void Form3::ApplyButtonStateRule() {
 
 void Form3::PushButton2_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
-    trap.Step(100, [&] { wizard_.form2().show(); });
-    trap.Step(102, [&] { hide(); });
+    trap.Step(field_steps::kBackShowTablePage, [&] { wizard_.form2().show(); });
+    trap.Step(field_steps::kBackHide, [&] { hide(); });
 }
 
 void Form3::MoveOne(const QString& handler, QListWidget* from, QListWidget* to) {
     app::ErrorTrap trap = Trap(handler);
     int row = -1;
-    trap.Step(100, [&] { row = SelectedRow(from); });
+    trap.Step(field_steps::kMoveFindSelected, [&] { row = SelectedRow(from); });
     if (row < 0) {
-        trap.Step(130, [&] { wizard_.Tell(QStringLiteral("Please select a field first.")); });
+        trap.Step(field_steps::kMoveNothingSelected,
+                  [&] { wizard_.Tell(QStringLiteral("Please select a field first.")); });
         return;
     }
-    trap.Step(102, [&] { to->addItem(from->item(row)->text()); });
-    trap.Step(104, [&] { RemoveEntry(from, row); });
-    trap.Step(106, [&] { ApplyButtonStateRule(); });
+    trap.Step(field_steps::kMoveAdd, [&] { to->addItem(from->item(row)->text()); });
+    trap.Step(field_steps::kMoveRemove, [&] { RemoveEntry(from, row); });
+    trap.Step(field_steps::kMoveButtonStates, [&] { ApplyButtonStateRule(); });
 }
 
 void Form3::MoveAll(const QString& handler, QListWidget* from, QListWidget* to) {
     app::ErrorTrap trap = Trap(handler);
-    trap.Step(100, [&] { MoveAllEntries(from, to); });
-    trap.Step(112, [&] { ApplyButtonStateRule(); });
+    trap.Step(field_steps::kMoveAll, [&] { MoveAllEntries(from, to); });
+    trap.Step(field_steps::kMoveAllButtonStates, [&] { ApplyButtonStateRule(); });
 }
 
 void Form3::PushButton5_Click() { MoveOne(QStringLiteral("PushButton5_Click"), ui_->List1, ui_->List2); }
@@ -97,9 +99,10 @@ void Form3::List2_DblClick() {
 
 void Form3::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
-    trap.Step(106, [&] { wizard_.state().fieldListText = BuildFieldListText(EntryTexts(ui_->List2)); });
-    trap.Step(116, [&] { wizard_.form4().show(); });
-    trap.Step(118, [&] { hide(); });
+    trap.Step(field_steps::kNextBuildFieldList,
+              [&] { wizard_.state().fieldListText = BuildFieldListText(EntryTexts(ui_->List2)); });
+    trap.Step(field_steps::kNextShowOutputPage, [&] { wizard_.form4().show(); });
+    trap.Step(field_steps::kNextHide, [&] { hide(); });
 }
 
 }  // namespace pages

@@ -15,6 +15,7 @@
 #include "db/table_queries.h"
 #include "look/look.h"
 #include "look/page_pointer.h"
+#include "pages/page_steps.h"
 #include "pages/table/form2.h"
 #include "settings/login_settings.h"
 #include "ui_form1.h"
@@ -83,32 +84,37 @@ db::LoginValues Form1::CurrentLoginValues() const {
 
 void Form1::Form_Load() {
     app::ErrorTrap trap = Trap(QStringLiteral("Form_Load"));
-    trap.Step(100, [&] { look::ApplySkin(this, wizard_.programFolder()); });
-    trap.Step(104, [&] {
+    trap.Step(login_steps::kLoadSkin, [&] { look::ApplySkin(this, wizard_.programFolder()); });
+    trap.Step(login_steps::kLoadCaption, [&] {
         setWindowTitle(app::ProductName());
         setWindowIcon(look::ProgramIcon());
         QCoreApplication::setApplicationName(app::ApplicationTitle());
     });
-    LoadHandCursor(trap, 124, 126);
+    LoadHandCursor(trap, login_steps::kLoadTestHandCursor, login_steps::kLoadHandCursor);
 
     settings::SettingsStore& store = wizard_.settings();
-    trap.Step(128, [&] { ui_->Text1->setText(settings::ReadLoginValue(store, settings::LoginField::Server)); });
-    trap.Step(130, [&] { ui_->Text2->setText(settings::ReadLoginValue(store, settings::LoginField::User)); });
-    trap.Step(132, [&] { ui_->Text3->setText(settings::ReadLoginValue(store, settings::LoginField::Password)); });
-    trap.Step(134, [&] { ui_->Text4->setText(settings::ReadLoginValue(store, settings::LoginField::Database)); });
-    trap.Step(136, [&] { ui_->Text5->setText(settings::ReadLoginValue(store, settings::LoginField::Port)); });
+    trap.Step(login_steps::kLoadServer,
+              [&] { ui_->Text1->setText(settings::ReadLoginValue(store, settings::LoginField::Server)); });
+    trap.Step(login_steps::kLoadUser,
+              [&] { ui_->Text2->setText(settings::ReadLoginValue(store, settings::LoginField::User)); });
+    trap.Step(login_steps::kLoadPassword,
+              [&] { ui_->Text3->setText(settings::ReadLoginValue(store, settings::LoginField::Password)); });
+    trap.Step(login_steps::kLoadDatabase,
+              [&] { ui_->Text4->setText(settings::ReadLoginValue(store, settings::LoginField::Database)); });
+    trap.Step(login_steps::kLoadPort,
+              [&] { ui_->Text5->setText(settings::ReadLoginValue(store, settings::LoginField::Port)); });
 
     // Automatic sign-in: only with all four values and a server that answers.
     bool allFilled = false;
-    trap.Step(138, [&] {
+    trap.Step(login_steps::kLoadCheckFilled, [&] {
         allFilled = !ui_->Text1->text().isEmpty() && !ui_->Text2->text().isEmpty() && !ui_->Text3->text().isEmpty() &&
                     !ui_->Text4->text().isEmpty();
     });
     if (!allFilled) return;
     bool reachable = false;
-    trap.Step(140, [&] { reachable = db::OpenConnection(CurrentLoginValues()); });
+    trap.Step(login_steps::kLoadTryConnection, [&] { reachable = db::OpenConnection(CurrentLoginValues()); });
     if (!reachable) return;
-    trap.Step(142, [&] { PushButton3_Click(); });
+    trap.Step(login_steps::kLoadSignIn, [&] { PushButton3_Click(); });
     signedInAtStartup_ = wizard_.hasPage(2) && wizard_.form2().isVisible();
 }
 
@@ -136,8 +142,8 @@ QString Form1::CouldNotConnectText() {
 void Form1::PushButton2_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
     QString text;
-    trap.Step(104, [&] { text = HelpText(); });
-    trap.Step(112, [&] { wizard_.Tell(text); });
+    trap.Step(login_steps::kHelpText, [&] { text = HelpText(); });
+    trap.Step(login_steps::kHelpShow, [&] { wizard_.Tell(text); });
 }
 
 void Form1::PushButton5_Click() {
@@ -152,9 +158,9 @@ void Form1::PushButton5_Click() {
     const bool opened = db::OpenConnection(CurrentLoginValues());
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
     if (opened)
-        trap.Step(108, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
+        trap.Step(login_steps::kTestSucceeded, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
     else
-        trap.Step(114, [&] { wizard_.Tell(CouldNotConnectText()); });
+        trap.Step(login_steps::kTestFailed, [&] { wizard_.Tell(CouldNotConnectText()); });
 }
 
 void Form1::PushButton3_Click() {
@@ -163,19 +169,20 @@ void Form1::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
 
     bool opens = false;
-    trap.Step(104, [&] { opens = db::OpenConnection(CurrentLoginValues()); });
+    trap.Step(login_steps::kNextTryConnection, [&] { opens = db::OpenConnection(CurrentLoginValues()); });
     if (!opens) return;
 
     std::optional<db::Connection> connection;
-    trap.Step(108, [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(CurrentLoginValues()))); });
+    trap.Step(login_steps::kNextConnect,
+              [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(CurrentLoginValues()))); });
     db::StoredResult tables;
-    trap.Step(110, [&] {
+    trap.Step(login_steps::kNextListTables, [&] {
         if (!connection) throw std::runtime_error("No connection is open.");
         tables = db::ListTables(*connection);
     });
     QListWidget* list = nullptr;
     std::size_t rowCount = 0;
-    trap.Step(112, [&] {
+    trap.Step(login_steps::kNextClearList, [&] {
         list = wizard_.form2().List1();
         list->clear();
         rowCount = tables.rowCount();
@@ -184,17 +191,17 @@ void Form1::PushButton3_Click() {
         // Keeps the window painting while a long list loads; a second press
         // of a button meanwhile is ignored (see busy_).
         QCoreApplication::processEvents();
-        trap.Step(116, [&] {
+        trap.Step(login_steps::kNextAddTable, [&] {
             list->addItem(app::NullSubstitute(tables.value(row, 0), db::DbValue::Text(QString())).text());
         });
     }
-    trap.Step(122, [&] { tables = db::StoredResult(); });
-    trap.Step(124, [&] { connection.reset(); });
-    trap.Step(126, [&] {
+    trap.Step(login_steps::kNextFreeList, [&] { tables = db::StoredResult(); });
+    trap.Step(login_steps::kNextDisconnect, [&] { connection.reset(); });
+    trap.Step(login_steps::kNextSelectFirst, [&] {
         if (list != nullptr && list->count() > 0) list->setCurrentRow(0);
     });
-    trap.Step(128, [&] { wizard_.form2().show(); });
-    trap.Step(130, [&] { hide(); });
+    trap.Step(login_steps::kNextShowTablePage, [&] { wizard_.form2().show(); });
+    trap.Step(login_steps::kNextHide, [&] { hide(); });
 }
 
 }  // namespace pages

@@ -11,6 +11,7 @@
 #include "look/page_pointer.h"
 #include "pages/fields/form3.h"
 #include "pages/fields/list_routines.h"
+#include "pages/page_steps.h"
 #include "ui_form4.h"
 #include "wizard/wizard.h"
 
@@ -49,42 +50,42 @@ void Form4::Form_Load() {
     app::ErrorTrap trap = Trap(QStringLiteral("Form_Load"));
     DressLoadingPage(trap);
     QString folder;
-    const bool found = trap.Step(110, [&] { folder = app::GetDesktopFolder(); });
-    trap.Step(114, [&] {
+    const bool found = trap.Step(output_steps::kLoadDesktopFolder, [&] { folder = app::GetDesktopFolder(); });
+    trap.Step(output_steps::kLoadDefaultPath, [&] {
         // The folder ends in "/"; exactly one "/" stands before the file name.
         if (found) folder.chop(1);
         ui_->Text1->setText(folder + QStringLiteral("/output.txt"));
     });
-    trap.Step(116, [&] { ui_->Text2->setText(QStringLiteral(",")); });
+    trap.Step(output_steps::kLoadDefaultSeparator, [&] { ui_->Text2->setText(QStringLiteral(",")); });
 }
 
 void Form4::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
     QString chosen;
-    trap.Step(106, [&] {
+    trap.Step(output_steps::kBrowseAsk, [&] {
         chosen = wizard_.fileDialog().GetSaveFileName(this, QStringLiteral("Choose output file"), OutputFilters());
     });
     if (chosen.isEmpty()) return;  // cancelled: the path stays as it was
-    trap.Step(112, [&] { ui_->Text1->setText(chosen); });
+    trap.Step(output_steps::kBrowseShowPath, [&] { ui_->Text1->setText(chosen); });
 }
 
 void Form4::PushButton2_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
     Form3* fields = nullptr;
-    trap.Step(108, [&] {
+    trap.Step(output_steps::kBackShowFieldPage, [&] {
         fields = &wizard_.form3();
         fields->show();
     });
     if (fields != nullptr) {
-        trap.Step(110, [&] { fields->ApplyButtonStateRule(); });
-        trap.Step(134, [&] {
+        trap.Step(output_steps::kBackButtonStates, [&] { fields->ApplyButtonStateRule(); });
+        trap.Step(output_steps::kBackSelectFirst, [&] {
             if (fields->List1()->count() > 0) fields->List1()->setCurrentRow(0);
         });
-        trap.Step(136, [&] { fields->DataGrid1()->setFocus(); });
+        trap.Step(output_steps::kBackFocusGrid, [&] { fields->DataGrid1()->setFocus(); });
     }
-    trap.Step(138, [&] { hide(); });
+    trap.Step(output_steps::kBackHide, [&] { hide(); });
     if (fields != nullptr) {
-        trap.Step(140, [&] {
+        trap.Step(output_steps::kBackDropChosenFields, [&] {
             ListWidgetTextList available(fields->List1());
             const ListWidgetTextList chosen(fields->List2());
             RemoveMatchingItems(available, chosen);

@@ -11,6 +11,7 @@
 #include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/list_routines.h"
+#include "pages/page_steps.h"
 
 #include "look/look.h"
 #include "pages/fields/form3.h"
@@ -40,14 +41,14 @@ void Form2::Form_Load() {
 
 void Form2::PushButton2_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
-    trap.Step(100, [&] { wizard_.form1().show(); });
-    trap.Step(102, [&] { hide(); });
+    trap.Step(table_steps::kBackShowLoginPage, [&] { wizard_.form1().show(); });
+    trap.Step(table_steps::kBackHide, [&] { hide(); });
 }
 
 void Form2::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
     if (SelectedRow(ui_->List1) < 0) {
-        trap.Step(176, [&] { wizard_.Tell(QStringLiteral("Please select a table")); });
+        trap.Step(table_steps::kNextNoTableSelected, [&] { wizard_.Tell(QStringLiteral("Please select a table")); });
         return;
     }
     // The hourglass goes back to the default pointer when the handler ends,
@@ -55,40 +56,41 @@ void Form2::PushButton3_Click() {
     look::HourglassPointer hourglass(this);
 
     std::optional<db::Connection> connection;
-    trap.Step(112,
+    trap.Step(table_steps::kNextConnect,
               [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(wizard_.CurrentLoginValues()))); });
-    trap.Step(114, [&] { wizard_.state().tableName = ui_->List1->currentItem()->text(); });
+    trap.Step(table_steps::kNextRememberTable, [&] { wizard_.state().tableName = ui_->List1->currentItem()->text(); });
     Form3* fields = nullptr;
-    trap.Step(116, [&] {
+    trap.Step(table_steps::kNextShowFieldPage, [&] {
         fields = &wizard_.form3();
         fields->show();
     });
     if (fields == nullptr) return;
-    trap.Step(118, [&] { fields->List1()->clear(); });
-    trap.Step(120, [&] { fields->preview()->SetResult(db::StoredResult()); });
+    trap.Step(table_steps::kNextClearFields, [&] { fields->List1()->clear(); });
+    trap.Step(table_steps::kNextClearPreview, [&] { fields->preview()->SetResult(db::StoredResult()); });
     // Without a connection there is nothing to preview; its failure has been
     // reported once already.
     if (connection) {
         db::StoredResult preview;
-        const bool read = trap.Step(124, [&] { preview = db::PreviewTable(*connection, wizard_.state().tableName); });
+        const bool read = trap.Step(table_steps::kNextReadPreview,
+                                    [&] { preview = db::PreviewTable(*connection, wizard_.state().tableName); });
         if (read) {
-            trap.Step(126, [&] { fields->preview()->SetResult(std::move(preview)); });
+            trap.Step(table_steps::kNextShowPreview, [&] { fields->preview()->SetResult(std::move(preview)); });
             for (const db::ColumnInfo& column : fields->preview()->result().columns())
-                trap.Step(132, [&] { fields->List1()->addItem(column.name); });
+                trap.Step(table_steps::kNextAddField, [&] { fields->List1()->addItem(column.name); });
         }
         connection.reset();
     }
-    trap.Step(142, [&] { fields->ApplyButtonStateRule(); });
-    trap.Step(166, [&] {
+    trap.Step(table_steps::kNextButtonStates, [&] { fields->ApplyButtonStateRule(); });
+    trap.Step(table_steps::kNextSelectFirst, [&] {
         if (fields->List1()->count() > 0) fields->List1()->setCurrentRow(0);
     });
-    trap.Step(168, [&] { fields->DataGrid1()->setFocus(); });
-    trap.Step(170, [&] {
+    trap.Step(table_steps::kNextFocusGrid, [&] { fields->DataGrid1()->setFocus(); });
+    trap.Step(table_steps::kNextDropChosenFields, [&] {
         ListWidgetTextList available(fields->List1());
         const ListWidgetTextList chosen(fields->List2());
         RemoveMatchingItems(available, chosen);
     });
-    trap.Step(172, [&] { hide(); });
+    trap.Step(table_steps::kNextHide, [&] { hide(); });
 }
 
 }  // namespace pages
