@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "pages/login/form1.h"
+#include "settings/login_settings.h"
 #include "settings/settings_store.h"
 
 namespace testing_support {
@@ -26,11 +27,7 @@ TestWizard::TestWizard() { Build(); }
 
 TestWizard::TestWizard(const db::LoginValues& stored) {
     settings::SettingsStore store(settingsPath());
-    store.Write(QStringLiteral("MyServer"), stored.server);
-    store.Write(QStringLiteral("MyUser"), stored.user);
-    store.Write(QStringLiteral("MyPassword"), stored.password);
-    store.Write(QStringLiteral("MyDatabase"), stored.database);
-    store.Write(QStringLiteral("MyPort"), stored.port);
+    settings::WriteStoredLogin(store, stored);
     Build();
 }
 

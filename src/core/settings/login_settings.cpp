@@ -2,33 +2,43 @@
 
 namespace settings {
 
-QString LoginKey(LoginField field) {
-    switch (field) {
-    case LoginField::Server: return QStringLiteral("MyServer");
-    case LoginField::User: return QStringLiteral("MyUser");
-    case LoginField::Password: return QStringLiteral("MyPassword");
-    case LoginField::Database: return QStringLiteral("MyDatabase");
-    case LoginField::Port: return QStringLiteral("MyPort");
-    }
-    return QString();
+const std::array<LoginSetting, 5>& LoginSettings() {
+    static const std::array<LoginSetting, 5> settings{{
+        {LoginField::Server, "MyServer", "localhost", &db::LoginValues::server},
+        {LoginField::User, "MyUser", "", &db::LoginValues::user},
+        {LoginField::Password, "MyPassword", "", &db::LoginValues::password},
+        {LoginField::Database, "MyDatabase", "", &db::LoginValues::database},
+        {LoginField::Port, "MyPort", "3306", &db::LoginValues::port},
+    }};
+    return settings;
 }
 
-QString LoginDefault(LoginField field) {
-    switch (field) {
-    case LoginField::Server: return QStringLiteral("localhost");
-    case LoginField::Port: return QStringLiteral("3306");
-    default: return QString();
-    }
-}
+namespace {
+const LoginSetting& SettingOf(LoginField field) { return LoginSettings().at(static_cast<std::size_t>(field)); }
+}  // namespace
+
+QString LoginKey(LoginField field) { return QString::fromLatin1(SettingOf(field).key); }
+
+QString LoginDefault(LoginField field) { return QString::fromLatin1(SettingOf(field).defaultValue); }
 
 QString ReadLoginValue(const SettingsStore& store, LoginField field) {
     return store.Read(LoginKey(field), LoginDefault(field));
 }
 
 db::LoginValues ReadStoredLogin(const SettingsStore& store) {
-    return db::LoginValues{ReadLoginValue(store, LoginField::Server), ReadLoginValue(store, LoginField::User),
-                           ReadLoginValue(store, LoginField::Password), ReadLoginValue(store, LoginField::Database),
-                           ReadLoginValue(store, LoginField::Port)};
+    db::LoginValues values;
+    for (const LoginSetting& setting : LoginSettings()) values.*setting.member = ReadLoginValue(store, setting.field);
+    return values;
+}
+
+db::LoginValues DefaultLogin() {
+    db::LoginValues values;
+    for (const LoginSetting& setting : LoginSettings()) values.*setting.member = LoginDefault(setting.field);
+    return values;
+}
+
+void WriteStoredLogin(SettingsStore& store, const db::LoginValues& values) {
+    for (const LoginSetting& setting : LoginSettings()) store.Write(LoginKey(setting.field), values.*setting.member);
 }
 
 }  // namespace settings

@@ -13,7 +13,8 @@ void DressPage(QWidget* page) {
     const PageLook* look = FindPageLook(page->objectName());
     ApplyTypography(page, look == nullptr || look->boldPageFont);
     if (look == nullptr) return;
-    page->setFixedSize(look->clientSize);
+    // The size the page's form laid it out at stays its size.
+    page->setFixedSize(page->size());
     InstallHoverRules(page, look->hover);
 }
 

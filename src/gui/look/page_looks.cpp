@@ -12,7 +12,6 @@ constexpr HoverRule kNone = HoverRule::None;
 const std::array<PageLook, 4>& PageLooks() {
     static const std::array<PageLook, 4> looks{{
         {"Form1",  // login
-         QSize(536, 246),
          false,
          {{"PushButton5", kHand},
           {"PushButton2", kHand},
@@ -29,11 +28,9 @@ const std::array<PageLook, 4>& PageLooks() {
           {"Label4", kNone},
           {"Label9", kNone}}},
         {"Form2",  // table
-         QSize(392, 176),
          true,
          {{"PushButton2", kHand}, {"PushButton3", kHand}, {"List1", kReset}, {"Frame1", kReset}}},
         {"Form3",  // fields
-         QSize(392, 339),
          true,
          {{"PushButton2", kHand},
           {"PushButton3", kHand},
@@ -47,7 +44,6 @@ const std::array<PageLook, 4>& PageLooks() {
           {"List2", kReset},
           {"DataGrid1", kReset}}},
         {"Form4",  // output
-         QSize(392, 254),
          true,
          {{"PushButton2", kHand},
           {"PushButton3", kHand},

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include <QSize>
 #include <QString>
 
 namespace look {
@@ -19,12 +18,11 @@ struct ControlHover {
     HoverRule rule;
 };
 
-// The look of one wizard page: its fixed client size, whether its own
-// default font is bold, and the hover rule of each control that has one
-// (the page background always has the reset rule).
+// The look of one wizard page: whether its own default font is bold, and
+// the hover rule of each control that has one (the page background always
+// has the reset rule). Its fixed size is the one its .ui file lays it out at.
 struct PageLook {
     const char* page;  // object name
-    QSize clientSize;
     bool boldPageFont;
     std::vector<ControlHover> hover;
 };

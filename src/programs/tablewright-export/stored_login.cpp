@@ -7,8 +7,7 @@
 namespace exporter::cli {
 
 db::LoginValues StoredLoginValues() {
-    db::LoginValues values{settings::LoginDefault(settings::LoginField::Server), QString(), QString(), QString(),
-                           settings::LoginDefault(settings::LoginField::Port)};
+    db::LoginValues values = settings::DefaultLogin();
     if (QFileInfo::exists(settings::SettingsStore::DefaultFilePath()))
         values = settings::ReadStoredLogin(settings::SettingsStore());
     if (qEnvironmentVariableIsSet("TABLEWRIGHT_PASSWORD"))

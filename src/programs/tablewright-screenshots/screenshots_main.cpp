@@ -20,6 +20,7 @@
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
+#include "settings/login_settings.h"
 #include "settings/settings_store.h"
 #include "wizard/wizard.h"
 
@@ -45,12 +46,12 @@ bool ServerGiven() {
 
 // Login values that let start-up sign in by itself.
 void StoreServerLogin(settings::SettingsStore& store) {
-    store.Write(QStringLiteral("MyServer"), qEnvironmentVariable("TABLEWRIGHT_TEST_HOST", QStringLiteral("127.0.0.1")));
-    store.Write(QStringLiteral("MyUser"), qEnvironmentVariable("TABLEWRIGHT_TEST_USER"));
-    store.Write(QStringLiteral("MyPassword"), qEnvironmentVariable("TABLEWRIGHT_TEST_PASSWORD"));
-    store.Write(QStringLiteral("MyDatabase"),
-                qEnvironmentVariable("TABLEWRIGHT_SCREENSHOT_DATABASE", QStringLiteral("sample")));
-    store.Write(QStringLiteral("MyPort"), qEnvironmentVariable("TABLEWRIGHT_TEST_PORT"));
+    settings::WriteStoredLogin(
+        store, db::LoginValues{qEnvironmentVariable("TABLEWRIGHT_TEST_HOST", QStringLiteral("127.0.0.1")),
+                               qEnvironmentVariable("TABLEWRIGHT_TEST_USER"),
+                               qEnvironmentVariable("TABLEWRIGHT_TEST_PASSWORD"),
+                               qEnvironmentVariable("TABLEWRIGHT_SCREENSHOT_DATABASE", QStringLiteral("sample")),
+                               qEnvironmentVariable("TABLEWRIGHT_TEST_PORT")});
 }
 
 bool PutSkin(const QString& skin, const QString& programFolder) {

@@ -14,9 +14,14 @@ int SelectedRow(const QListWidget* list) {
 }
 
 void RemoveEntry(QListWidget* list, int row) {
-    std::unique_ptr<QListWidgetItem> item(list->takeItem(row));
-    list->setCurrentRow(-1);
-    list->clearSelection();
+    const bool wasSelected = list->item(row)->isSelected();
+    const std::unique_ptr<QListWidgetItem> item(list->takeItem(row));
+    // The list box would select the next entry in its place; a removed
+    // selection leaves nothing selected.
+    if (wasSelected) {
+        list->setCurrentRow(-1);
+        list->clearSelection();
+    }
 }
 
 bool MoveSelectedEntry(QListWidget* from, QListWidget* to) {

@@ -10,7 +10,7 @@ namespace pages {
 // The entry a person has selected in a single-selection list, or -1.
 int SelectedRow(const QListWidget* list);
 
-// Removes an entry; nothing stays selected in the list.
+// Removes an entry. When it was the selected one, nothing stays selected.
 void RemoveEntry(QListWidget* list, int row);
 
 // Moves the selected entry of `from` to the end of `to`; nothing stays

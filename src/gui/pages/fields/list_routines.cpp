@@ -2,22 +2,15 @@
 
 #include <QListWidget>
 
+#include "pages/fields/field_lists.h"
+
 namespace pages {
 
 int ListWidgetTextList::count() const { return list_->count(); }
 
 QString ListWidgetTextList::text(int position) const { return list_->item(position)->text(); }
 
-void ListWidgetTextList::removeAt(int position) {
-    const bool wasSelected = list_->item(position)->isSelected();
-    delete list_->takeItem(position);
-    // The list box would select the next entry in its place; a removed
-    // selection leaves nothing selected.
-    if (wasSelected) {
-        list_->setCurrentRow(-1);
-        list_->clearSelection();
-    }
-}
+void ListWidgetTextList::removeAt(int position) { RemoveEntry(list_, position); }
 
 void RemoveMatchingItems(TextList& target, const TextList& reference) {
     std::vector<int> positions;

@@ -1,5 +1,6 @@
 #include "pages/login/form1.h"
 
+#include <array>
 #include <optional>
 
 #include <QCoreApplication>
@@ -41,17 +42,19 @@ private:
 Form1::Form1(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form1")), ui_(std::make_unique<Ui::Form1>()) {
     ui_->setupUi(this);
     look::DressPage(this);
-    BindToStore(ui_->Text1, settings::LoginKey(settings::LoginField::Server));
-    BindToStore(ui_->Text2, settings::LoginKey(settings::LoginField::User));
-    BindToStore(ui_->Text3, settings::LoginKey(settings::LoginField::Password));
-    BindToStore(ui_->Text4, settings::LoginKey(settings::LoginField::Database));
-    BindToStore(ui_->Text5, settings::LoginKey(settings::LoginField::Port));
+    for (const settings::LoginSetting& setting : settings::LoginSettings())
+        BindToStore(LoginBox(setting.field), settings::LoginKey(setting.field));
     connect(ui_->PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
     connect(ui_->PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
 }
 
 Form1::~Form1() = default;
+
+QLineEdit* Form1::LoginBox(settings::LoginField field) const {
+    const std::array<QLineEdit*, 5> boxes{ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4, ui_->Text5};
+    return boxes.at(static_cast<std::size_t>(field));
+}
 
 QLineEdit* Form1::Text1() const { return ui_->Text1; }
 QLineEdit* Form1::Text2() const { return ui_->Text2; }
@@ -78,8 +81,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 db::LoginValues Form1::CurrentLoginValues() const {
-    return db::LoginValues{ui_->Text1->text(), ui_->Text2->text(), ui_->Text3->text(), ui_->Text4->text(),
-                           ui_->Text5->text()};
+    db::LoginValues values;
+    for (const settings::LoginSetting& setting : settings::LoginSettings())
+        values.*setting.member = LoginBox(setting.field)->text();
+    return values;
 }
 
 void Form1::Form_Load() {
@@ -93,16 +98,13 @@ void Form1::Form_Load() {
     LoadHandCursor(trap, login_steps::kLoadTestHandCursor, login_steps::kLoadHandCursor);
 
     settings::SettingsStore& store = wizard_.settings();
-    trap.Step(login_steps::kLoadServer,
-              [&] { ui_->Text1->setText(settings::ReadLoginValue(store, settings::LoginField::Server)); });
-    trap.Step(login_steps::kLoadUser,
-              [&] { ui_->Text2->setText(settings::ReadLoginValue(store, settings::LoginField::User)); });
-    trap.Step(login_steps::kLoadPassword,
-              [&] { ui_->Text3->setText(settings::ReadLoginValue(store, settings::LoginField::Password)); });
-    trap.Step(login_steps::kLoadDatabase,
-              [&] { ui_->Text4->setText(settings::ReadLoginValue(store, settings::LoginField::Database)); });
-    trap.Step(login_steps::kLoadPort,
-              [&] { ui_->Text5->setText(settings::ReadLoginValue(store, settings::LoginField::Port)); });
+    // Each box is filled from the store as a step of its own, in page order.
+    const std::array<int, 5> fillSteps{login_steps::kLoadServer, login_steps::kLoadUser, login_steps::kLoadPassword,
+                                       login_steps::kLoadDatabase, login_steps::kLoadPort};
+    for (const settings::LoginSetting& setting : settings::LoginSettings()) {
+        trap.Step(fillSteps.at(static_cast<std::size_t>(setting.field)),
+                  [&] { LoginBox(setting.field)->setText(settings::ReadLoginValue(store, setting.field)); });
+    }
 
     // Automatic sign-in: only with all four values and a server that answers.
     bool allFilled = false;

@@ -4,6 +4,7 @@
 
 #include "db/login_values.h"
 #include "pages/wizard_page.h"
+#include "settings/login_settings.h"
 
 class QLineEdit;
 class QPushButton;
@@ -33,6 +34,8 @@ public:
     // True when start-up signed in by itself and showed the table page.
     bool signedInAtStartup() const { return signedInAtStartup_; }
 
+    // The box that holds a login value: Text1 the server to Text5 the port.
+    QLineEdit* LoginBox(settings::LoginField field) const;
     QLineEdit* Text1() const;
     QLineEdit* Text2() const;
     QLineEdit* Text3() const;
