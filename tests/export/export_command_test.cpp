@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include <QDir>
@@ -51,6 +52,25 @@ TEST(ExportCommand, UsageErrorsExitWithTwoAndHelpWithZero) {
         EXPECT_TRUE(result.err.startsWith("tablewright-export: ")) << result.err.toStdString();
         EXPECT_TRUE(result.out.isEmpty());
     }
+}
+
+// The shell completion reads the table names from --list-tables.
+TEST(ExportCommand, ListTablesNamesEveryTableOneALineOrFailsWithOne) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE `t w` (a INT)"), QStringLiteral("CREATE TABLE a (a INT)")});
+    export_testing::CommandResult result = RunExportCommand(db.login(), {QStringLiteral("--list-tables")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    QList<QByteArray> names = result.out.split('\n');
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (QList<QByteArray>{"", "a", "t w"})) << result.out.toStdString();
+
+    db::LoginValues wrongPassword = db.login();
+    wrongPassword.password += QLatin1Char('x');
+    result = RunExportCommand(wrongPassword, {QStringLiteral("--list-tables")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(result.err.contains("Access denied")) << result.err.toStdString();
 }
 
 TEST(ExportCommand, WithoutFieldsEveryColumnInTableOrderToStandardOutput) {

@@ -47,6 +47,7 @@ QString UsageText() {
         "  --server H, --port N, --user U, --database D\n"
         "                     login values; each defaults to the one the wizard stored\n"
         "  --help             show this text\n"
+        "  --version          show the program's version\n"
         "\n"
         "The password comes from the wizard's stored login or from the environment variable\n"
         "TABLEWRIGHT_PASSWORD, never from the command line. An existing file is replaced only\n"
@@ -65,12 +66,20 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("no-header")));
     parser.addOption(QCommandLineOption(QStringLiteral("help")));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    // For shell completion: the stored login's table names, one a line.
+    parser.addOption(QCommandLineOption(QStringLiteral("list-tables")));
 
     if (!parser.parse(QStringList{QStringLiteral("tablewright-export")} + arguments))
         return Problem(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         CommandLine line;
         line.action = CommandLine::Action::Help;
+        return line;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        CommandLine line;
+        line.action = CommandLine::Action::Version;
         return line;
     }
     if (!parser.positionalArguments().isEmpty())
@@ -81,8 +90,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
 
     CommandLine line;
+    if (parser.isSet(QStringLiteral("list-tables"))) line.action = CommandLine::Action::ListTables;
     line.table = parser.value(QStringLiteral("table"));
-    if (line.table.isEmpty()) return Problem(QStringLiteral("--table NAME is required."));
+    if (line.table.isEmpty() && line.action == CommandLine::Action::Export)
+        return Problem(QStringLiteral("--table NAME is required."));
     line.fields = parser.values(QStringLiteral("field"));
     if (parser.isSet(QStringLiteral("separator"))) line.separator = parser.value(QStringLiteral("separator"));
     line.header = !parser.isSet(QStringLiteral("no-header"));

@@ -9,7 +9,7 @@ namespace exporter::cli {
 
 // What the command line asks for.
 struct CommandLine {
-    enum class Action { Export, Help, UsageError };
+    enum class Action { Export, Help, Version, ListTables, UsageError };
     Action action = Action::Export;
     QString problem;  // what is wrong with a command line that cannot be used
 

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 
 #include "command_line.h"
+#include "db/connection.h"
 #include "db/identifier.h"
+#include "db/table_queries.h"
 #include "export/export_engine.h"
 #include "stored_login.h"
 #include "terminal_progress.h"
@@ -19,18 +21,37 @@ void PrintError(const QString& text) {
     std::fprintf(stderr, "tablewright-export: %s\n", text.toLocal8Bit().constData());
 }
 
+db::LoginValues LoginFrom(const exporter::cli::CommandLine& line) {
+    db::LoginValues login = exporter::cli::StoredLoginValues();
+    if (line.server) login.server = *line.server;
+    if (line.port) login.port = *line.port;
+    if (line.user) login.user = *line.user;
+    if (line.database) login.database = *line.database;
+    return login;
+}
+
 exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     exporter::ExportRequest request;
-    request.login = exporter::cli::StoredLoginValues();
-    if (line.server) request.login.server = *line.server;
-    if (line.port) request.login.port = *line.port;
-    if (line.user) request.login.user = *line.user;
-    if (line.database) request.login.database = *line.database;
+    request.login = LoginFrom(line);
     request.tableName = line.table;
     request.header = line.header;
     request.separator = line.separator;
     request.outputPath = line.output;
     return request;
+}
+
+// The tables of the login's database, one name a line (for shell completion).
+int ListTables(const exporter::cli::CommandLine& line) {
+    try {
+        db::Connection connection = db::Connection::Open(LoginFrom(line));
+        const db::StoredResult tables = db::ListTables(connection);
+        for (std::size_t row = 0; row < tables.rowCount(); ++row)
+            std::printf("%s\n", tables.value(row, 0).text().toLocal8Bit().constData());
+    } catch (const std::exception& error) {
+        PrintError(QString::fromUtf8(error.what()));
+        return kExportFailed;
+    }
+    return std::fflush(stdout) == 0 ? 0 : kExportFailed;
 }
 
 }  // namespace
@@ -45,6 +66,11 @@ int main(int argc, char* argv[]) {
         std::fputs(exporter::cli::UsageText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (line.action == CommandLine::Action::Version) {
+        std::puts("tablewright-export " TABLEWRIGHT_VERSION);
+        return 0;
+    }
+    if (line.action == CommandLine::Action::ListTables) return ListTables(line);
     if (line.action == CommandLine::Action::UsageError) {
         PrintError(line.problem);
         std::fputs("Try 'tablewright-export --help'.\n", stderr);

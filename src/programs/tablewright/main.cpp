@@ -10,6 +10,8 @@ int main(int argc, char* argv[]) {
     // the export reports, not the end of the program.
     std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
+    // Ties the windows to the desktop entry, also where the window class is not read (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.kestrafel.Tablewright"));
     // Pages come and go as the wizard moves on, and a message box may be the
     // only window for a moment: the program ends when a page is closed or
     // "Exit" is pressed, never because no window happens to be open.
