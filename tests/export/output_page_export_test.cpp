@@ -14,6 +14,7 @@
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "support/test_wizard.h"
+#include "support/wait_until.h"
 #include "wizard/wizard.h"
 
 using export_testing::FolderEntries;
@@ -178,7 +179,13 @@ TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAt
     TestWizard t;
     pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`"), path);
     page.PushButton4()->click();
-    QTest::qWait(300);
+    // The export's query waits behind the lock.
+    const QString waiting = QStringLiteral(
+                                "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' "
+                                "AND INFO LIKE 'SELECT % FROM `big`'")
+                                .arg(db.name());
+    ASSERT_TRUE(
+        testing_support::WaitUntil([&] { return holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
     ASSERT_TRUE(page.exportRunning());
     page.close();  // returns only once the export has stopped
     EXPECT_FALSE(page.isVisible());

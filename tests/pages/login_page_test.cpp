@@ -11,6 +11,7 @@
 #include "pages/table/form2.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
+#include "support/wait_until.h"
 #include "wizard/wizard.h"
 
 using testing_support::FillLogin;
@@ -131,8 +132,7 @@ TEST(LoginPage, FocusSelectsTheWholeText) {
     login.show();
     login.activateWindow();
     login.Text5()->setFocus(Qt::MouseFocusReason);
-    QTest::qWait(20);
-    EXPECT_EQ(login.Text5()->selectedText(), QStringLiteral("3306"));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return login.Text5()->selectedText() == QStringLiteral("3306"); }));
 }
 
 TEST(AutomaticSignIn, IsNotTriedWithoutAStoredPassword) {
@@ -190,12 +190,10 @@ TEST(LoginPage, ActionsLeaveNoConnectionOpen) {
     const QString count =
         QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1'").arg(scratch.name());
     QString open;
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    EXPECT_TRUE(testing_support::WaitUntil([&] {
         open = probe.Query(count).value(0, 0).text();
-        if (open == QStringLiteral("1")) break;
-        QTest::qWait(20);
-    }
-    EXPECT_EQ(open, QStringLiteral("1"));
+        return open == QStringLiteral("1");
+    })) << open.toStdString();
 }
 
 TEST(AutomaticSignIn, AStoredEmptyServerStaysEmptyAndNoSignInIsTried) {

@@ -1,6 +1,7 @@
 #include "app/error_report.h"
 
 #include "app/app_info.h"
+#include "app/logging.h"
 
 namespace app {
 
@@ -19,6 +20,8 @@ void ShowErrorReport(Messenger& messenger, const QString& description, const QSt
 }
 
 void ErrorTrap::Report(int label, const QString& description) {
+    qCDebug(lcUi).noquote() << location_ + QStringLiteral("at line ") + QString::number(label) + QStringLiteral(":")
+                            << description;
     ++failures_;
     ShowErrorReport(messenger_, description, location_, label);
 }

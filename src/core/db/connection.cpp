@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include "app/logging.h"
 #include "db/connection_text.h"
 #include "db/db_error.h"
 
@@ -72,6 +73,10 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     const QByteArray password = values.password.toUtf8();
     const QByteArray database = values.database.toUtf8();
     const QByteArray socket = endpoint.socket.toUtf8();
+    qCDebug(lcDb) << "connecting as" << values.user << "to"
+                  << (endpoint.socket.isEmpty() ? endpoint.host + QLatin1Char(':') + QString::number(endpoint.port)
+                                                : endpoint.socket)
+                  << "database" << values.database;
     if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost", user.constData(),
                            password.constData(), database.isEmpty() ? nullptr : database.constData(), endpoint.port,
                            socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
@@ -80,6 +85,7 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
 }
 
 void Connection::Send(const QString& sql) {
+    qCDebug(lcDb).noquote() << "statement:" << sql;
     const QByteArray bytes = sql.toUtf8();
     if (mysql_real_query(mysql_.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) Fail();
 }
@@ -121,6 +127,7 @@ QString Connection::QuoteText(const QString& text) const {
 void Connection::AbandonResult() { mariadb_cancel(mysql_.get()); }
 
 void Connection::Fail() const {
+    qCDebug(lcDb) << "failed:" << mysql_errno(mysql_.get()) << mysql_error(mysql_.get());
     throw DbError(QString::fromUtf8(mysql_error(mysql_.get())), mysql_errno(mysql_.get()));
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/logging.h"
 #include "db/connection.h"
 #include "db/connection_text.h"
 #include "db/table_queries.h"
@@ -74,8 +75,11 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
                         ExportMonitor& monitor) {
     // A failure after a stop was asked for is the stop cutting the connection.
     auto failure = [&monitor](int label, const QString& description) {
+        qCDebug(lcExport) << "step" << label << "failed:" << description;
         return monitor.StopRequested() ? ExportOutcome::StoppedByUser() : ExportOutcome::Failure(label, description);
     };
+    qCDebug(lcExport) << "exporting" << request.fieldListText << "of" << request.tableName << "to"
+                      << request.outputPath;
     std::optional<db::Connection> connection;
     try {
         connection.emplace(db::Connection::Open(db::BuildConnectionText(request.login), ExportConnectOptions()));
@@ -135,6 +139,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     if (!sink.Write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
     if (!sink.Commit()) return ExportOutcome::Failure(kFinishFileStep, sink.errorString());
     monitor.RowsWritten(rows);
+    qCDebug(lcExport) << "written:" << rows << "rows";
     ExportOutcome outcome;
     outcome.rowsWritten = rows;
     return outcome;

@@ -1,5 +1,6 @@
 #include "export/export_job.h"
 
+#include "app/logging.h"
 #include "export/export_engine.h"
 
 namespace exporter {
@@ -11,7 +12,10 @@ public:
         estimate_ = rows;
         emit job_.progress(0, estimate_);
     }
-    void RowsWritten(std::uint64_t rows) override { emit job_.progress(rows, estimate_); }
+    void RowsWritten(std::uint64_t rows) override {
+        qCDebug(lcExport) << "progress:" << rows << "of about" << estimate_ << "rows";
+        emit job_.progress(rows, estimate_);
+    }
     bool StopRequested() const override { return job_.stopRequested_.load(); }
     void ConnectionOpened(const db::Connection& connection) override {
         const std::lock_guard lock(job_.connectionMutex_);

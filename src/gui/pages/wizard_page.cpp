@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "app/app_info.h"
+#include "app/logging.h"
 #include "app/shared_routines.h"
 #include "look/look.h"
 #include "pages/page_steps.h"
@@ -13,6 +14,7 @@ namespace pages {
 WizardPage::WizardPage(wizard::Wizard& wizard, const QString& pageName) : wizard_(wizard), pageName_(pageName) {}
 
 app::ErrorTrap WizardPage::Trap(const QString& handler) {
+    qCDebug(lcUi).noquote() << pageName_ + QLatin1Char('.') + handler;
     return app::ErrorTrap(wizard_.messenger(), app::LocationText(pageName_, handler));
 }
 

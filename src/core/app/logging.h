@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// One logging category per layer. Debug output is off by default; turn it on
+// for a bug report with QT_LOGGING_RULES="tablewright.*.debug=true".
+Q_DECLARE_LOGGING_CATEGORY(lcDb)      // tablewright.db: connects and statements
+Q_DECLARE_LOGGING_CATEGORY(lcExport)  // tablewright.export: an export's steps and progress
+Q_DECLARE_LOGGING_CATEGORY(lcUi)      // tablewright.ui: handlers run and errors reported
