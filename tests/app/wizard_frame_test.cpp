@@ -17,7 +17,7 @@ using testing_support::TestWizard;
 
 TEST(WizardFrame, FirstStartFillsTheBoxesWithDefaultsAndWritesThemBack) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     pages::Form1& login = t.wizard().form1();
     EXPECT_TRUE(login.isVisible());
     EXPECT_EQ(login.windowTitle(), QStringLiteral("Tablewright"));
@@ -36,7 +36,7 @@ TEST(WizardFrame, FirstStartFillsTheBoxesWithDefaultsAndWritesThemBack) {
 
 TEST(WizardFrame, EveryKeystrokeIsStoredAtOnce) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     pages::Form1& login = t.wizard().form1();
     login.Text3()->setFocus();
     QTest::keyClicks(login.Text3(), QStringLiteral("s;e"));
@@ -50,7 +50,7 @@ TEST(WizardFrame, EveryKeystrokeIsStoredAtOnce) {
 
 TEST(WizardFrame, PagesAreCreatedOnceAndKeepTheirContentsWhileHidden) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     pages::Form2* first = &t.wizard().form2();
     first->List1()->addItem(QStringLiteral("kept"));
     first->show();
@@ -71,7 +71,7 @@ TEST(WizardFrame, PagesAreCreatedOnceAndKeepTheirContentsWhileHidden) {
 
 TEST(WizardFrame, ClosingAnyPageEndsTheProcess) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     for (QWidget* page : std::initializer_list<QWidget*>{&t.wizard().form1(), &t.wizard().form2(), &t.wizard().form3(),
                                                          &t.wizard().form4()}) {
         const int before = t.endProcessCalls();
@@ -83,7 +83,7 @@ TEST(WizardFrame, ClosingAnyPageEndsTheProcess) {
 
 TEST(WizardFrame, BackAndNextHandOverBetweenTheLaterPages) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     pages::Form3& fields = t.wizard().form3();
     fields.show();
     fields.List2()->addItem(QStringLiteral("id"));

@@ -23,7 +23,7 @@ void ExpectFont(QWidget* widget, qreal points, bool bold, const std::string& wha
 
 TEST(Dressing, ButtonsAreLargerBoldAndAllOtherTextNinePointBold) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     const std::vector<std::pair<const char*, std::vector<const char*>>> buttons{
         {"Form1", {"PushButton2", "PushButton3", "PushButton5"}},
         {"Form2", {"PushButton2", "PushButton3"}},
@@ -61,7 +61,7 @@ TEST(Dressing, ArialIsFoundThroughFontconfig) {
 
 TEST(Dressing, EveryPageHasItsFixedClientSizeTitleAndIcon) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     const std::vector<QSize> sizes{{536, 246}, {392, 176}, {392, 339}, {392, 254}};
     std::vector<QWidget*> pages = look_probe::AllPages(t.wizard());
     for (std::size_t i = 0; i < pages.size(); ++i) {

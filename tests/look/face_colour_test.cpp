@@ -31,7 +31,7 @@ TEST(FaceColour, TheLaterPagesShowItOnBackgroundFramesLabelsAndCheckBoxOnly) {
          {"Text1", "Text2", "PushButton3", "PushButton4", "ProgressBar1"}},
     };
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     for (const PageFaces& expected : pages) {
         QWidget* page = look_probe::PageNamed(t.wizard(), expected.page);
         ASSERT_NE(page, nullptr);

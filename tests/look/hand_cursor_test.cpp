@@ -43,7 +43,7 @@ TEST(HandCursor, TheBuildPutsTheCursorBesideTheProgram) {
 TEST(HandCursor, EveryPageLoadsTheCursorFileBesideTheProgram) {
     TestWizard t;
     WriteFile(CursorPath(t), ShippedCursor());
-    t.wizard().Start();
+    t.Start();
     for (QWidget* page : look_probe::AllPages(t.wizard())) {
         EXPECT_TRUE(look::HasCustomPointerImage(page)) << page->objectName().toStdString();
         look::SetPagePointer(page, look::kCustomPointer);
@@ -54,7 +54,7 @@ TEST(HandCursor, EveryPageLoadsTheCursorFileBesideTheProgram) {
 
 TEST(HandCursor, WithoutTheFileTheCustomPointerIsTheArrow) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     for (QWidget* page : look_probe::AllPages(t.wizard())) {
         EXPECT_FALSE(look::HasCustomPointerImage(page));
         look::SetPagePointer(page, look::kCustomPointer);
@@ -73,7 +73,7 @@ TEST(HandCursor, ACorruptFileIsReportedWithThePagesLineAndLeavesNoImage) {
     for (const QByteArray& bytes : corrupt) {
         TestWizard t;
         WriteFile(CursorPath(t), bytes);
-        t.wizard().Start();
+        t.Start();
         t.wizard().form3();
         const auto& messages = t.messages().messages;
         ASSERT_EQ(messages.size(), 2u);

@@ -58,7 +58,7 @@ std::vector<QWidget*> Receivers(QWidget* control) {
 class HoverRules : public ::testing::Test {
 protected:
     void SetUp() override {
-        t.wizard().Start();
+        t.Start();
         // Every button of the field page enabled, as with both lists filled.
         pages::Form3& fields = t.wizard().form3();
         fields.List1()->addItem(QStringLiteral("id"));

@@ -43,7 +43,7 @@ protected:
 };
 
 TEST_F(Skin, WithoutTheFileNothingIsSkinnedAndTheLoginPageStaysWhite) {
-    t.wizard().Start();
+    t.Start();
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
     ExpectLoginPageWhite();
     EXPECT_TRUE(t.messages().messages.empty());
@@ -51,7 +51,7 @@ TEST_F(Skin, WithoutTheFileNothingIsSkinnedAndTheLoginPageStaysWhite) {
 
 TEST_F(Skin, AFolderOrABrokenLinkOfThatNameDoesNotCount) {
     QDir().mkpath(SkinPath());
-    t.wizard().Start();
+    t.Start();
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
     ExpectLoginPageWhite();
 
@@ -59,7 +59,7 @@ TEST_F(Skin, AFolderOrABrokenLinkOfThatNameDoesNotCount) {
     QDir().mkpath(linked.folder() + QStringLiteral("/program/x"));
     ASSERT_TRUE(QFile::link(linked.folder() + QStringLiteral("/nowhere.cjs"),
                             linked.folder() + QStringLiteral("/program/x/o.cjs")));
-    linked.wizard().Start();
+    linked.Start();
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
     EXPECT_TRUE(linked.messages().messages.empty());
 }
@@ -67,7 +67,7 @@ TEST_F(Skin, AFolderOrABrokenLinkOfThatNameDoesNotCount) {
 TEST_F(Skin, ThePresentFileSkinsTheApplicationAndGivesTheLoginPageTheFaceColour) {
     const QByteArray sheet("QListWidget { color: navy; }");
     WriteFile(SkinPath(), sheet);
-    t.wizard().Start();
+    t.Start();
 
     EXPECT_EQ(qApp->styleSheet(), QString::fromUtf8(sheet));
     EXPECT_TRUE(t.messages().messages.empty());
@@ -87,7 +87,7 @@ TEST_F(Skin, TheSampleSkinIsAStyleSheetQtReads) {
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QByteArray sheet = sample.readAll();
     WriteFile(SkinPath(), sheet);
-    t.wizard().Start();
+    t.Start();
     EXPECT_EQ(qApp->styleSheet(), QString::fromUtf8(sheet));
     EXPECT_TRUE(t.messages().messages.empty());
 }
@@ -97,7 +97,7 @@ TEST_F(Skin, AFileThatIsNoStyleSheetIsReportedAtLine100AndStartUpGoesOn) {
          {QByteArray("QPushButton { color: red; } }}} {{{ ]["), QByteArray("\xff\xfe\x00\x01 not text", 14)}) {
         TestWizard broken;
         WriteFile(broken.folder() + QStringLiteral("/program/x/o.cjs"), bad);
-        broken.wizard().Start();
+        broken.Start();
 
         ASSERT_EQ(broken.messages().messages.size(), 1u) << bad.toStdString();
         const QString& text = broken.messages().messages.front().text;

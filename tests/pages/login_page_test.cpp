@@ -31,11 +31,12 @@ TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
         for (std::size_t i = 0; i < r.rowCount(); ++i) serverOrder << r.value(i, 0).text();
     }
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     pages::Form1& login = t.wizard().form1();
     FillLogin(login, scratch.login());
 
     login.PushButton3_Click();
+    t.Settle();
     pages::Form2& tables = t.wizard().form2();
     EXPECT_TRUE(tables.isVisible());
     EXPECT_FALSE(login.isVisible());
@@ -47,6 +48,7 @@ TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
     EXPECT_EQ(login.Text4()->text(), scratch.name());
     tables.List1()->setCurrentRow(2);
     login.PushButton3_Click();
+    t.Settle();
     EXPECT_EQ(pages::EntryTexts(tables.List1()), serverOrder);
     EXPECT_EQ(tables.List1()->currentRow(), 0);
     EXPECT_TRUE(t.messages().messages.empty());
@@ -56,9 +58,10 @@ TEST(LoginPage, NextOnADatabaseWithoutTablesShowsAnEmptyUnselectedList) {
     TW_REQUIRE_SERVER();
     ScratchDatabase scratch;
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     FillLogin(t.wizard().form1(), scratch.login());
     t.wizard().form1().PushButton3_Click();
+    t.Settle();
     EXPECT_TRUE(t.wizard().form2().isVisible());
     EXPECT_EQ(t.wizard().form2().List1()->count(), 0);
     EXPECT_EQ(t.wizard().form2().List1()->currentRow(), -1);
@@ -67,11 +70,12 @@ TEST(LoginPage, NextOnADatabaseWithoutTablesShowsAnEmptyUnselectedList) {
 TEST(LoginPage, NextWithARefusedLoginStaysSilentlyOnTheLoginPage) {
     TW_REQUIRE_SERVER();
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     db::LoginValues wrong = ServerLogin();
     wrong.password += QStringLiteral("-wrong");
     FillLogin(t.wizard().form1(), wrong);
     t.wizard().form1().PushButton3_Click();
+    t.Settle();
     EXPECT_TRUE(t.wizard().form1().isVisible());
     EXPECT_FALSE(t.wizard().hasPage(2));
     EXPECT_TRUE(t.messages().messages.empty());
@@ -80,18 +84,21 @@ TEST(LoginPage, NextWithARefusedLoginStaysSilentlyOnTheLoginPage) {
 TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
     TW_REQUIRE_SERVER();
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     pages::Form1& login = t.wizard().form1();
     FillLogin(login, ServerLogin());
     login.PushButton5_Click();
+    t.Settle();
     db::LoginValues wrong = ServerLogin();
     wrong.password = QStringLiteral("nope");
     FillLogin(login, wrong);
     login.PushButton5_Click();
+    t.Settle();
     wrong = ServerLogin();
     wrong.port = QStringLiteral("not a port");
     FillLogin(login, wrong);
     login.PushButton5_Click();
+    t.Settle();
 
     const auto& m = t.messages().messages;
     ASSERT_EQ(m.size(), 3u);
@@ -109,7 +116,7 @@ TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
 
 TEST(LoginPage, HelpShowsFourParagraphsSeparatedByTwoCarriageReturns) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     t.wizard().form1().PushButton2_Click();
     ASSERT_EQ(t.messages().messages.size(), 1u);
     const auto& message = t.messages().messages[0];
@@ -127,7 +134,7 @@ TEST(LoginPage, HelpShowsFourParagraphsSeparatedByTwoCarriageReturns) {
 
 TEST(LoginPage, FocusSelectsTheWholeText) {
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     pages::Form1& login = t.wizard().form1();
     login.show();
     login.activateWindow();
@@ -140,7 +147,7 @@ TEST(AutomaticSignIn, IsNotTriedWithoutAStoredPassword) {
     db::LoginValues stored = ServerLogin();
     stored.password.clear();
     TestWizard t(stored);
-    t.wizard().Start();
+    t.Start();
     EXPECT_TRUE(t.wizard().form1().isVisible());
     EXPECT_FALSE(t.wizard().hasPage(2));
     EXPECT_EQ(t.wizard().form1().Text1()->text(), stored.server);
@@ -151,7 +158,7 @@ TEST(AutomaticSignIn, AnUnreachableServerLeavesTheFilledLoginPageWithoutAMessage
     db::LoginValues stored{QStringLiteral("127.0.0.1"), QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("d"),
                            QStringLiteral("1")};
     TestWizard t(stored);
-    t.wizard().Start();
+    t.Start();
     EXPECT_TRUE(t.wizard().form1().isVisible());
     EXPECT_EQ(t.wizard().form1().CurrentLoginValues(), stored);
     EXPECT_FALSE(t.wizard().hasPage(2));
@@ -163,7 +170,7 @@ TEST(AutomaticSignIn, AReachableServerShowsTheFilledTablePage) {
     ScratchDatabase scratch;
     scratch.Run({QStringLiteral("CREATE TABLE first_table (a INT)"), QStringLiteral("CREATE TABLE second (a INT)")});
     TestWizard t(scratch.login());
-    t.wizard().Start();
+    t.Start();
     EXPECT_FALSE(t.wizard().form1().isVisible());
     ASSERT_TRUE(t.wizard().hasPage(2));
     EXPECT_TRUE(t.wizard().form2().isVisible());
@@ -178,11 +185,14 @@ TEST(LoginPage, ActionsLeaveNoConnectionOpen) {
     ScratchDatabase scratch;
     scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     FillLogin(t.wizard().form1(), scratch.login());
     t.wizard().form1().PushButton5_Click();
+    t.Settle();
     t.wizard().form1().PushButton3_Click();
+    t.Settle();
     t.wizard().form2().PushButton3_Click();
+    t.Settle();
     ASSERT_TRUE(t.wizard().form3().isVisible());
 
     // Only the connection that asks is left in this database.
@@ -201,7 +211,7 @@ TEST(AutomaticSignIn, AStoredEmptyServerStaysEmptyAndNoSignInIsTried) {
     db::LoginValues stored = ServerLogin();
     stored.server.clear();
     TestWizard t(stored);
-    t.wizard().Start();
+    t.Start();
     EXPECT_EQ(t.wizard().form1().Text1()->text(), QString());
     EXPECT_EQ(t.wizard().form1().Text2()->text(), stored.user);
     EXPECT_FALSE(t.wizard().hasPage(2));

@@ -29,9 +29,10 @@ struct SignedIn {
 
     explicit SignedIn(const QStringList& setup) {
         scratch.Run(setup);
-        t.wizard().Start();
+        t.Start();
         testing_support::FillLogin(t.wizard().form1(), scratch.login());
         t.wizard().form1().PushButton3_Click();
+        t.Settle();
     }
     pages::Form2& tables() { return t.wizard().form2(); }
     pages::Form3& fields() { return t.wizard().form3(); }
@@ -40,6 +41,7 @@ struct SignedIn {
         ASSERT_EQ(found.size(), 1) << table.toStdString();
         tables().List1()->setCurrentItem(found.first());
         tables().PushButton3_Click();
+        t.Settle();
     }
     QStringList available() { return pages::EntryTexts(fields().List1()); }
     QString header(int column) { return fields().DataGrid1()->model()->headerData(column, Qt::Horizontal).toString(); }
@@ -160,6 +162,7 @@ TEST(TablePage, NextWithoutASelectionAsksForATable) {
     SignedIn s({QStringLiteral("CREATE TABLE t (a INT)")});
     s.tables().List1()->setCurrentRow(-1);
     s.tables().PushButton3_Click();
+    s.t.Settle();
     ASSERT_EQ(s.t.messages().messages.size(), 1u);
     EXPECT_EQ(s.t.messages().messages[0].text, QStringLiteral("Please select a table"));
     EXPECT_FALSE(s.t.wizard().hasPage(3));
@@ -198,13 +201,15 @@ TEST(TablePage, PreviewsSakilaFilmsWithTheirColumnsAndGreyedNulls) {
     TW_REQUIRE_SERVER();
     TW_REQUIRE_SAKILA();
     TestWizard t;
-    t.wizard().Start();
+    t.Start();
     testing_support::FillLogin(t.wizard().form1(), testing_support::ServerLogin(QStringLiteral("sakila")));
     t.wizard().form1().PushButton3_Click();
+    t.Settle();
     const auto film = t.wizard().form2().List1()->findItems(QStringLiteral("film"), Qt::MatchExactly);
     ASSERT_EQ(film.size(), 1);
     t.wizard().form2().List1()->setCurrentItem(film.first());
     t.wizard().form2().PushButton3_Click();
+    t.Settle();
     QAbstractItemModel* grid = t.wizard().form3().DataGrid1()->model();
     EXPECT_EQ(grid->rowCount(), 100);
     const QStringList columns = pages::EntryTexts(t.wizard().form3().List1());

@@ -6,6 +6,7 @@
 #include "pages/login/form1.h"
 #include "settings/login_settings.h"
 #include "settings/settings_store.h"
+#include "support/wait_until.h"
 
 namespace testing_support {
 
@@ -29,6 +30,15 @@ TestWizard::TestWizard(const db::LoginValues& stored) {
     settings::SettingsStore store(settingsPath());
     settings::WriteStoredLogin(store, stored);
     Build();
+}
+
+void TestWizard::Start() {
+    wizard().Start();
+    Settle();
+}
+
+bool TestWizard::Settle() {
+    return WaitUntil([this] { return !wizard().databaseBusy(); }, 40000);
 }
 
 void TestWizard::Build() {

@@ -68,6 +68,11 @@ public:
     explicit TestWizard(const db::LoginValues& stored);
 
     wizard::Wizard& wizard() { return *wizard_; }
+    // Starts the wizard and waits until the sign-in it may start has ended.
+    void Start();
+    // Waits until no database action of the pages runs (at most 40 s, longer
+    // than any of their bounds); false when one still runs.
+    bool Settle();
     RecordingMessenger& messages() { return *messenger_; }
     RecordingFileDialog& dialog() { return *dialog_; }
     QString folder() const { return dir_.path(); }

@@ -6,9 +6,11 @@
 
 namespace db {
 
-bool OpenConnection(const LoginValues& values) {
+bool OpenConnection(const LoginValues& values) { return OpenConnection(values, ConnectOptions()); }
+
+bool OpenConnection(const LoginValues& values, const ConnectOptions& options) {
     try {
-        Connection::Open(BuildConnectionText(values));
+        Connection::Open(BuildConnectionText(values), options);
         return true;
     } catch (const DbError&) {
         return false;

@@ -1,17 +1,38 @@
 #include "pages/wizard_page.h"
 
+#include <memory>
+
 #include <QCloseEvent>
 
 #include "app/app_info.h"
 #include "app/logging.h"
 #include "app/shared_routines.h"
 #include "look/look.h"
+#include "look/page_pointer.h"
 #include "pages/page_steps.h"
 #include "wizard/wizard.h"
 
 namespace pages {
 
 WizardPage::WizardPage(wizard::Wizard& wizard, const QString& pageName) : wizard_(wizard), pageName_(pageName) {}
+
+WizardPage::~WizardPage() = default;
+
+db::ConnectOptions WizardPage::SignInOptions() {
+    db::ConnectOptions options;
+    options.connectTimeoutSeconds = 10;
+    options.readTimeoutSeconds = 10;
+    options.writeTimeoutSeconds = 10;
+    return options;
+}
+
+db::ConnectOptions WizardPage::ReadingOptions() {
+    db::ConnectOptions options;
+    options.connectTimeoutSeconds = 10;
+    options.readTimeoutSeconds = 30;
+    options.writeTimeoutSeconds = 30;
+    return options;
+}
 
 app::ErrorTrap WizardPage::Trap(const QString& handler) {
     qCDebug(lcUi).noquote() << pageName_ + QLatin1Char('.') + handler;
@@ -20,7 +41,27 @@ app::ErrorTrap WizardPage::Trap(const QString& handler) {
 
 void WizardPage::closeEvent(QCloseEvent* event) {
     event->accept();
+    // A wait for the server is given up; the program does not wait for it.
+    wizard_.CancelDatabaseAction();
     wizard_.EndProcess();
+}
+
+bool WizardPage::RunDatabaseAction(std::function<void(app::BackgroundWork::Cancel&)> work, std::function<void()> done) {
+    if (wizard_.databaseBusy()) return false;
+    const int action = ++actions_;
+    actionPointer_ = std::make_unique<look::HourglassPointer>(this);
+    // What `done` captures may be destroyed on the work's thread when it is
+    // never run: nothing in it may own a widget.
+    auto cancel = std::make_shared<std::shared_ptr<app::BackgroundWork::Cancel>>();
+    *cancel = app::BackgroundWork::Run(this, std::move(work), [this, action, cancel, done = std::move(done)] {
+        done();
+        // `done` may have started the next action already.
+        wizard_.EndDatabaseAction(cancel->get());
+        cancel->reset();
+        if (actions_ == action) actionPointer_.reset();
+    });
+    wizard_.BeginDatabaseAction(*cancel);
+    return true;
 }
 
 void WizardPage::DressLoadingPage(app::ErrorTrap& trap) {

@@ -40,8 +40,9 @@ bool Wizard::hasPage(int number) const {
 }
 
 void Wizard::Start() {
-    pages::Form1& login = form1();
-    if (!login.signedInAtStartup()) login.show();
+    // The sign-in that the load may start waits off the window's thread, so
+    // the login page is on screen at once.
+    form1().show();
 }
 
 void Wizard::EndProcess() {
@@ -49,6 +50,19 @@ void Wizard::EndProcess() {
 }
 
 db::LoginValues Wizard::CurrentLoginValues() { return form1().CurrentLoginValues(); }
+
+void Wizard::BeginDatabaseAction(std::shared_ptr<app::BackgroundWork::Cancel> action) {
+    databaseAction_ = std::move(action);
+}
+
+void Wizard::EndDatabaseAction(const app::BackgroundWork::Cancel* action) {
+    if (databaseAction_.get() == action) databaseAction_.reset();
+}
+
+void Wizard::CancelDatabaseAction() {
+    if (databaseAction_) databaseAction_->Now();
+    databaseAction_.reset();
+}
 
 void Wizard::Tell(const QString& text) { messenger().Show(app::ApplicationTitle(), text, app::MessageIcon::None); }
 

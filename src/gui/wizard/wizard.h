@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "app/background_work.h"
 #include "app/messenger.h"
 #include "app/shared_state.h"
 #include "db/login_values.h"
@@ -42,8 +43,8 @@ public:
     Wizard(const Wizard&) = delete;
     Wizard& operator=(const Wizard&) = delete;
 
-    // Creates the login page (its load is the start-up sequence) and shows
-    // it, unless start-up has already signed in and shown the table page.
+    // Creates the login page and shows it; its load is the start-up
+    // sequence, whose sign-in, when it succeeds, hands over to the table page.
     void Start();
 
     pages::Form1& form1();
@@ -65,12 +66,27 @@ public:
     // Shows a message with the application title, OK only, no icon.
     void Tell(const QString& text);
 
+    // The one database action of the pages that may run at a time ("Test
+    // Connection", a "Next >" that reads from the server, the sign-in at
+    // start-up). While it runs, a press that would start another does
+    // nothing.
+    bool databaseBusy() const { return databaseAction_ != nullptr; }
+    void BeginDatabaseAction(std::shared_ptr<app::BackgroundWork::Cancel> action);
+    // Ends the action, unless another has taken its place meanwhile.
+    void EndDatabaseAction(const app::BackgroundWork::Cancel* action);
+    // Ends whichever action runs, so that its result may start the next.
+    void ReleaseDatabaseAction() { databaseAction_.reset(); }
+    // Gives up the running action's wait: its connection is cut and its
+    // result is never shown.
+    void CancelDatabaseAction();
+
 private:
     template <typename Page>
     Page& Touch(std::unique_ptr<Page>& slot);
 
     Services services_;
     app::SharedState state_;
+    std::shared_ptr<app::BackgroundWork::Cancel> databaseAction_;
     std::unique_ptr<pages::Form1> form1_;
     std::unique_ptr<pages::Form2> form2_;
     std::unique_ptr<pages::Form3> form3_;

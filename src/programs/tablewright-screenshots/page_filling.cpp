@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStandardItemModel>
@@ -24,16 +26,25 @@ void Select(QListWidget* list, const QString& entry) {
     list->setCurrentItem(found.first());
 }
 
+// Lets the wizard's database action (the sign-in, "Next >") run to its end.
+void WaitForDatabase(wizard::Wizard& wizard) {
+    const QDeadlineTimer deadline(60000);
+    while (wizard.databaseBusy() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
 }  // namespace
 
 QString SampleOutputPath() { return QStringLiteral("/home/ann/Desktop/output.txt"); }
 
 void FillFromServer(wizard::Wizard& wizard, const QString& table, const QStringList& fields) {
+    WaitForDatabase(wizard);
     if (!wizard.hasPage(2) || !wizard.form2().isVisible())
         throw std::runtime_error("the wizard did not sign in by itself");
     pages::Form2& tables = wizard.form2();
     Select(tables.List1(), table);
     tables.PushButton3_Click();
+    WaitForDatabase(wizard);
 
     pages::Form3& chooser = wizard.form3();
     for (const QString& field : fields) {

@@ -1,7 +1,9 @@
 #include <csignal>
+#include <cstdlib>
 
 #include <QApplication>
 
+#include "app/background_work.h"
 #include "wizard/message_box.h"
 #include "wizard/wizard.h"
 
@@ -22,7 +24,14 @@ int main(int argc, char* argv[]) {
     services.settings = std::make_unique<settings::SettingsStore>();
     services.programFolder = QCoreApplication::applicationDirPath();
     services.endProcess = [] { QCoreApplication::exit(0); };
-    wizard::Wizard wizard(std::move(services));
-    wizard.Start();
-    return QApplication::exec();
+    int status = 0;
+    {
+        wizard::Wizard wizard(std::move(services));
+        wizard.Start();
+        status = QApplication::exec();
+    }
+    // A wait for the server that closing the window gave up (a name lookup,
+    // a server that never answers) does not hold the program up.
+    if (app::BackgroundWorkRunning()) std::_Exit(status);
+    return status;
 }

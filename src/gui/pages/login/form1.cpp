@@ -23,21 +23,6 @@
 #include "wizard/wizard.h"
 
 namespace pages {
-namespace {
-
-// Marks a handler as running for as long as it lives.
-class BusyFlag {
-public:
-    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyFlag() { flag_ = false; }
-    BusyFlag(const BusyFlag&) = delete;
-    BusyFlag& operator=(const BusyFlag&) = delete;
-
-private:
-    bool& flag_;
-};
-
-}  // namespace
 
 Form1::Form1(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form1")), ui_(std::make_unique<Ui::Form1>()) {
     ui_->setupUi(this);
@@ -113,11 +98,19 @@ void Form1::Form_Load() {
                     !ui_->Text4->text().isEmpty();
     });
     if (!allFilled) return;
-    bool reachable = false;
-    trap.Step(login_steps::kLoadTryConnection, [&] { reachable = db::OpenConnection(CurrentLoginValues()); });
-    if (!reachable) return;
-    trap.Step(login_steps::kLoadSignIn, [&] { PushButton3_Click(); });
-    signedInAtStartup_ = wizard_.hasPage(2) && wizard_.form2().isVisible();
+    // Whether the server answers is found out off the window's thread; when
+    // it does, "Next >" signs in and hands over to the table page.
+    const db::LoginValues values = CurrentLoginValues();
+    auto reachable = std::make_shared<bool>(false);
+    RunDatabaseAction(
+        [values, reachable](app::BackgroundWork::Cancel&) { *reachable = db::OpenConnection(values, SignInOptions()); },
+        [this, reachable] {
+            if (!*reachable) return;
+            // "Next >" is an action of its own: this one ends first.
+            wizard_.ReleaseDatabaseAction();
+            app::ErrorTrap signIn = Trap(QStringLiteral("Form_Load"));
+            signIn.Step(login_steps::kLoadSignIn, [&] { PushButton3_Click(); });
+        });
 }
 
 QString Form1::HelpText() {
@@ -149,38 +142,73 @@ void Form1::PushButton2_Click() {
 }
 
 void Form1::PushButton5_Click() {
-    if (busy_) return;
-    BusyFlag busy(busy_);
+    const db::LoginValues values = CurrentLoginValues();
+    auto opened = std::make_shared<bool>(false);
     // The hourglass stays while the answer is on screen and goes when the
-    // handler ends, whatever happened.
-    look::HourglassPointer hourglass(this);
-    QCoreApplication::processEvents();  // so that the hourglass is drawn
-    // A refused login is answered in words, never with the driver's own text
-    // or the error report.
-    const bool opened = db::OpenConnection(CurrentLoginValues());
-    app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
-    if (opened)
-        trap.Step(login_steps::kTestSucceeded, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
-    else
-        trap.Step(login_steps::kTestFailed, [&] { wizard_.Tell(CouldNotConnectText()); });
+    // answer has been read. A refused login is answered in words, never with
+    // the driver's own text or the error report.
+    RunDatabaseAction(
+        [values, opened](app::BackgroundWork::Cancel&) { *opened = db::OpenConnection(values, SignInOptions()); },
+        [this, opened] {
+            app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
+            if (*opened)
+                trap.Step(login_steps::kTestSucceeded, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
+            else
+                trap.Step(login_steps::kTestFailed, [&] { wizard_.Tell(CouldNotConnectText()); });
+        });
 }
 
-void Form1::PushButton3_Click() {
-    if (busy_) return;
-    BusyFlag busy(busy_);
-    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
-
-    bool opens = false;
-    trap.Step(login_steps::kNextTryConnection, [&] { opens = db::OpenConnection(CurrentLoginValues()); });
-    if (!opens) return;
-
-    std::optional<db::Connection> connection;
-    trap.Step(login_steps::kNextConnect,
-              [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(CurrentLoginValues()))); });
+// What "Next >" reads from the server, off the window's thread.
+struct TableListReading {
+    bool opens = false;  // the login works at all
+    bool connected = false;
+    std::optional<QString> connectFailure;
+    std::optional<QString> listFailure;
     db::StoredResult tables;
+};
+
+namespace {
+
+void ReadTableList(const db::LoginValues& values, app::BackgroundWork::Cancel& cancel, TableListReading& reading) {
+    reading.opens = db::OpenConnection(values, WizardPage::SignInOptions());
+    if (!reading.opens) return;
+    std::optional<db::Connection> connection;
+    try {
+        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), WizardPage::ReadingOptions()));
+    } catch (const std::exception& e) {
+        reading.connectFailure = QString::fromUtf8(e.what());
+        return;
+    }
+    reading.connected = true;
+    const CutOnCancel cut(cancel, *connection);
+    try {
+        reading.tables = db::ListTables(*connection);
+    } catch (const std::exception& e) {
+        reading.listFailure = QString::fromUtf8(e.what());
+    }
+}
+
+}  // namespace
+
+void Form1::PushButton3_Click() {
+    const db::LoginValues values = CurrentLoginValues();
+    auto reading = std::make_shared<TableListReading>();
+    RunDatabaseAction(
+        [values, reading](app::BackgroundWork::Cancel& cancel) { ReadTableList(values, cancel, *reading); },
+        [this, reading] { ShowTableList(*reading); });
+}
+
+void Form1::ShowTableList(TableListReading& reading) {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    // A login that does not work leaves the page as it is, without a word.
+    if (!reading.opens) return;
+    trap.Step(login_steps::kNextConnect, [&] {
+        if (reading.connectFailure) throw std::runtime_error(reading.connectFailure->toStdString());
+    });
+    db::StoredResult& tables = reading.tables;
     trap.Step(login_steps::kNextListTables, [&] {
-        if (!connection) throw std::runtime_error("No connection is open.");
-        tables = db::ListTables(*connection);
+        if (!reading.connected) throw std::runtime_error("No connection is open.");
+        if (reading.listFailure) throw std::runtime_error(reading.listFailure->toStdString());
     });
     QListWidget* list = nullptr;
     std::size_t rowCount = 0;
@@ -190,15 +218,15 @@ void Form1::PushButton3_Click() {
         rowCount = tables.rowCount();
     });
     for (std::size_t row = 0; row < rowCount; ++row) {
-        // Keeps the window painting while a long list loads; a second press
-        // of a button meanwhile is ignored (see busy_).
+        // Keeps the window painting while a long list loads; the action still
+        // counts as running, so a second press meanwhile is ignored.
         QCoreApplication::processEvents();
         trap.Step(login_steps::kNextAddTable, [&] {
             list->addItem(app::NullSubstitute(tables.value(row, 0), db::DbValue::Text(QString())).text());
         });
     }
+    // The connection was closed on the action's thread once the list was read.
     trap.Step(login_steps::kNextFreeList, [&] { tables = db::StoredResult(); });
-    trap.Step(login_steps::kNextDisconnect, [&] { connection.reset(); });
     trap.Step(login_steps::kNextSelectFirst, [&] {
         if (list != nullptr && list->count() > 0) list->setCurrentRow(0);
     });

@@ -15,6 +15,8 @@ class Form1;
 
 namespace pages {
 
+struct TableListReading;
+
 // The login page: the five login values, a connection test, help, and
 // "Next >" to the table page. Its load is the program's start-up sequence.
 class Form1 : public WizardPage {
@@ -31,9 +33,6 @@ public:
 
     // The five boxes as they read at this moment.
     db::LoginValues CurrentLoginValues() const;
-    // True when start-up signed in by itself and showed the table page.
-    bool signedInAtStartup() const { return signedInAtStartup_; }
-
     // The box that holds a login value: Text1 the server to Text5 the port.
     QLineEdit* LoginBox(settings::LoginField field) const;
     QLineEdit* Text1() const;
@@ -51,12 +50,10 @@ protected:
 
 private:
     void BindToStore(QLineEdit* box, const QString& key);
+    // The steps of "Next >" after the server has answered.
+    void ShowTableList(TableListReading& reading);
 
     std::unique_ptr<Ui::Form1> ui_;
-    // Set while "Next >" or "Test Connection" runs, so that a second press
-    // cannot run inside the first and fill the table list twice.
-    bool busy_ = false;
-    bool signedInAtStartup_ = false;
 };
 
 }  // namespace pages

@@ -45,20 +45,56 @@ void Form2::PushButton2_Click() {
     trap.Step(table_steps::kBackHide, [&] { hide(); });
 }
 
+// What "Next >" reads from the server, off the window's thread.
+struct PreviewReading {
+    QString tableName;
+    bool connected = false;
+    std::optional<QString> connectFailure;
+    std::optional<QString> previewFailure;
+    db::StoredResult preview;
+};
+
+namespace {
+
+void ReadPreview(const db::LoginValues& values, app::BackgroundWork::Cancel& cancel, PreviewReading& reading) {
+    std::optional<db::Connection> connection;
+    try {
+        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), WizardPage::ReadingOptions()));
+    } catch (const std::exception& e) {
+        reading.connectFailure = QString::fromUtf8(e.what());
+        return;
+    }
+    reading.connected = true;
+    const CutOnCancel cut(cancel, *connection);
+    try {
+        reading.preview = db::PreviewTable(*connection, reading.tableName);
+    } catch (const std::exception& e) {
+        reading.previewFailure = QString::fromUtf8(e.what());
+    }
+}
+
+}  // namespace
+
 void Form2::PushButton3_Click() {
-    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    if (wizard_.databaseBusy()) return;
     if (SelectedRow(ui_->List1) < 0) {
+        app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
         trap.Step(table_steps::kNextNoTableSelected, [&] { wizard_.Tell(QStringLiteral("Please select a table")); });
         return;
     }
-    // The hourglass goes back to the default pointer when the handler ends,
-    // also after failed steps.
-    look::HourglassPointer hourglass(this);
+    const db::LoginValues values = wizard_.CurrentLoginValues();
+    auto reading = std::make_shared<PreviewReading>();
+    reading->tableName = ui_->List1->currentItem()->text();
+    RunDatabaseAction([values, reading](app::BackgroundWork::Cancel& cancel) { ReadPreview(values, cancel, *reading); },
+                      [this, reading] { ShowFields(*reading); });
+}
 
-    std::optional<db::Connection> connection;
-    trap.Step(table_steps::kNextConnect,
-              [&] { connection.emplace(db::Connection::Open(db::BuildConnectionText(wizard_.CurrentLoginValues()))); });
-    trap.Step(table_steps::kNextRememberTable, [&] { wizard_.state().tableName = ui_->List1->currentItem()->text(); });
+void Form2::ShowFields(PreviewReading& reading) {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    trap.Step(table_steps::kNextConnect, [&] {
+        if (reading.connectFailure) throw std::runtime_error(reading.connectFailure->toStdString());
+    });
+    trap.Step(table_steps::kNextRememberTable, [&] { wizard_.state().tableName = reading.tableName; });
     Form3* fields = nullptr;
     trap.Step(table_steps::kNextShowFieldPage, [&] {
         fields = &wizard_.form3();
@@ -69,16 +105,15 @@ void Form2::PushButton3_Click() {
     trap.Step(table_steps::kNextClearPreview, [&] { fields->preview()->SetResult(db::StoredResult()); });
     // Without a connection there is nothing to preview; its failure has been
     // reported once already.
-    if (connection) {
-        db::StoredResult preview;
-        const bool read = trap.Step(table_steps::kNextReadPreview,
-                                    [&] { preview = db::PreviewTable(*connection, wizard_.state().tableName); });
+    if (reading.connected) {
+        const bool read = trap.Step(table_steps::kNextReadPreview, [&] {
+            if (reading.previewFailure) throw std::runtime_error(reading.previewFailure->toStdString());
+        });
         if (read) {
-            trap.Step(table_steps::kNextShowPreview, [&] { fields->preview()->SetResult(std::move(preview)); });
+            trap.Step(table_steps::kNextShowPreview, [&] { fields->preview()->SetResult(std::move(reading.preview)); });
             for (const db::ColumnInfo& column : fields->preview()->result().columns())
                 trap.Step(table_steps::kNextAddField, [&] { fields->List1()->addItem(column.name); });
         }
-        connection.reset();
     }
     trap.Step(table_steps::kNextButtonStates, [&] { fields->ApplyButtonStateRule(); });
     trap.Step(table_steps::kNextSelectFirst, [&] {

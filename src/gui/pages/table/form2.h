@@ -13,6 +13,8 @@ class Form2;
 
 namespace pages {
 
+struct PreviewReading;
+
 // The table page: one list of the database's tables; "Next >" prepares the
 // field page for the selected one.
 class Form2 : public WizardPage {
@@ -31,6 +33,9 @@ public:
     QPushButton* PushButton3() const;
 
 private:
+    // The steps of "Next >" after the server has answered.
+    void ShowFields(PreviewReading& reading);
+
     std::unique_ptr<Ui::Form2> ui_;
 };
 
