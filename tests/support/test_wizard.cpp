@@ -32,6 +32,8 @@ TestWizard::TestWizard(const db::LoginValues& stored) {
     Build();
 }
 
+TestWizard::TestWizard(unsigned readingWaitSeconds) { Build(readingWaitSeconds); }
+
 void TestWizard::Start() {
     wizard().Start();
     Settle();
@@ -41,7 +43,7 @@ bool TestWizard::Settle() {
     return WaitUntil([this] { return !wizard().databaseBusy(); }, 40000);
 }
 
-void TestWizard::Build() {
+void TestWizard::Build(unsigned readingWaitSeconds) {
     QDir(dir_.path()).mkpath(QStringLiteral("program"));
     auto messenger = std::make_unique<RecordingMessenger>();
     auto dialog = std::make_unique<RecordingFileDialog>();
@@ -53,6 +55,7 @@ void TestWizard::Build() {
     services.settings = std::make_unique<settings::SettingsStore>(settingsPath());
     services.programFolder = dir_.path() + QStringLiteral("/program");
     services.endProcess = [calls = endCalls_] { ++*calls; };
+    services.readingWaitSeconds = readingWaitSeconds;
     wizard_ = std::make_unique<wizard::Wizard>(std::move(services));
 }
 

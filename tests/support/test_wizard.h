@@ -66,6 +66,8 @@ public:
     TestWizard();
     // Settings to be found by start-up, written before the wizard exists.
     explicit TestWizard(const db::LoginValues& stored);
+    // Reading the table list, the columns and the preview gives up sooner.
+    explicit TestWizard(unsigned readingWaitSeconds);
 
     wizard::Wizard& wizard() { return *wizard_; }
     // Starts the wizard and waits until the sign-in it may start has ended.
@@ -80,7 +82,7 @@ public:
     int endProcessCalls() const { return *endCalls_; }
 
 private:
-    void Build();
+    void Build(unsigned readingWaitSeconds = 30);
 
     QTemporaryDir dir_;
     RecordingMessenger* messenger_ = nullptr;

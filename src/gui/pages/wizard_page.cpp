@@ -26,11 +26,11 @@ db::ConnectOptions WizardPage::SignInOptions() {
     return options;
 }
 
-db::ConnectOptions WizardPage::ReadingOptions() {
+db::ConnectOptions WizardPage::ReadingOptions() const {
     db::ConnectOptions options;
     options.connectTimeoutSeconds = 10;
-    options.readTimeoutSeconds = 30;
-    options.writeTimeoutSeconds = 30;
+    options.readTimeoutSeconds = wizard_.readingWaitSeconds();
+    options.writeTimeoutSeconds = wizard_.readingWaitSeconds();
     return options;
 }
 

@@ -50,7 +50,7 @@ public:
     // each step of the handshake, and each read or write of the table list,
     // the columns and the preview 30 s.
     static db::ConnectOptions SignInOptions();
-    static db::ConnectOptions ReadingOptions();
+    db::ConnectOptions ReadingOptions() const;
 
     // The error trap of one of this page's handlers.
     app::ErrorTrap Trap(const QString& handler);

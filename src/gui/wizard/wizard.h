@@ -31,6 +31,9 @@ struct Services {
     QString programFolder;
     // Ends the whole process (closing any page, "Exit").
     std::function<void()> endProcess;
+    // How long reading the table list, the columns and the preview may wait
+    // for the server, each read or write.
+    unsigned readingWaitSeconds = 30;
 };
 
 // The four pages and what they share. Each page is created the first time
@@ -58,6 +61,7 @@ public:
     settings::SettingsStore& settings() { return *services_.settings; }
     app::SharedState& state() { return state_; }
     const QString& programFolder() const { return services_.programFolder; }
+    unsigned readingWaitSeconds() const { return services_.readingWaitSeconds; }
     void EndProcess();
 
     // The five login boxes of the login page as they read at this moment.

@@ -169,12 +169,13 @@ struct TableListReading {
 
 namespace {
 
-void ReadTableList(const db::LoginValues& values, app::BackgroundWork::Cancel& cancel, TableListReading& reading) {
+void ReadTableList(const db::LoginValues& values, const db::ConnectOptions& options,
+                   app::BackgroundWork::Cancel& cancel, TableListReading& reading) {
     reading.opens = db::OpenConnection(values, WizardPage::SignInOptions());
     if (!reading.opens) return;
     std::optional<db::Connection> connection;
     try {
-        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), WizardPage::ReadingOptions()));
+        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), options));
     } catch (const std::exception& e) {
         reading.connectFailure = QString::fromUtf8(e.what());
         return;
@@ -193,9 +194,9 @@ void ReadTableList(const db::LoginValues& values, app::BackgroundWork::Cancel& c
 void Form1::PushButton3_Click() {
     const db::LoginValues values = CurrentLoginValues();
     auto reading = std::make_shared<TableListReading>();
-    RunDatabaseAction(
-        [values, reading](app::BackgroundWork::Cancel& cancel) { ReadTableList(values, cancel, *reading); },
-        [this, reading] { ShowTableList(*reading); });
+    RunDatabaseAction([values, options = ReadingOptions(), reading](
+                          app::BackgroundWork::Cancel& cancel) { ReadTableList(values, options, cancel, *reading); },
+                      [this, reading] { ShowTableList(*reading); });
 }
 
 void Form1::ShowTableList(TableListReading& reading) {

@@ -56,10 +56,11 @@ struct PreviewReading {
 
 namespace {
 
-void ReadPreview(const db::LoginValues& values, app::BackgroundWork::Cancel& cancel, PreviewReading& reading) {
+void ReadPreview(const db::LoginValues& values, const db::ConnectOptions& options, app::BackgroundWork::Cancel& cancel,
+                 PreviewReading& reading) {
     std::optional<db::Connection> connection;
     try {
-        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), WizardPage::ReadingOptions()));
+        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), options));
     } catch (const std::exception& e) {
         reading.connectFailure = QString::fromUtf8(e.what());
         return;
@@ -85,7 +86,8 @@ void Form2::PushButton3_Click() {
     const db::LoginValues values = wizard_.CurrentLoginValues();
     auto reading = std::make_shared<PreviewReading>();
     reading->tableName = ui_->List1->currentItem()->text();
-    RunDatabaseAction([values, reading](app::BackgroundWork::Cancel& cancel) { ReadPreview(values, cancel, *reading); },
+    RunDatabaseAction([values, options = ReadingOptions(), reading](
+                          app::BackgroundWork::Cancel& cancel) { ReadPreview(values, options, cancel, *reading); },
                       [this, reading] { ShowFields(*reading); });
 }
 

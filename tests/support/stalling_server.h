@@ -1,0 +1,35 @@
+#pragma once
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+// A listener on 127.0.0.1 that takes every connection and then stalls: it
+// never answers, or it sends a server's greeting and never answers after
+// that. It counts the connections it took and holds them until it goes.
+class StallingServer {
+public:
+    enum class Mode { Silent, GreetThenStall };
+    explicit StallingServer(Mode mode = Mode::Silent);
+    ~StallingServer();
+    StallingServer(const StallingServer&) = delete;
+    StallingServer& operator=(const StallingServer&) = delete;
+
+    unsigned port() const { return port_; }
+    int connections() const { return connections_.load(); }
+
+private:
+    void Serve();
+
+    Mode mode_;
+    int listener_ = -1;
+    int stopPipe_[2] = {-1, -1};
+    unsigned port_ = 0;
+    std::atomic<int> connections_{0};
+    std::vector<int> taken_;
+    std::thread thread_;
+};
+
+}  // namespace testing_support
