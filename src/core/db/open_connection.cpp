@@ -6,11 +6,13 @@
 
 namespace db {
 
-bool OpenConnection(const LoginValues& values) {
+bool OpenConnection(const LoginValues& values, QString* tlsProblem) {
+    if (tlsProblem != nullptr) tlsProblem->clear();
     try {
         Connection::Open(BuildConnectionText(values));
         return true;
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        if (tlsProblem != nullptr) *tlsProblem = e.tlsProblem();
         return false;
     }
 }

@@ -148,13 +148,17 @@ void Form1::PushButton5_Click() {
     look::HourglassPointer hourglass(this);
     QCoreApplication::processEvents();  // so that the hourglass is drawn
     // A refused login is answered in words, never with the driver's own text
-    // or the error report.
-    const bool opened = db::OpenConnection(CurrentLoginValues());
+    // or the error report; where TLS could not be used, the words say why.
+    QString tlsProblem;
+    const bool opened = db::OpenConnection(CurrentLoginValues(), &tlsProblem);
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
     if (opened)
         trap.Step(108, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
     else
-        trap.Step(114, [&] { wizard_.Tell(CouldNotConnectText()); });
+        trap.Step(114, [&] {
+            wizard_.Tell(tlsProblem.isEmpty() ? CouldNotConnectText()
+                                              : CouldNotConnectText() + QStringLiteral("\r\r") + tlsProblem);
+        });
 }
 
 void Form1::PushButton3_Click() {
