@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "db/identifier.h"
+#include "db/tls_settings.h"
 #include "export/export_engine.h"
 #include "stored_login.h"
 #include "terminal_progress.h"
@@ -51,6 +52,9 @@ int main(int argc, char* argv[]) {
         return kUsageError;
     }
 
+    // Before the first connection: the command line's TLS options over the
+    // option files'.
+    db::SetProcessTlsSettings(exporter::cli::TlsSettingsFor(line, db::ProcessTlsSettings()));
     exporter::ExportRequest request = RequestFrom(line);
     // Without --field, every column in table order.
     request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
@@ -59,7 +63,7 @@ int main(int argc, char* argv[]) {
         line.toStandardOutput() ? exporter::StandardOutputSink() : exporter::SinkForPath(request.outputPath);
     exporter::ExportOutcome outcome;
     {
-        exporter::cli::TerminalProgress progress;
+        exporter::cli::TerminalProgress progress(line.verbose);
         outcome = exporter::RunExport(request, exporter::ValueStyle::ForFile(), *sink, progress);
     }
     if (!outcome.written()) {
