@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -51,6 +52,21 @@ QByteArray ExportThroughTheWizard(const db::LoginValues& login, const QString& p
 
 const QByteArray kRows = "a,b\r\n1,x\r\n2,y\r\n\r\n";
 
+// The private home's ~/.my.cnf, which the commands this test program runs
+// read (see the test main), and this program's own TLS settings: both as
+// they were once the test ends, also when it fails early.
+class OptionsForThisTest {
+public:
+    OptionsForThisTest() = default;
+    ~OptionsForThisTest() {
+        QFile::remove(path());
+        db::SetProcessTlsSettings({});
+    }
+    OptionsForThisTest(const OptionsForThisTest&) = delete;
+    OptionsForThisTest& operator=(const OptionsForThisTest&) = delete;
+    static QString path() { return QDir::homePath() + QStringLiteral("/.my.cnf"); }
+};
+
 }  // namespace
 
 TEST(TlsExport, ARequireSslUserExportsThroughTheWizardAndTheCommand) {
@@ -92,8 +108,8 @@ TEST(TlsExport, CertificateOptionsComeFromTheOptionFilesAndTheCommandLineTakesTh
     db::LoginValues login = db.login();
     login.user = user;
     login.password = QStringLiteral("pw");
-    // The program reads the private home's ~/.my.cnf (see the test main).
-    WriteFile(QDir::homePath() + QStringLiteral("/.my.cnf"),
+    const OptionsForThisTest options;
+    WriteFile(OptionsForThisTest::path(),
               QStringLiteral("[client]\nssl-ca=%1\nssl-verify-server-cert\nssl-cert=%2\nssl-key=%3\n")
                   .arg(otherCa, qEnvironmentVariable("TABLEWRIGHT_TEST_CLIENT_CERT"),
                        qEnvironmentVariable("TABLEWRIGHT_TEST_CLIENT_KEY"))
@@ -130,7 +146,6 @@ TEST(TlsExport, CertificateOptionsComeFromTheOptionFilesAndTheCommandLineTakesTh
             << text.toStdString();
         EXPECT_TRUE(text.contains(otherCa)) << text.toStdString();
     }
-    db::SetProcessTlsSettings({});
     db.Run(QStringLiteral("DROP USER '%1'@'127.0.0.1'").arg(user));
 }
 
