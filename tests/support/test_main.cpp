@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
     QFile::setPermissions(home.path() + QStringLiteral("/.runtime"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir(home.path()).mkpath(QStringLiteral("Desktop"));
+    // Of the MySQL option files only the private home's ~/.my.cnf is read,
+    // never the machine's own.
+    setenv("TABLEWRIGHT_OPTION_FILES", (homePath + "/.my.cnf").constData(), 1);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     QApplication application(argc, argv);

@@ -8,6 +8,7 @@
 #include "app/logging.h"
 #include "db/connection_text.h"
 #include "db/db_error.h"
+#include "db/tls_connect.h"
 
 namespace db {
 namespace {
@@ -67,6 +68,8 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
         options.napForRows && mysql_optionsv(raw, MYSQL_OPT_NONBLOCK, static_cast<void*>(nullptr)) == 0;
     const unsigned protocol = endpoint.socket.isEmpty() ? MYSQL_PROTOCOL_TCP : MYSQL_PROTOCOL_SOCKET;
     mysql_optionsv(raw, MYSQL_OPT_PROTOCOL, &protocol);
+    const TlsSettings tls = options.tls ? *options.tls : ProcessTlsSettings();
+    RequestTls(raw, tls);
 
     const QByteArray host = endpoint.host.toUtf8();
     const QByteArray user = values.user.toUtf8();
@@ -80,7 +83,12 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost", user.constData(),
                            password.constData(), database.isEmpty() ? nullptr : database.constData(), endpoint.port,
                            socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
-        connection.Fail();
+        throw OpeningFailure(raw, tls, endpoint);
+    qCDebug(lcDb).noquote()
+        << "connected,"
+        << (connection.tlsCipher().isEmpty()
+                ? QStringLiteral("not encrypted")
+                : QStringLiteral("encrypted with %1, cipher %2").arg(connection.tlsVersion(), connection.tlsCipher()));
     return connection;
 }
 
@@ -122,6 +130,19 @@ QString Connection::QuoteText(const QString& text) const {
     const unsigned long length = mysql_real_escape_string(mysql_.get(), escaped.data(), bytes.constData(),
                                                           static_cast<unsigned long>(bytes.size()));
     return QLatin1Char('\'') + QString::fromUtf8(escaped.data(), static_cast<qsizetype>(length)) + QLatin1Char('\'');
+}
+
+QString Connection::tlsVersion() const {
+    if (mysql_get_ssl_cipher(mysql_.get()) == nullptr) return QString();
+    const char* version = nullptr;
+    if (mariadb_get_infov(mysql_.get(), MARIADB_CONNECTION_TLS_VERSION, &version) != 0 || version == nullptr)
+        return QString();
+    return QString::fromLatin1(version);
+}
+
+QString Connection::tlsCipher() const {
+    const char* cipher = mysql_get_ssl_cipher(mysql_.get());
+    return cipher == nullptr ? QString() : QString::fromLatin1(cipher);
 }
 
 void Connection::AbandonResult() { mariadb_cancel(mysql_.get()); }

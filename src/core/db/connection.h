@@ -1,11 +1,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <mysql.h>
 
 #include "db/login_values.h"
 #include "db/result.h"
+#include "db/tls_settings.h"
 
 namespace db {
 
@@ -18,6 +20,9 @@ struct ConnectOptions {
     // Streamed rows are waited for with short naps rather than a wake-up for
     // every packet the server sends (see StreamingResult::Next()).
     bool napForRows = false;
+    // The TLS checks and client certificate; unset takes the program's own
+    // (ProcessTlsSettings()). TLS is used whenever the server offers it.
+    std::optional<TlsSettings> tls;
 };
 
 // Where a connection goes: a host and port by TCP, or a local socket.
@@ -40,8 +45,10 @@ Endpoint ResolveEndpoint(const LoginValues& values);
 // One open connection to the server, in utf8mb4. Closed when destroyed.
 class Connection {
 public:
-    // Opens from a connection text (see connection_text.h). Throws DbError with
-    // the connector's message when the server does not accept the login.
+    // Opens from a connection text (see connection_text.h), encrypted with TLS
+    // whenever the server offers it. Throws DbError with the connector's
+    // message when the server does not accept the login, saying so where TLS
+    // could not be used (see tls_connect.h).
     static Connection Open(const QString& connectionText, const ConnectOptions& options = {});
     static Connection Open(const LoginValues& values, const ConnectOptions& options = {});
 
@@ -55,6 +62,11 @@ public:
     // The text as a string literal in the connection's character set, quotes
     // included.
     QString QuoteText(const QString& text) const;
+
+    // The TLS version ("TLSv1.3") and cipher in use; both empty when the
+    // connection is not encrypted.
+    QString tlsVersion() const;
+    QString tlsCipher() const;
 
     // Gives up a streamed result that was not read to its end, so that
     // freeing it does not drain the rest of the rows first.

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include <QString>
 
@@ -14,13 +15,17 @@ namespace db {
 // for a failure found before anything was sent.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& description, unsigned number = 0)
-        : std::runtime_error(description.toStdString()), number_(number) {}
+    explicit DbError(const QString& description, unsigned number = 0, QString tlsProblem = QString())
+        : std::runtime_error(description.toStdString()), number_(number), tlsProblem_(std::move(tlsProblem)) {}
 
     unsigned number() const { return number_; }
+    // When opening failed where TLS could not be used: why, in words of our
+    // own (the description says it too). Empty when TLS played no part.
+    const QString& tlsProblem() const { return tlsProblem_; }
 
 private:
     unsigned number_;
+    QString tlsProblem_;
 };
 
 }  // namespace db

@@ -6,13 +6,17 @@
 
 namespace db {
 
-bool OpenConnection(const LoginValues& values) { return OpenConnection(values, ConnectOptions()); }
+bool OpenConnection(const LoginValues& values, QString* tlsProblem) {
+    return OpenConnection(values, ConnectOptions(), tlsProblem);
+}
 
-bool OpenConnection(const LoginValues& values, const ConnectOptions& options) {
+bool OpenConnection(const LoginValues& values, const ConnectOptions& options, QString* tlsProblem) {
+    if (tlsProblem != nullptr) tlsProblem->clear();
     try {
         Connection::Open(BuildConnectionText(values), options);
         return true;
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        if (tlsProblem != nullptr) *tlsProblem = e.tlsProblem();
         return false;
     }
 }

@@ -35,6 +35,8 @@ QString UsageText() {
     return QStringLiteral(
         "Usage: tablewright-export --table NAME [--field NAME]... [--separator TEXT] [--no-header]\n"
         "                          [--output PATH|-] [--server H] [--port N] [--user U] [--database D]\n"
+        "                          [--ssl-ca FILE] [--ssl-verify-server-cert] [--ssl-cert FILE --ssl-key FILE]\n"
+        "                          [--verbose]\n"
         "\n"
         "Exports one table to a delimited text file, as the Tablewright wizard's \"Finish\" does.\n"
         "\n"
@@ -46,6 +48,13 @@ QString UsageText() {
         "  --output PATH|-    the file to write; \"-\" or no --output writes to standard output\n"
         "  --server H, --port N, --user U, --database D\n"
         "                     login values; each defaults to the one the wizard stored\n"
+        "  --ssl-ca FILE      check that the server's certificate comes from this authority\n"
+        "  --ssl-verify-server-cert\n"
+        "                     check that the server's certificate is trusted and names the\n"
+        "                     server; fail when the server offers no TLS\n"
+        "  --ssl-cert FILE, --ssl-key FILE\n"
+        "                     a client certificate and its key, for a user that requires one\n"
+        "  --verbose          tell on standard error how the connection is encrypted\n"
         "  --help             show this text\n"
         "  --version          show the program's version\n"
         "\n"
@@ -53,20 +62,24 @@ QString UsageText() {
         "TABLEWRIGHT_PASSWORD, never from the command line. An existing file is replaced only\n"
         "when every row has been written.\n"
         "\n"
+        "The connection is encrypted with TLS whenever the server offers it. The --ssl- options\n"
+        "may also stand in the [client] group of the standard option files (/etc/mysql/my.cnf,\n"
+        "~/.my.cnf); the command line takes their place.\n"
+        "\n"
         "Exit status: 0 when the file was written, 1 when the export failed, 2 for a usage error.\n");
 }
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QStringList withValue = {QStringLiteral("table"),  QStringLiteral("field"),   QStringLiteral("separator"),
-                                   QStringLiteral("output"), QStringLiteral("server"),  QStringLiteral("port"),
-                                   QStringLiteral("user"),   QStringLiteral("database")};
+    const QStringList withValue = {QStringLiteral("table"),    QStringLiteral("field"),    QStringLiteral("separator"),
+                                   QStringLiteral("output"),   QStringLiteral("server"),   QStringLiteral("port"),
+                                   QStringLiteral("user"),     QStringLiteral("database"), QStringLiteral("ssl-ca"),
+                                   QStringLiteral("ssl-cert"), QStringLiteral("ssl-key")};
     for (const QString& name : withValue)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
-    parser.addOption(QCommandLineOption(QStringLiteral("no-header")));
-    parser.addOption(QCommandLineOption(QStringLiteral("help")));
-    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    for (const char* flag : {"no-header", "ssl-verify-server-cert", "verbose", "help", "version"})
+        parser.addOption(QCommandLineOption(QLatin1String(flag)));
     // For shell completion: the stored login's table names, one a line.
     parser.addOption(QCommandLineOption(QStringLiteral("list-tables")));
 
@@ -107,7 +120,21 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     line.user = ValueIfSet(parser, QStringLiteral("user"));
     line.database = ValueIfSet(parser, QStringLiteral("database"));
     if (line.port && !IsPort(*line.port)) return Problem(QStringLiteral("--port must be a number from 1 to 65535."));
+    line.sslCa = ValueIfSet(parser, QStringLiteral("ssl-ca"));
+    line.sslCert = ValueIfSet(parser, QStringLiteral("ssl-cert"));
+    line.sslKey = ValueIfSet(parser, QStringLiteral("ssl-key"));
+    line.sslVerifyServerCert = parser.isSet(QStringLiteral("ssl-verify-server-cert"));
+    line.verbose = parser.isSet(QStringLiteral("verbose"));
     return line;
+}
+
+db::TlsSettings TlsSettingsFor(const CommandLine& line, db::TlsSettings fromOptionFiles) {
+    db::TlsSettings settings = std::move(fromOptionFiles);
+    if (line.sslCa) settings.ca = *line.sslCa;
+    if (line.sslCert) settings.cert = *line.sslCert;
+    if (line.sslKey) settings.key = *line.sslKey;
+    if (line.sslVerifyServerCert) settings.verifyServerCert = true;
+    return settings;
 }
 
 }  // namespace exporter::cli

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "db/tls_settings.h"
+
 namespace exporter::cli {
 
 // What the command line asks for.
@@ -20,6 +22,11 @@ struct CommandLine {
     QString output;  // empty or "-": standard output
     // Login values given on the command line; the stored ones fill the rest.
     std::optional<QString> server, port, user, database;
+    // TLS options given on the command line; the option files fill the rest.
+    std::optional<QString> sslCa, sslCert, sslKey;
+    bool sslVerifyServerCert = false;
+    // Tell on standard error how the connection is encrypted.
+    bool verbose = false;
 
     bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }
 };
@@ -28,5 +35,9 @@ struct CommandLine {
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 QString UsageText();
+
+// The TLS settings of the option files with what the command line gives in
+// their place.
+db::TlsSettings TlsSettingsFor(const CommandLine& line, db::TlsSettings fromOptionFiles);
 
 }  // namespace exporter::cli

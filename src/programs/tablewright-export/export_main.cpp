@@ -8,6 +8,7 @@
 #include "db/connection.h"
 #include "db/identifier.h"
 #include "db/table_queries.h"
+#include "db/tls_settings.h"
 #include "export/export_engine.h"
 #include "stored_login.h"
 #include "terminal_progress.h"
@@ -77,6 +78,9 @@ int main(int argc, char* argv[]) {
         return kUsageError;
     }
 
+    // Before the first connection: the command line's TLS options over the
+    // option files'.
+    db::SetProcessTlsSettings(exporter::cli::TlsSettingsFor(line, db::ProcessTlsSettings()));
     exporter::ExportRequest request = RequestFrom(line);
     // Without --field, every column in table order.
     request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
@@ -85,7 +89,7 @@ int main(int argc, char* argv[]) {
         line.toStandardOutput() ? exporter::StandardOutputSink() : exporter::SinkForPath(request.outputPath);
     exporter::ExportOutcome outcome;
     {
-        exporter::cli::TerminalProgress progress;
+        exporter::cli::TerminalProgress progress(line.verbose);
         outcome = exporter::RunExport(request, exporter::ValueStyle::ForFile(), *sink, progress);
     }
     if (!outcome.written()) {

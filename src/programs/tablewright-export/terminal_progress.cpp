@@ -6,7 +6,7 @@
 
 namespace exporter::cli {
 
-TerminalProgress::TerminalProgress() : enabled_(isatty(STDERR_FILENO) == 1) {}
+TerminalProgress::TerminalProgress(bool verbose) : enabled_(isatty(STDERR_FILENO) == 1), verbose_(verbose) {}
 
 TerminalProgress::~TerminalProgress() {
     if (printed_) std::fputc('\n', stderr);
@@ -18,6 +18,17 @@ void TerminalProgress::RowsWritten(std::uint64_t rows) {
     if (printed_ && now - lastPrint_ < std::chrono::milliseconds(200)) return;
     lastPrint_ = now;
     Print(rows);
+}
+
+void TerminalProgress::ConnectionOpened(const db::Connection& connection) {
+    if (!verbose_) return;
+    const QString cipher = connection.tlsCipher();
+    if (cipher.isEmpty())
+        std::fputs("tablewright-export: connected, not encrypted\n", stderr);
+    else
+        std::fprintf(stderr, "tablewright-export: connected, encrypted with %s, cipher %s\n",
+                     connection.tlsVersion().toLatin1().constData(), cipher.toLatin1().constData());
+    std::fflush(stderr);
 }
 
 void TerminalProgress::Print(std::uint64_t rows) {

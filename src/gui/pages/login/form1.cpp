@@ -146,15 +146,22 @@ void Form1::PushButton5_Click() {
     auto opened = std::make_shared<bool>(false);
     // The hourglass stays while the answer is on screen and goes when the
     // answer has been read. A refused login is answered in words, never with
-    // the driver's own text or the error report.
+    // the driver's own text or the error report; where TLS could not be used,
+    // the words say why.
+    auto tlsProblem = std::make_shared<QString>();
     RunDatabaseAction(
-        [values, opened](app::BackgroundWork::Cancel&) { *opened = db::OpenConnection(values, SignInOptions()); },
-        [this, opened] {
+        [values, opened, tlsProblem](app::BackgroundWork::Cancel&) {
+            *opened = db::OpenConnection(values, SignInOptions(), tlsProblem.get());
+        },
+        [this, opened, tlsProblem] {
             app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
             if (*opened)
                 trap.Step(login_steps::kTestSucceeded, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
             else
-                trap.Step(login_steps::kTestFailed, [&] { wizard_.Tell(CouldNotConnectText()); });
+                trap.Step(login_steps::kTestFailed, [&] {
+                    wizard_.Tell(tlsProblem->isEmpty() ? CouldNotConnectText()
+                                                       : CouldNotConnectText() + QStringLiteral("\r\r") + *tlsProblem);
+                });
         });
 }
 

@@ -1,0 +1,138 @@
+#include "db/option_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace db {
+namespace {
+
+// Includes nest at most this deep, which also ends a file that includes itself.
+constexpr int kMaxIncludeDepth = 10;
+
+bool IsClientGroup(const QString& group) {
+    for (const char* name : {"client", "client-server", "client-mariadb"})
+        if (group.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+// A "#" outside quotes starts a comment that runs to the end of the line.
+QString WithoutEndComment(const QString& line) {
+    QChar quote;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('#')) {
+            return line.left(i);
+        }
+    }
+    return line;
+}
+
+QString Unquoted(const QString& value) {
+    if (value.size() >= 2 && (value.front() == QLatin1Char('\'') || value.front() == QLatin1Char('"')) &&
+        value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+// The escapes an option file knows; any other backslash stays as written.
+QString Unescaped(const QString& value) {
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
+            out += c;
+            continue;
+        }
+        const QChar next = value.at(i + 1);
+        switch (next.unicode()) {
+        case 'b': out += QLatin1Char('\b'); break;
+        case 't': out += QLatin1Char('\t'); break;
+        case 'n': out += QLatin1Char('\n'); break;
+        case 'r': out += QLatin1Char('\r'); break;
+        case 's': out += QLatin1Char(' '); break;
+        case '\\':
+        case '"':
+        case '\'': out += next; break;
+        default:
+            out += c;
+            out += next;
+            break;
+        }
+        ++i;
+    }
+    return out;
+}
+
+ClientOption ParseOption(const QString& text) {
+    ClientOption option;
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    option.name = (equals < 0 ? text : text.left(equals)).trimmed();
+    option.name.replace(QLatin1Char('_'), QLatin1Char('-'));
+    if (option.name.startsWith(QLatin1String("loose-"))) option.name.remove(0, 6);
+    if (equals >= 0) {
+        option.hasValue = true;
+        option.value = Unescaped(Unquoted(text.mid(equals + 1).trimmed()));
+    }
+    return option;
+}
+
+class Reader {
+public:
+    std::vector<ClientOption> options;
+
+    void ReadFile(const QString& path, int depth) {
+        const QFileInfo info(path);
+        if (depth > kMaxIncludeDepth || !info.isFile()) return;
+        if (info.permissions() & QFile::WriteOther) return;  // anyone could have put anything there
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
+        QTextStream in(&file);
+        bool inClientGroup = false;
+        QString line;
+        while (in.readLineInto(&line)) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')) || trimmed.startsWith(QLatin1Char(';')))
+                continue;
+            if (trimmed.startsWith(QLatin1String("!includedir")) && HasArgument(trimmed, 11)) {
+                ReadFolder(trimmed.mid(11).trimmed(), depth + 1);
+            } else if (trimmed.startsWith(QLatin1String("!include")) && HasArgument(trimmed, 8)) {
+                ReadFile(trimmed.mid(8).trimmed(), depth + 1);
+            } else if (trimmed.startsWith(QLatin1Char('['))) {
+                const qsizetype end = trimmed.indexOf(QLatin1Char(']'));
+                inClientGroup = end > 0 && IsClientGroup(trimmed.mid(1, end - 1).trimmed());
+            } else if (inClientGroup) {
+                const QString text = WithoutEndComment(trimmed).trimmed();
+                if (!text.isEmpty()) options.push_back(ParseOption(text));
+            }
+        }
+    }
+
+private:
+    // The directive's name ends at a blank.
+    static bool HasArgument(const QString& line, qsizetype nameLength) {
+        return line.size() > nameLength && line.at(nameLength).isSpace();
+    }
+
+    void ReadFolder(const QString& path, int depth) {
+        const QDir folder(path);
+        for (const QString& name : folder.entryList({QStringLiteral("*.cnf")}, QDir::Files, QDir::Name))
+            ReadFile(folder.filePath(name), depth);
+    }
+};
+
+}  // namespace
+
+std::vector<ClientOption> ReadClientOptions(const QStringList& files) {
+    Reader reader;
+    for (const QString& file : files) reader.ReadFile(file, 0);
+    return std::move(reader.options);
+}
+
+}  // namespace db

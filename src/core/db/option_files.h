@@ -1,0 +1,28 @@
+#pragma once
+
+#include <vector>
+
+#include <QString>
+#include <QStringList>
+
+namespace db {
+
+// One line of a client group in an option file. The name has "_" written as
+// "-" and a "loose-" prefix taken off; the value has its blanks, quotes and
+// escapes (\n, \t, \s, \\ ...) resolved. A line without "=" has no value.
+struct ClientOption {
+    QString name;
+    QString value;
+    bool hasValue = false;
+};
+
+// The options of the client groups ([client], [client-server] and
+// [client-mariadb], the groups the connector reads for every program) in the
+// given MySQL/MariaDB option files, in the order the files and their lines
+// give them, so that a later one wins. "!include FILE" and "!includedir DIR"
+// (the folder's *.cnf files in name order) are followed. As the standard
+// client does, a file that is missing or unreadable is passed over, and so is
+// a world-writable one.
+std::vector<ClientOption> ReadClientOptions(const QStringList& files);
+
+}  // namespace db

@@ -1,0 +1,104 @@
+#include "db/tls_connect.h"
+
+#include <errmsg.h>
+#include <mysqld_error.h>
+
+#include <QFileInfo>
+
+namespace db {
+namespace {
+
+// MySQL's answer to a connection without TLS when require_secure_transport is
+// ON (ER_SECURE_TRANSPORT_REQUIRED). MariaDB answers with
+// ER_ACCESS_DENIED_ERROR instead, as it does for a user created with
+// REQUIRE SSL.
+constexpr unsigned kSecureTransportRequired = 3159;
+
+void RequireReadable(const QString& path, const char* option) {
+    if (path.isEmpty()) return;
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable())
+        throw DbError(QStringLiteral("TLS could not be used: the file given as %1 cannot be read: %2")
+                          .arg(QLatin1String(option), path));
+}
+
+void SetText(MYSQL* connection, mysql_option option, const QString& value) {
+    if (value.isEmpty()) return;
+    const QByteArray bytes = QFile::encodeName(value);
+    mysql_optionsv(connection, option, bytes.constData());  // the connector keeps a copy
+}
+
+// What the certificate check asked of the server's certificate.
+QString CheckedFor(const TlsSettings& settings, const QString& host) {
+    if (!settings.ca.isEmpty() && settings.verifyServerCert)
+        return QStringLiteral(
+                   " The server's certificate must come from the certificate authority in %1 and name the "
+                   "server %2.")
+            .arg(settings.ca, host);
+    if (!settings.ca.isEmpty())
+        return QStringLiteral(" The server's certificate must come from the certificate authority in %1.")
+            .arg(settings.ca);
+    if (settings.verifyServerCert)
+        return QStringLiteral(
+                   " The server's certificate must come from an authority this system trusts and name the "
+                   "server %1.")
+            .arg(host);
+    return QString();
+}
+
+}  // namespace
+
+void RequestTls(MYSQL* connection, const TlsSettings& settings) {
+    RequireReadable(settings.ca, "ssl-ca");
+    RequireReadable(settings.cert, "ssl-cert");
+    RequireReadable(settings.key, "ssl-key");
+    // Connector/C 3.3 starts TLS only when asked; asked this way it still
+    // goes on without TLS when the server offers none and nothing is to be
+    // verified, which is what the standard client does too.
+    const my_bool on = 1;
+    mysql_optionsv(connection, MYSQL_OPT_SSL_ENFORCE, &on);
+    SetText(connection, MYSQL_OPT_SSL_CA, settings.ca);
+    SetText(connection, MYSQL_OPT_SSL_CERT, settings.cert);
+    SetText(connection, MYSQL_OPT_SSL_KEY, settings.key);
+    // Always set: later connectors check by default.
+    const my_bool verify = settings.verifyServerCert ? 1 : 0;
+    mysql_optionsv(connection, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+}
+
+DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const Endpoint& endpoint) {
+    const unsigned number = mysql_errno(connection);
+    const QString message = QString::fromUtf8(mysql_error(connection));
+    // The server's greeting, which tells whether it offers TLS, stays readable
+    // after a failure; no capabilities at all means no greeting came.
+    const unsigned long capabilities = connection->server_capabilities;
+    const bool greeted = capabilities != 0;
+    const bool offersTls = (capabilities & CLIENT_SSL) != 0;
+
+    if (number == CR_SSL_CONNECTION_ERROR) {
+        const QString problem =
+            greeted && !offersTls
+                ? QStringLiteral(
+                      "TLS is required (ssl-verify-server-cert) but could not be used: the server offers "
+                      "no TLS.")
+                : QStringLiteral("TLS could not be used: ") + message +
+                      (message.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) +
+                      CheckedFor(settings, endpoint.socket.isEmpty() ? endpoint.host : QStringLiteral("localhost"));
+        return DbError(problem, number, problem);
+    }
+    if (number == kSecureTransportRequired) {
+        const QString problem =
+            offersTls ? QStringLiteral("The server requires TLS, and the connection was not encrypted.")
+                      : QStringLiteral("The server requires TLS, which could not be used: the server offers none.");
+        return DbError(problem + QStringLiteral(" (") + message + QLatin1Char(')'), number, problem);
+    }
+    if (number == ER_ACCESS_DENIED_ERROR && greeted && !offersTls && endpoint.socket.isEmpty()) {
+        // The server gives no other sign that it refused for want of TLS.
+        const QString problem = QStringLiteral(
+            "TLS could not be used: the server offers none. A user or server that requires TLS refuses a "
+            "connection without it.");
+        return DbError(message + QStringLiteral(". ") + problem, number, problem);
+    }
+    return DbError(message, number);
+}
+
+}  // namespace db

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <mysql.h>
+
+#include "db/connection.h"
+#include "db/db_error.h"
+#include "db/tls_settings.h"
+
+namespace db {
+
+// Asks the connector for TLS whenever the server offers it, as the standard
+// client does by default, with the checks and client certificate the
+// settings name. A server that offers no TLS is then used without it, unless
+// verifyServerCert asks for a certificate to check. Throws DbError when a
+// file the settings name cannot be read.
+void RequestTls(MYSQL* connection, const TlsSettings& settings);
+
+// The failure of a connection that could not be opened, saying so where TLS
+// could not be used: a failed TLS set-up or certificate check, or a server
+// that offers no TLS refusing the login (a user created with REQUIRE SSL, a
+// server with require_secure_transport=ON). Through the local server's
+// socket TLS plays no part.
+DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const Endpoint& endpoint);
+
+}  // namespace db

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace db {
+
+// How connections check the server and show themselves. TLS is always asked
+// for and used whenever the server offers it; these settings only add checks
+// and a client certificate, as the standard client's options of the same
+// names do.
+struct TlsSettings {
+    QString ca;    // ssl-ca: the certificate authority the server's certificate must come from
+    QString cert;  // ssl-cert: a client certificate, for users created with REQUIRE X509
+    QString key;   // ssl-key: the client certificate's private key
+    // ssl-verify-server-cert: the certificate must also be trusted (by the CA
+    // above or the system's authorities) and name the server; without TLS no
+    // connection is made.
+    bool verifyServerCert = false;
+
+    bool operator==(const TlsSettings&) const = default;
+};
+
+// ssl-ca, ssl-cert, ssl-key and ssl-verify-server-cert (also with "_") from
+// the client groups of the given option files; nothing else is taken from
+// them. A later value wins.
+TlsSettings TlsSettingsFromOptionFiles(const QStringList& files);
+
+// The option files the standard client reads: /etc/my.cnf, /etc/mysql/my.cnf
+// and ~/.my.cnf. TABLEWRIGHT_OPTION_FILES, a list separated by ":", takes
+// their place when it is set (the tests keep the machine's own files out).
+QStringList StandardOptionFiles();
+
+// The settings every connection of this program uses unless it is given its
+// own: read from the standard option files at the first call, or those set
+// with SetProcessTlsSettings(). Safe to call from any thread.
+TlsSettings ProcessTlsSettings();
+void SetProcessTlsSettings(const TlsSettings& settings);
+
+}  // namespace db

@@ -1,0 +1,75 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "db/tls_settings.h"
+#include "support/test_files.h"
+
+using testing_support::WriteFile;
+
+TEST(TlsSettings, OnlyTheFourKeysOfTheClientGroupsCountAndLaterOnesWin) {
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.cnf"));
+    const QString second = dir.filePath(QStringLiteral("second.cnf"));
+    WriteFile(first,
+              "# ssl-ca=/commented/out.pem\n"
+              "[mysqld]\n"
+              "ssl-ca=/server/ca.pem\n"
+              "ssl-cert=/server/cert.pem\n"
+              "[client]\n"
+              "user=someone\n"
+              "ssl_ca = \"/a folder/ca#1.pem\"   # the authority\n"
+              "ssl-verify-server-cert\n"
+              "[mysql]\n"
+              "ssl-key=/mysql/only.pem\n"
+              "[Client-MariaDB]\n"
+              "loose-ssl-key='/keys/k\\s1.pem'\n");
+    WriteFile(second,
+              "[client-server]\n"
+              "ssl-cert = /certs/c.pem\n"
+              "ssl-verify-server-cert=OFF\n");
+
+    db::TlsSettings settings = db::TlsSettingsFromOptionFiles({first});
+    EXPECT_EQ(settings.ca.toStdString(), "/a folder/ca#1.pem");
+    EXPECT_EQ(settings.cert.toStdString(), "");
+    EXPECT_EQ(settings.key.toStdString(), "/keys/k 1.pem");
+    EXPECT_TRUE(settings.verifyServerCert);
+
+    settings = db::TlsSettingsFromOptionFiles({first, second});
+    EXPECT_EQ(settings.ca.toStdString(), "/a folder/ca#1.pem");
+    EXPECT_EQ(settings.cert.toStdString(), "/certs/c.pem");
+    EXPECT_FALSE(settings.verifyServerCert);
+
+    WriteFile(second, "[client]\nskip-ssl-verify-server-cert\n");
+    EXPECT_FALSE(db::TlsSettingsFromOptionFiles({first, second}).verifyServerCert);
+    WriteFile(second, "[client]\nssl_verify_server_cert=on\n");
+    EXPECT_TRUE(db::TlsSettingsFromOptionFiles({second}).verifyServerCert);
+}
+
+TEST(TlsSettings, IncludesAreFollowedAndFilesTheStandardClientSkipsAreSkipped) {
+    QTemporaryDir dir;
+    const QString main = dir.filePath(QStringLiteral("my.cnf"));
+    const QString folder = dir.filePath(QStringLiteral("conf.d"));
+    WriteFile(main, QStringLiteral("[client-server]\n"
+                                   "!includedir %1\n"
+                                   "!include %2\n"
+                                   "!include %3\n")
+                        .arg(folder, dir.filePath(QStringLiteral("extra.cnf")), main)  // and itself: no endless loop
+                        .toUtf8());
+    WriteFile(folder + QStringLiteral("/50-client.cnf"), "[client]\nssl-ca=/from/50.pem\nssl-key=/from/50-key.pem\n");
+    WriteFile(folder + QStringLiteral("/10-client.cnf"), "[client]\nssl-ca=/from/10.pem\nssl-cert=/from/10-cert.pem\n");
+    WriteFile(folder + QStringLiteral("/90-notes.txt"), "[client]\nssl-ca=/not/a/cnf/file.pem\n");
+    WriteFile(dir.filePath(QStringLiteral("extra.cnf")), "[client]\nssl-verify-server-cert=1\n");
+    const QString open = dir.filePath(QStringLiteral("open.cnf"));
+    WriteFile(open, "[client]\nssl-cert=/anyone/could/write/this.pem\n");
+    QFile::setPermissions(open, QFile::permissions(open) | QFile::WriteOther);
+
+    const db::TlsSettings settings = db::TlsSettingsFromOptionFiles(
+        {dir.filePath(QStringLiteral("missing.cnf")), main, open, dir.filePath(QStringLiteral("conf.d"))});
+    EXPECT_EQ(settings.ca.toStdString(), "/from/50.pem");  // read in name order, the later one wins
+    EXPECT_EQ(settings.cert.toStdString(), "/from/10-cert.pem");
+    EXPECT_EQ(settings.key.toStdString(), "/from/50-key.pem");
+    EXPECT_TRUE(settings.verifyServerCert);
+}
