@@ -22,6 +22,16 @@ TEST(SharedRoutines, MissingDesktopFallsBackToTheHomeFolder) {
     EXPECT_EQ(folder, qEnvironmentVariable("HOME") + QLatin1Char('/'));
 }
 
+TEST(SharedRoutines, AWizardPathIsFoundFromHomeOrTheDesktopFolder) {
+    EXPECT_EQ(app::WizardOutputPath(QStringLiteral("~/out.txt")), QDir::homePath() + QStringLiteral("/out.txt"));
+    EXPECT_EQ(app::WizardOutputPath(QStringLiteral("sub/out.txt")),
+              app::GetDesktopFolder() + QStringLiteral("sub/out.txt"));
+    EXPECT_EQ(app::WizardOutputPath(QStringLiteral("/abs/out.txt")), QStringLiteral("/abs/out.txt"));
+    EXPECT_EQ(app::WizardOutputPath(QStringLiteral("~user/out.txt")),
+              app::GetDesktopFolder() + QStringLiteral("~user/out.txt"));
+    EXPECT_EQ(app::WizardOutputPath(QString()), QString());
+}
+
 TEST(SharedRoutines, FileExistsIsTrueOnlyForReadablePaths) {
     QTemporaryDir dir;
     const QString file = dir.path() + QStringLiteral("/HAND-M.CUR");

@@ -99,3 +99,16 @@ TEST(WizardFrame, BackAndNextHandOverBetweenTheLaterPages) {
     EXPECT_FALSE(fields.isVisible());
     EXPECT_EQ(fields.List2()->count(), 1);  // going back clears nothing
 }
+
+TEST(WizardFrame, AShownPageAppearsCentredOnThePageItReplaces) {
+    TestWizard t;
+    pages::Form3& fields = t.wizard().form3();
+    fields.move(317, 211);
+    fields.show();
+    fields.PushButton2_Click();  // "< Back" shows the table page in its place
+    const pages::Form2& tables = t.wizard().form2();
+    ASSERT_TRUE(tables.isVisible());
+    EXPECT_LE((tables.frameGeometry().center() - QRect(QPoint(317, 211), fields.frameGeometry().size()).center())
+                  .manhattanLength(),
+              1);
+}

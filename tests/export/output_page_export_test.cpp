@@ -192,3 +192,29 @@ TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAt
     ExpectEndedWithTheOldFileKept(t, dir.path(), path);
     holder.Execute(QStringLiteral("UNLOCK TABLES"));
 }
+
+TEST(OutputPageExport, AnEmptyPathIsRefusedBeforeConnectingAndShortPathsStartAtHomeOrTheDesktop) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run(QStringLiteral("CREATE TABLE t (a INT)"));
+    db::LoginValues unreachable = db.login();
+    unreachable.port = QStringLiteral("1");  // connecting would fail first, at another step
+    TestWizard t;
+    pages::Form4& page = OutputPageFor(t, unreachable, QStringLiteral("t"), QStringLiteral("`a`"), QString());
+    PressFinishAndWait(page);
+    ASSERT_EQ(t.messages().messages.size(), 1u);
+    EXPECT_TRUE(t.messages().messages[0].text.startsWith(exporter::NoOutputFileText() + QStringLiteral("\r\n")));
+    EXPECT_TRUE(t.messages().messages[0].text.contains(
+        testing_support::AtLine("Form4.PushButton4_Click", exporter::kCreateFileStep)));
+
+    testing_support::FillLogin(t.wizard().form1(), db.login());
+    const QString home = qEnvironmentVariable("HOME");
+    page.Text1()->setText(QStringLiteral("relative.txt"));
+    PressFinishAndWait(page);
+    EXPECT_EQ(ReadFile(home + QStringLiteral("/Desktop/relative.txt")), "a\r\n\r\n");
+    page.PushButton4()->setText(QStringLiteral("Finish"));
+    page.Text1()->setText(QStringLiteral("~/at-home.txt"));
+    PressFinishAndWait(page);
+    EXPECT_EQ(ReadFile(home + QStringLiteral("/at-home.txt")), "a\r\n\r\n");
+    EXPECT_EQ(t.messages().messages.size(), 1u);
+}

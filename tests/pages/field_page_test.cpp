@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -125,4 +127,22 @@ TEST(FieldPage, BackFromTheOutputPageResetsButtonsAndCleansTheAvailableList) {
     f.t.wizard().form4().PushButton2_Click();
     EXPECT_FALSE(f.page.PushButton3()->isEnabled());
     EXPECT_EQ(f.page.List1()->currentRow(), 0);
+}
+
+TEST(FieldPage, TabLeavesThePreviewGridAndEnterPressesTheFocusedButton) {
+    FieldPage f(Texts({"id", "name"}), {});
+    f.page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.page));
+    f.page.DataGrid1()->setFocus();
+    QTest::keyClick(f.page.DataGrid1(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), f.page.List1());
+    QTest::keyClick(f.page.List1(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), f.page.DataGrid1());
+
+    f.page.PushButton6()->setFocus();  // ">>"
+    QTest::keyClick(f.page.PushButton6(), Qt::Key_Return);
+    EXPECT_EQ(f.chosen(), Texts({"id", "name"}));
+    f.page.PushButton8()->setFocus();  // "<<"
+    QTest::keyClick(f.page.PushButton8(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(f.available(), Texts({"id", "name"}));
 }

@@ -1,6 +1,8 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -37,4 +39,23 @@ TEST(OutputPage, BrowseTakesTheChosenNameExactlyAndACancelChangesNothing) {
     page.PushButton3_Click();
     EXPECT_EQ(page.Text1()->text(), QStringLiteral("/data/export no extension"));
     EXPECT_TRUE(t.messages().messages.empty());
+}
+
+TEST(OutputPage, OpensOnBackAndATabInTheSeparatorCanBeTypedAndSeen) {
+    TestWizard t;
+    pages::Form4& page = t.wizard().form4();
+    page.show();
+    page.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    EXPECT_EQ(QApplication::focusWidget(), page.PushButton2());
+
+    page.Text2()->setFocus();
+    page.Text2()->clear();
+    QTest::keyClick(page.Text2(), Qt::Key_Semicolon);
+    QTest::keyClick(page.Text2(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(page.Text2()->text(), QStringLiteral(";\u2192"));
+    page.Text2()->insert(QStringLiteral("\t|"));  // a pasted tab shows too
+    EXPECT_EQ(page.Text2()->text(), QStringLiteral(";\u2192\u2192|"));
+    EXPECT_EQ(pages::Form4::SeparatorInBox(page.Text2()->text()), QStringLiteral(";\t\t|"));
+    EXPECT_EQ(pages::Form4::SeparatorInBox(QStringLiteral(" ; ")), QStringLiteral(" ; "));
 }

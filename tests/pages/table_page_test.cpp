@@ -116,12 +116,25 @@ TEST(TablePage, ComingBackLeavesTheChosenFieldsOutOfTheAvailableList) {
     EXPECT_EQ(s.available(), QStringList{QStringLiteral("price")});
     EXPECT_EQ(pages::EntryTexts(s.fields().List2()), (QStringList{QStringLiteral("name"), QStringLiteral("id")}));
 
+    // Another table: the chosen field it lacks goes, the one it has stays.
     s.fields().PushButton2_Click();
     s.Choose(QStringLiteral("two"));
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("price"), QStringLiteral("qty")}));
-    EXPECT_EQ(pages::EntryTexts(s.fields().List2()), (QStringList{QStringLiteral("name"), QStringLiteral("id")}));
+    EXPECT_EQ(pages::EntryTexts(s.fields().List2()), QStringList{QStringLiteral("id")});
     EXPECT_EQ(s.header(2), QStringLiteral("id"));
     EXPECT_TRUE(s.fields().PushButton3()->isEnabled());
+}
+
+TEST(TablePage, ATableWithNoneOfTheChosenFieldsEmptiesTheChosenListAndTurnsNextOff) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE one (id INT)"), QStringLiteral("CREATE TABLE two (qty INT)")});
+    s.Choose(QStringLiteral("one"));
+    s.fields().PushButton6_Click();  // ">>"
+    s.fields().PushButton2_Click();
+    s.Choose(QStringLiteral("two"));
+    EXPECT_EQ(s.available(), QStringList{QStringLiteral("qty")});
+    EXPECT_EQ(s.fields().List2()->count(), 0);
+    EXPECT_FALSE(s.fields().PushButton3()->isEnabled());
 }
 
 TEST(TablePage, OddNamesArePreviewedIntact) {

@@ -23,6 +23,12 @@ QString GetDesktopFolder() {
     return path + QLatin1Char('/');
 }
 
+QString WizardOutputPath(const QString& typed) {
+    if (typed.isEmpty() || QDir::isAbsolutePath(typed)) return typed;
+    if (typed.startsWith(QLatin1String("~/"))) return QDir::homePath() + typed.mid(1);
+    return GetDesktopFolder() + typed;
+}
+
 bool FileExists(const QString& path) {
     if (path.isEmpty()) return false;
     const QFileInfo info(path);

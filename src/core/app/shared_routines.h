@@ -15,6 +15,11 @@ QString GetSpecialFolderPath(int folder);
 // be found at all.
 QString GetDesktopFolder();
 
+// The file a path typed in the wizard names: "~/" at its start is the home
+// folder, and a relative path names a file in the desktop folder, where the
+// default file goes. Absolute paths and the empty path stay as they are.
+QString WizardOutputPath(const QString& typed);
+
 // True when the path's modification time can be read: false for anything
 // else, the empty path included. Never reports.
 bool FileExists(const QString& path);

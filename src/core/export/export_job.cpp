@@ -52,6 +52,11 @@ void ExportJob::Start(ExportRequest request, ValueStyle style, SinkMaker makeSin
 
 void ExportJob::Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink) {
     Monitor monitor(*this);
+    // Nothing to write to: refused before the server is asked for anything.
+    if (request.outputPath.isEmpty()) {
+        outcome_ = ExportOutcome::Failure(kCreateFileStep, NoOutputFileText());
+        return;
+    }
     try {
         const std::unique_ptr<OutputSink> sink = makeSink(request);
         outcome_ = RunExport(request, style, *sink, monitor);

@@ -16,6 +16,11 @@ enum ExportStep : int {
     kFinishFileStep = 186,
 };
 
+// Why an export without an output path did not start.
+inline QString NoOutputFileText() {
+    return QStringLiteral("No output file is given: type a file name, or choose one with \"...\".");
+}
+
 // How an export ended. A failure carries the step that failed and the
 // message of the layer that failed (the connector's or the file system's).
 struct ExportOutcome {

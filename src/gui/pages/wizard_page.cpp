@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QCloseEvent>
+#include <QShowEvent>
 
 #include "app/app_info.h"
 #include "app/logging.h"
@@ -44,6 +45,19 @@ void WizardPage::closeEvent(QCloseEvent* event) {
     // A wait for the server is given up; the program does not wait for it.
     wizard_.CancelDatabaseAction();
     wizard_.EndProcess();
+}
+
+void WizardPage::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        if (const QWidget* replaced = wizard_.VisiblePageOtherThan(this)) {
+            const QRect frame = frameGeometry();
+            QRect placed = frame;
+            placed.moveCenter(replaced->frameGeometry().center());
+            // move() places the frame's top-left corner, as frameGeometry() reads it.
+            move(placed.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 bool WizardPage::RunDatabaseAction(std::function<void(app::BackgroundWork::Cancel&)> work, std::function<void()> done) {

@@ -1,7 +1,10 @@
 #include "wizard/wizard.h"
 
+#include <array>
+
 #include "app/app_info.h"
 #include "pages/fields/form3.h"
+#include "pages/keyboard.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
@@ -17,6 +20,7 @@ template <typename Page>
 Page& Wizard::Touch(std::unique_ptr<Page>& slot) {
     if (!slot) {
         slot = std::make_unique<Page>(*this);
+        pages::PressButtonsWithEnter(slot.get());
         // The slot is filled before the load runs, so a load that touches its
         // own page (start-up signing in) finds it.
         slot->Form_Load();
@@ -28,6 +32,13 @@ pages::Form1& Wizard::form1() { return Touch(form1_); }
 pages::Form2& Wizard::form2() { return Touch(form2_); }
 pages::Form3& Wizard::form3() { return Touch(form3_); }
 pages::Form4& Wizard::form4() { return Touch(form4_); }
+
+QWidget* Wizard::VisiblePageOtherThan(const QWidget* page) const {
+    const std::array<QWidget*, 4> all{form1_.get(), form2_.get(), form3_.get(), form4_.get()};
+    for (QWidget* other : all)
+        if (other != nullptr && other != page && other->isVisible()) return other;
+    return nullptr;
+}
 
 bool Wizard::hasPage(int number) const {
     switch (number) {

@@ -12,6 +12,8 @@
 #include "settings/settings_store.h"
 #include "wizard/file_dialog.h"
 
+class QWidget;
+
 namespace pages {
 class Form1;
 class Form2;
@@ -55,6 +57,9 @@ public:
     pages::Form3& form3();
     pages::Form4& form4();
     bool hasPage(int number) const;
+    // The page on screen other than this one: the one a page that is being
+    // shown replaces.
+    QWidget* VisiblePageOtherThan(const QWidget* page) const;
 
     app::Messenger& messenger() { return *services_.messenger; }
     FileDialog& fileDialog() { return *services_.fileDialog; }

@@ -1,6 +1,7 @@
 #include "pages/output/form4.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QTableView>
 
@@ -21,6 +22,8 @@ namespace {
 constexpr int kProgressSteps = 1000;
 }  // namespace
 
+const QChar Form4::kTabSign = QChar(0x2192);  // →
+
 Form4::Form4(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form4")), ui_(std::make_unique<Ui::Form4>()) {
     ui_->setupUi(this);
     look::DressPage(this);
@@ -28,6 +31,36 @@ Form4::Form4(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form4"
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form4::PushButton3_Click);
     connect(ui_->PushButton4, &QPushButton::clicked, this, &Form4::PushButton4_Click);
     ui_->ProgressBar1->setRange(0, kProgressSteps);
+    // The page opens with the focus where its tab order starts: "< Back".
+    ui_->PushButton2->setFocus();
+    // A tab in the separator shows as a visible sign, and Ctrl+I types one.
+    connect(ui_->Text2, &QLineEdit::textChanged, this, &Form4::ShowTabsInSeparator);
+    ui_->Text2->installEventFilter(this);
+    ui_->Text2->setToolTip(QStringLiteral("A %1 stands for a tab; Ctrl+I types one.").arg(kTabSign));
+}
+
+QString Form4::SeparatorInBox(const QString& shown) {
+    QString separator = shown;
+    return separator.replace(kTabSign, QLatin1Char('\t'));
+}
+
+void Form4::ShowTabsInSeparator(const QString& text) {
+    if (!text.contains(QLatin1Char('\t'))) return;
+    const int cursor = ui_->Text2->cursorPosition();
+    QString shown = text;
+    ui_->Text2->setText(shown.replace(QLatin1Char('\t'), kTabSign));
+    ui_->Text2->setCursorPosition(cursor);
+}
+
+bool Form4::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->Text2 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_I && key->modifiers() == Qt::ControlModifier) {
+            ui_->Text2->insert(QString(kTabSign));
+            return true;
+        }
+    }
+    return WizardPage::eventFilter(watched, event);
 }
 
 // The job stops a running export and waits for its thread before the page's
@@ -103,6 +136,9 @@ void Form4::PushButton4_Click() {
     // Everything the export needs is read now, once: typing on while it runs
     // changes nothing in the file being written.
     exporter::ExportRequest request = ReadExportRequest();
+    // The button is disabled while the export runs; a keyboard user finds the
+    // focus on it again afterwards.
+    focusFinishAfterExport_ = ui_->PushButton4->hasFocus();
     hourglass_ = std::make_unique<look::HourglassPointer>(this);
     SetExportControlsEnabled(false);
     ui_->ProgressBar1->setValue(0);
@@ -122,8 +158,8 @@ exporter::ExportRequest Form4::ReadExportRequest() {
     request.tableName = wizard_.state().tableName;
     request.fieldListText = wizard_.state().fieldListText;
     request.header = ui_->Check6->isChecked();
-    request.separator = ui_->Text2->text();
-    request.outputPath = ui_->Text1->text();
+    request.separator = SeparatorInBox(ui_->Text2->text());
+    request.outputPath = app::WizardOutputPath(ui_->Text1->text());
     return request;
 }
 
@@ -139,6 +175,7 @@ void Form4::ExportEnded() {
     const exporter::ExportOutcome& outcome = job_->outcome();
     hourglass_.reset();
     SetExportControlsEnabled(true);
+    if (focusFinishAfterExport_) ui_->PushButton4->setFocus();
     if (outcome.written()) {
         ui_->ProgressBar1->setValue(kProgressSteps);
         ui_->PushButton4->setText(QStringLiteral("Exit"));

@@ -50,16 +50,24 @@ public:
 
     static QStringList OutputFilters();
 
+    // How a tab in the separator shows in its box ("→"), and the separator a
+    // box's text stands for: the text exactly as typed, each sign a tab.
+    static const QChar kTabSign;
+    static QString SeparatorInBox(const QString& shown);
+
 signals:
     void exportFinished();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing the window during an export stops it (the old file stays as
     // it was) before the program ends.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     exporter::ExportRequest ReadExportRequest();
+
+    void ShowTabsInSeparator(const QString& text);
     void ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows);
     void ExportEnded();
     void SetExportControlsEnabled(bool enabled);
@@ -67,6 +75,7 @@ private:
     std::unique_ptr<Ui::Form4> ui_;
     std::unique_ptr<exporter::ExportJob> job_;
     std::unique_ptr<look::HourglassPointer> hourglass_;
+    bool focusFinishAfterExport_ = false;
 };
 
 }  // namespace pages

@@ -107,11 +107,13 @@ void Form2::ShowFields(PreviewReading& reading) {
     trap.Step(table_steps::kNextClearPreview, [&] { fields->preview()->SetResult(db::StoredResult()); });
     // Without a connection there is nothing to preview; its failure has been
     // reported once already.
+    bool previewRead = false;
     if (reading.connected) {
         const bool read = trap.Step(table_steps::kNextReadPreview, [&] {
             if (reading.previewFailure) throw std::runtime_error(reading.previewFailure->toStdString());
         });
         if (read) {
+            previewRead = true;
             trap.Step(table_steps::kNextShowPreview, [&] { fields->preview()->SetResult(std::move(reading.preview)); });
             for (const db::ColumnInfo& column : fields->preview()->result().columns())
                 trap.Step(table_steps::kNextAddField, [&] { fields->List1()->addItem(column.name); });
@@ -123,6 +125,11 @@ void Form2::ShowFields(PreviewReading& reading) {
     });
     trap.Step(table_steps::kNextFocusGrid, [&] { fields->DataGrid1()->setFocus(); });
     trap.Step(table_steps::kNextDropChosenFields, [&] {
+        // Chosen fields that this table does not have would only make the
+        // export fail ("Unknown column"): they leave the chosen list, the
+        // others keep their order. With the same table nothing changes.
+        if (previewRead && KeepOnlyEntries(fields->List2(), EntryTexts(fields->List1())))
+            fields->ApplyButtonStateRule();
         ListWidgetTextList available(fields->List1());
         const ListWidgetTextList chosen(fields->List2());
         RemoveMatchingItems(available, chosen);
