@@ -35,6 +35,24 @@ bool WindowKeepsRunningWhile(const std::function<bool()>& busy) {
     return WaitUntil([&] { return fired; }, 2000) && busy();
 }
 
+// A wizard on the table page of a database whose one table another session
+// holds locked, so that reading its preview waits.
+struct LockedTable {
+    testing_support::ScratchDatabase scratch;
+    db::Connection holder = scratch.Connect();
+    TestWizard t;
+
+    explicit LockedTable(unsigned readingWaitSeconds) : t(readingWaitSeconds) {
+        scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
+        holder.Execute(QStringLiteral("LOCK TABLES t WRITE"));
+        t.Start();
+        testing_support::FillLogin(t.wizard().form1(), scratch.login());
+        t.wizard().form1().PushButton3_Click();
+        t.Settle();
+        t.wizard().form2().List1()->setCurrentRow(0);
+    }
+};
+
 // Waits until the work that a closed window gave up has ended by itself.
 bool WorkEnded(int timeoutMs) {
     return WaitUntil([] { return !app::BackgroundWorkRunning(); }, timeoutMs);
@@ -85,18 +103,9 @@ TEST(DatabaseWait, StartUpShowsTheLoginPageAtOnceAndClosingGivesTheSignInUp) {
 
 TEST(DatabaseWait, ALockedTableEndsItsWaitAtTheBoundWithThePreviewReport) {
     TW_REQUIRE_SERVER();
-    testing_support::ScratchDatabase scratch;
-    scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
-    db::Connection holder = scratch.Connect();
-    holder.Execute(QStringLiteral("LOCK TABLES t WRITE"));
-
-    TestWizard t(2);
-    t.Start();
-    testing_support::FillLogin(t.wizard().form1(), scratch.login());
-    t.wizard().form1().PushButton3_Click();
-    ASSERT_TRUE(t.Settle());
+    LockedTable locked(2);
+    TestWizard& t = locked.t;
     pages::Form2& tables = t.wizard().form2();
-    tables.List1()->setCurrentRow(0);
     tables.PushButton3_Click();
     EXPECT_TRUE(WindowKeepsRunningWhile([&] { return t.wizard().databaseBusy(); }));
     EXPECT_EQ(look::GetPagePointer(&tables), look::kHourglass);
@@ -112,22 +121,13 @@ TEST(DatabaseWait, ALockedTableEndsItsWaitAtTheBoundWithThePreviewReport) {
 
 TEST(DatabaseWait, ClosingWhileALockedTableHoldsThePreviewCutsTheWaitShort) {
     TW_REQUIRE_SERVER();
-    testing_support::ScratchDatabase scratch;
-    scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
-    db::Connection holder = scratch.Connect();
-    holder.Execute(QStringLiteral("LOCK TABLES t WRITE"));
-
-    TestWizard t;  // the full 30 s bound: only the cut can end the wait early
-    t.Start();
-    testing_support::FillLogin(t.wizard().form1(), scratch.login());
-    t.wizard().form1().PushButton3_Click();
-    ASSERT_TRUE(t.Settle());
-    t.wizard().form2().List1()->setCurrentRow(0);
+    LockedTable locked(30);  // the full bound: only the cut can end the wait early
+    TestWizard& t = locked.t;
     t.wizard().form2().PushButton3_Click();
     const QString waiting =
         QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT %'")
-            .arg(scratch.name());
-    ASSERT_TRUE(WaitUntil([&] { return holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
+            .arg(locked.scratch.name());
+    ASSERT_TRUE(WaitUntil([&] { return locked.holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
 
     t.wizard().form2().close();
     EXPECT_EQ(t.endProcessCalls(), 1);

@@ -168,56 +168,27 @@ void Form1::PushButton5_Click() {
 // What "Next >" reads from the server, off the window's thread.
 struct TableListReading {
     bool opens = false;  // the login works at all
-    bool connected = false;
-    std::optional<QString> connectFailure;
-    std::optional<QString> listFailure;
-    db::StoredResult tables;
+    ServerReading tables;
 };
-
-namespace {
-
-void ReadTableList(const db::LoginValues& values, const db::ConnectOptions& options,
-                   app::BackgroundWork::Cancel& cancel, TableListReading& reading) {
-    reading.opens = db::OpenConnection(values, WizardPage::SignInOptions());
-    if (!reading.opens) return;
-    std::optional<db::Connection> connection;
-    try {
-        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), options));
-    } catch (const std::exception& e) {
-        reading.connectFailure = QString::fromUtf8(e.what());
-        return;
-    }
-    reading.connected = true;
-    const CutOnCancel cut(cancel, *connection);
-    try {
-        reading.tables = db::ListTables(*connection);
-    } catch (const std::exception& e) {
-        reading.listFailure = QString::fromUtf8(e.what());
-    }
-}
-
-}  // namespace
 
 void Form1::PushButton3_Click() {
     const db::LoginValues values = CurrentLoginValues();
     auto reading = std::make_shared<TableListReading>();
-    RunDatabaseAction([values, options = ReadingOptions(), reading](
-                          app::BackgroundWork::Cancel& cancel) { ReadTableList(values, options, cancel, *reading); },
-                      [this, reading] { ShowTableList(*reading); });
+    RunDatabaseAction(
+        [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
+            reading->opens = db::OpenConnection(values, SignInOptions());
+            if (reading->opens) reading->tables.Read(values, options, cancel, db::ListTables);
+        },
+        [this, reading] { ShowTableList(*reading); });
 }
 
 void Form1::ShowTableList(TableListReading& reading) {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
     // A login that does not work leaves the page as it is, without a word.
     if (!reading.opens) return;
-    trap.Step(login_steps::kNextConnect, [&] {
-        if (reading.connectFailure) throw std::runtime_error(reading.connectFailure->toStdString());
-    });
-    db::StoredResult& tables = reading.tables;
-    trap.Step(login_steps::kNextListTables, [&] {
-        if (!reading.connected) throw std::runtime_error("No connection is open.");
-        if (reading.listFailure) throw std::runtime_error(reading.listFailure->toStdString());
-    });
+    trap.Step(login_steps::kNextConnect, [&] { reading.tables.ThrowIfNotConnected(); });
+    db::StoredResult& tables = reading.tables.rows;
+    trap.Step(login_steps::kNextListTables, [&] { reading.tables.ThrowIfNotRead(); });
     QListWidget* list = nullptr;
     std::size_t rowCount = 0;
     trap.Step(login_steps::kNextClearList, [&] {

@@ -48,33 +48,8 @@ void Form2::PushButton2_Click() {
 // What "Next >" reads from the server, off the window's thread.
 struct PreviewReading {
     QString tableName;
-    bool connected = false;
-    std::optional<QString> connectFailure;
-    std::optional<QString> previewFailure;
-    db::StoredResult preview;
+    ServerReading preview;
 };
-
-namespace {
-
-void ReadPreview(const db::LoginValues& values, const db::ConnectOptions& options, app::BackgroundWork::Cancel& cancel,
-                 PreviewReading& reading) {
-    std::optional<db::Connection> connection;
-    try {
-        connection.emplace(db::Connection::Open(db::BuildConnectionText(values), options));
-    } catch (const std::exception& e) {
-        reading.connectFailure = QString::fromUtf8(e.what());
-        return;
-    }
-    reading.connected = true;
-    const CutOnCancel cut(cancel, *connection);
-    try {
-        reading.preview = db::PreviewTable(*connection, reading.tableName);
-    } catch (const std::exception& e) {
-        reading.previewFailure = QString::fromUtf8(e.what());
-    }
-}
-
-}  // namespace
 
 void Form2::PushButton3_Click() {
     if (wizard_.databaseBusy()) return;
@@ -86,16 +61,18 @@ void Form2::PushButton3_Click() {
     const db::LoginValues values = wizard_.CurrentLoginValues();
     auto reading = std::make_shared<PreviewReading>();
     reading->tableName = ui_->List1->currentItem()->text();
-    RunDatabaseAction([values, options = ReadingOptions(), reading](
-                          app::BackgroundWork::Cancel& cancel) { ReadPreview(values, options, cancel, *reading); },
-                      [this, reading] { ShowFields(*reading); });
+    RunDatabaseAction(
+        [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
+            reading->preview.Read(values, options, cancel, [&](db::Connection& connection) {
+                return db::PreviewTable(connection, reading->tableName);
+            });
+        },
+        [this, reading] { ShowFields(*reading); });
 }
 
 void Form2::ShowFields(PreviewReading& reading) {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
-    trap.Step(table_steps::kNextConnect, [&] {
-        if (reading.connectFailure) throw std::runtime_error(reading.connectFailure->toStdString());
-    });
+    trap.Step(table_steps::kNextConnect, [&] { reading.preview.ThrowIfNotConnected(); });
     trap.Step(table_steps::kNextRememberTable, [&] { wizard_.state().tableName = reading.tableName; });
     Form3* fields = nullptr;
     trap.Step(table_steps::kNextShowFieldPage, [&] {
@@ -108,13 +85,12 @@ void Form2::ShowFields(PreviewReading& reading) {
     // Without a connection there is nothing to preview; its failure has been
     // reported once already.
     bool previewRead = false;
-    if (reading.connected) {
-        const bool read = trap.Step(table_steps::kNextReadPreview, [&] {
-            if (reading.previewFailure) throw std::runtime_error(reading.previewFailure->toStdString());
-        });
+    if (reading.preview.connected) {
+        const bool read = trap.Step(table_steps::kNextReadPreview, [&] { reading.preview.ThrowIfNotRead(); });
         if (read) {
             previewRead = true;
-            trap.Step(table_steps::kNextShowPreview, [&] { fields->preview()->SetResult(std::move(reading.preview)); });
+            trap.Step(table_steps::kNextShowPreview,
+                      [&] { fields->preview()->SetResult(std::move(reading.preview.rows)); });
             for (const db::ColumnInfo& column : fields->preview()->result().columns())
                 trap.Step(table_steps::kNextAddField, [&] { fields->List1()->addItem(column.name); });
         }
