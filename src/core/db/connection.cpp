@@ -1,10 +1,13 @@
 #include "db/connection.h"
 
+#include <chrono>
 #include <mutex>
 #include <vector>
 
 #include <QFileInfo>
 
+#include "db/connect_failure.h"
+#include "db/connection_cut.h"
 #include "db/connection_text.h"
 #include "db/db_error.h"
 
@@ -72,10 +75,11 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     const QByteArray password = values.password.toUtf8();
     const QByteArray database = values.database.toUtf8();
     const QByteArray socket = endpoint.socket.toUtf8();
+    const auto started = std::chrono::steady_clock::now();
     if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost", user.constData(),
                            password.constData(), database.isEmpty() ? nullptr : database.constData(), endpoint.port,
                            socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
-        connection.Fail();
+        connection.FailToOpen(endpoint, started, options.connectTimeoutSeconds);
     return connection;
 }
 
@@ -118,10 +122,22 @@ QString Connection::QuoteText(const QString& text) const {
     return QLatin1Char('\'') + QString::fromUtf8(escaped.data(), static_cast<qsizetype>(length)) + QLatin1Char('\'');
 }
 
-void Connection::AbandonResult() { mariadb_cancel(mysql_.get()); }
+void Connection::AbandonResult() {
+    ConnectionCut::ResetOnClose(static_cast<int>(mysql_get_socket(mysql_.get())));
+    mariadb_cancel(mysql_.get());
+}
 
 void Connection::Fail() const {
     throw DbError(QString::fromUtf8(mysql_error(mysql_.get())), mysql_errno(mysql_.get()));
+}
+
+void Connection::FailToOpen(const Endpoint& endpoint, std::chrono::steady_clock::time_point started,
+                            unsigned timeoutSeconds) const {
+    const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - started;
+    const unsigned number = mysql_errno(mysql_.get());
+    throw DbError(DescribeOpenFailure(endpoint, number, QString::fromUtf8(mysql_error(mysql_.get())), waited.count(),
+                                      timeoutSeconds),
+                  number);
 }
 
 }  // namespace db

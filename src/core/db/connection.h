@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include <mysql.h>
@@ -70,6 +71,9 @@ private:
     explicit Connection(MYSQL* m) : mysql_(m) {}
     void Send(const QString& sql);
     [[noreturn]] void Fail() const;
+    // A failed open, its reason in words where the connector's text hides it.
+    [[noreturn]] void FailToOpen(const Endpoint& endpoint, std::chrono::steady_clock::time_point started,
+                                 unsigned timeoutSeconds) const;
 
     std::unique_ptr<MYSQL, Closer> mysql_;
     bool napForRows_ = false;
