@@ -116,7 +116,8 @@ TEST_F(ExportFault, FilesThatCannotBeCreatedFailAtStep180) {
         request.outputPath = path;
         const exporter::ExportOutcome outcome = Export(request);
         EXPECT_EQ(outcome.label, 180) << path.toStdString();
-        EXPECT_FALSE(outcome.description.isEmpty());
+        EXPECT_TRUE(outcome.description.startsWith(QStringLiteral("Cannot create ") + path + QStringLiteral(": ")))
+            << outcome.description.toStdString();
     }
     EXPECT_TRUE(FolderEntries(folderAsTarget).isEmpty());
     QDir().rmdir(folderAsTarget);
