@@ -63,6 +63,15 @@ private:
     bool killed_ = false;
 };
 
+// Asks for a stop once the first chunk is written, as a user would while
+// rows flow.
+class StopAfterFirstChunk : public exporter::ExportMonitor {
+public:
+    void RowsWritten(std::uint64_t) override { ++chunks; }
+    bool StopRequested() const override { return chunks > 0; }
+    int chunks = 0;
+};
+
 class ExportFault : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -169,6 +178,18 @@ TEST_F(ExportFault, AServerGoneDuringTheExportFailsAtStep160AndLeavesTheOldFile)
     EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
     EXPECT_EQ(outcome.label, 160);
     EXPECT_FALSE(outcome.description.isEmpty());
+    ExpectOldFileUntouched();
+}
+
+TEST_F(ExportFault, AStopWhileRowsFlowEndsTheExportAtTheNextChunk) {
+    export_testing::CreateBigTable(*db_, 200000);
+    StopAfterFirstChunk stopper;
+    const std::unique_ptr<exporter::OutputSink> sink = exporter::SinkForPath(path_);
+    const exporter::ExportOutcome outcome = exporter::RunExport(
+        RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_),
+        exporter::ValueStyle::Plain(), *sink, stopper);
+    EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Stopped);
+    EXPECT_EQ(stopper.chunks, 1);
     ExpectOldFileUntouched();
 }
 
