@@ -2,13 +2,21 @@
 
 #include <QApplication>
 
+#include "process/standard_descriptors.h"
+#include "process/termination_signals.h"
 #include "wizard/message_box.h"
 #include "wizard/wizard.h"
 
 int main(int argc, char* argv[]) {
+    // Before anything opens a file or a socket: none of them may take the
+    // number of a standard descriptor that was left closed.
+    process::OpenStandardDescriptors();
+    process::CatchTerminationSignals();
     // An export into a pipe whose reader went away is a write failure that
-    // the export reports, not the end of the program.
+    // the export reports, not the end of the program; so is a file that
+    // outgrows the size limit (ulimit -f).
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     // Pages come and go as the wizard moves on, and a message box may be the
     // only window for a moment: the program ends when a page is closed or
@@ -21,6 +29,17 @@ int main(int argc, char* argv[]) {
     services.programFolder = QCoreApplication::applicationDirPath();
     services.endProcess = [] { QCoreApplication::exit(0); };
     wizard::Wizard wizard(std::move(services));
+    // SIGINT, SIGTERM or SIGHUP end the program as closing its window does:
+    // a running export stops and leaves the old file as it was.
+    process::TerminationNotifier termination;
+    bool ended = false;
+    QObject::connect(&termination, &process::TerminationNotifier::arrived, &application, [&ended] {
+        ended = true;
+        QApplication::closeAllWindows();
+        QCoreApplication::exit(0);
+    });
     wizard.Start();
+    // A signal during the start (a message box's own loop) ends it too.
+    if (ended) return 0;
     return QApplication::exec();
 }
