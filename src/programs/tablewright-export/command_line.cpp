@@ -74,7 +74,8 @@ QString UsageText() {
         "TABLEWRIGHT_PASSWORD, never from the command line. An existing file is replaced only\n"
         "when every row has been written.\n"
         "\n"
-        "Exit status: 0 when the file was written, 1 when the export failed, 2 for a usage error.\n");
+        "Exit status: 0 when the file was written, 1 when the export failed, 2 for a usage error,\n"
+        "128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped it; an existing file then stays as it was.\n");
 }
 
 CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
