@@ -334,7 +334,7 @@ TEST(ExportCommand, ASlowReaderOnANamedPipeGetsEveryByte) {
     // The reader starts only once the pipe is full and the export must wait.
     ASSERT_TRUE(WaitUntil([&] {
         int waiting = 0;
-        return ioctl(reader, FIONREAD, &waiting) == 0 && waiting >= 65536;
+        return ioctl(reader, FIONREAD, &waiting) == 0 && waiting >= fcntl(reader, F_GETPIPE_SZ);
     }));
     fcntl(reader, F_SETFL, O_RDONLY);
     QByteArray received;
