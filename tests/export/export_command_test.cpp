@@ -138,7 +138,9 @@ TEST(ExportCommand, WithoutFieldsEveryColumnInTableOrderToStandardOutput) {
     ScratchDatabase db;
     db.Run({QStringLiteral("CREATE TABLE `t w` (z INT, `a``b` VARCHAR(5), m DATE)"),
             QStringLiteral("INSERT INTO `t w` VALUES (1, 'x', '2024-01-31'), (NULL, NULL, NULL)")});
-    for (const QStringList& output : {QStringList{}, QStringList{QStringLiteral("--output"), QStringLiteral("-")}}) {
+    // Standard output also by its name, a link of /proc to a pipe that has no path.
+    for (const QStringList& output : {QStringList{}, QStringList{QStringLiteral("--output"), QStringLiteral("-")},
+                                      QStringList{QStringLiteral("--output"), QStringLiteral("/dev/stdout")}}) {
         const export_testing::CommandResult result = RunExportCommand(
             db.login(),
             QStringList{QStringLiteral("--table"), QStringLiteral("t w"), QStringLiteral("--separator"), QString()} +

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -25,6 +27,11 @@ bool Fail(int error, QString& problem) {
 bool LinkMayBeFollowed(const struct stat& folder, const struct stat& link) {
     const bool everyonesStickyFolder = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
     return !everyonesStickyFolder || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
+bool InProc(int folder) {
+    struct statfs system = {};
+    return ::fstatfs(folder, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
 }
 
 // The link's text; false with errno set when it cannot be read.
@@ -70,6 +77,15 @@ bool ResolveOutputTarget(const QString& path, OutputTarget& target, QString& pro
                     "it is a symbolic link in a folder that everyone may write to, and the link belongs neither to "
                     "you nor to the folder's owner");
                 return false;
+            }
+            struct stat followed = {};
+            if (InProc(target.folder.get()) &&
+                ::fstatat(target.folder.get(), target.name.constData(), &followed, 0) == 0 &&
+                !S_ISREG(followed.st_mode) && !S_ISDIR(followed.st_mode)) {
+                target.kind = OutputTarget::Kind::Other;
+                target.status = followed;
+                target.throughLink = true;
+                return true;
             }
             QByteArray destination;
             if (!ReadLink(target.folder.get(), target.name, destination)) return Fail(errno, problem);

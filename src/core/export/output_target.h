@@ -19,6 +19,9 @@ struct OutputTarget {
     QByteArray name;
     Kind kind = Kind::Missing;
     struct stat status = {};  // of what is there; of nothing for Missing
+    // The name is a link of /proc (where /dev/stdout leads) to a pipe or
+    // socket that has no path: only the kernel can follow it.
+    bool throughLink = false;
 };
 
 // Follows the path's symbolic links as the kernel's protected_symlinks rule

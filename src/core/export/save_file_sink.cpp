@@ -52,8 +52,9 @@ bool SaveFileSink::Open() {
         // Opened without blocking, so that a named pipe nobody reads from
         // fails at once ("No such device or address") instead of waiting for
         // a reader; the sink then writes blocking as usual.
+        const int noFollow = target_.throughLink ? 0 : O_NOFOLLOW;
         process::UniqueDescriptor device(
-            ::openat(folder, name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+            ::openat(folder, name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | noFollow));
         if (!device.valid()) return Fail("open", ErrorText(errno));
         direct_ = DescriptorSink::ForOpenedPath(std::move(device), path_);
         if (direct_->Open()) return true;
