@@ -47,6 +47,25 @@ TEST(SettingsStore, FileIsGroupedUnderTheSectionAndReadableByItsOwnerOnly) {
     EXPECT_TRUE(content.contains("MyPassword=secret")) << content.constData();
 }
 
+TEST(SettingsStore, TheFileIsPrivateFromTheMomentTheStoreIsOpened) {
+    QTemporaryDir dir;
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    const QString fresh = dir.path() + QStringLiteral("/fresh.ini");
+    const settings::SettingsStore created(fresh);
+    EXPECT_EQ(QFile::permissions(fresh), ownerOnly);
+
+    // One that others could read, with a password in it: only read, never written.
+    const QString exposed = dir.path() + QStringLiteral("/exposed.ini");
+    QFile file(exposed);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Tablewright]\nMyPassword=secret\n");
+    file.close();
+    QFile::setPermissions(exposed, ownerOnly | QFile::ReadGroup | QFile::ReadOther);
+    const settings::SettingsStore opened(exposed);
+    EXPECT_EQ(QFile::permissions(exposed), ownerOnly);
+    EXPECT_EQ(opened.Read(QStringLiteral("MyPassword"), QString()), QStringLiteral("secret"));
+}
+
 TEST(SettingsStore, DefaultFileLivesInTheConfigurationFolder) {
     EXPECT_EQ(settings::SettingsStore::DefaultFilePath(),
               qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrafel.ini"));

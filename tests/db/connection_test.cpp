@@ -83,6 +83,14 @@ TEST(Connection, RefusedLoginsGiveTheConnectorsMessage) {
         EXPECT_EQ(e.number(), 1049u) << e.what();  // unknown database
         EXPECT_NE(std::string(e.what()).find("no_such_database_here"), std::string::npos) << e.what();
     }
+    try {
+        db::Connection::Open(closedPort);
+        ADD_FAILURE() << "a closed port was connected to";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("Cannot connect to the server at %1, port %2: connection "
+                                                              "refused")
+                                                   .arg(closedPort.server, closedPort.port));
+    }
     EXPECT_TRUE(db::OpenConnection(ServerLogin()));
 }
 

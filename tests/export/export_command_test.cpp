@@ -1,15 +1,21 @@
+#include <fcntl.h>
 #include <grp.h>
+#include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+#include <functional>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +35,80 @@ export_testing::CommandResult RunWithoutLogin(const QStringList& arguments) {
     process.waitForFinished(60000);
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
+
+// Waits up to 30 seconds for the condition to hold.
+bool WaitUntil(const std::function<bool()>& condition) {
+    const QDeadlineTimer deadline(30000);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+// True while the process holds a file in the folder open: the export's
+// temporary file, with a name or without.
+bool HoldsFileIn(qint64 pid, const QString& folder) {
+    const QByteArray prefix = QFile::encodeName(folder) + '/';
+    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& entry : descriptors.entryList(QDir::Files | QDir::System)) {
+        char target[4096];
+        const ssize_t length =
+            readlink(QFile::encodeName(descriptors.filePath(entry)).constData(), target, sizeof target);
+        if (length > 0 && QByteArray(target, length).startsWith(prefix)) return true;
+    }
+    return false;
+}
+
+// SIGINT, SIGTERM and SIGHUP in the middle of an export into the folder: the
+// command stops with 128 and the signal's number, the old file stays as it
+// was and nothing else is left in the folder.
+void ExpectSignalsStopTheExport(const ScratchDatabase& db, const QString& folder) {
+    const QString path = folder + QStringLiteral("/out.txt");
+    WriteFile(path, "old\r\n");
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+        QProcess process;
+        export_testing::StartExportCommand(
+            process, db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path},
+            {}, [] {
+                // As started from a terminal, whatever the test runner ignores.
+                for (const int caught : {SIGINT, SIGTERM, SIGHUP}) signal(caught, SIG_DFL);
+            });
+        ASSERT_TRUE(WaitUntil([&] { return HoldsFileIn(process.processId(), folder); })) << number;
+        kill(static_cast<pid_t>(process.processId()), number);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << number;
+        EXPECT_EQ(process.exitCode(), 128 + number) << process.readAllStandardError().toStdString();
+        EXPECT_EQ(ReadFile(path), "old\r\n");
+        EXPECT_EQ(FolderEntries(folder), QStringList{QStringLiteral("out.txt")});
+    }
+}
+
+// A folder seen through a FUSE mount (bindfs): a file system on which a file
+// cannot be created without a name (no O_TMPFILE), so the export's temporary
+// file has one there.
+class FuseFolder {
+public:
+    explicit FuseFolder(const QString& under)
+        : source_(under + QStringLiteral("/source")), path_(under + QStringLiteral("/fuse")) {
+        QDir().mkpath(source_);
+        QDir().mkpath(path_);
+        mounted_ = QProcess::execute(QStringLiteral("bindfs"), {source_, path_}) == 0;
+    }
+    ~FuseFolder() {
+        if (mounted_) QProcess::execute(QStringLiteral("fusermount"), {QStringLiteral("-u"), path_});
+    }
+    FuseFolder(const FuseFolder&) = delete;
+    FuseFolder& operator=(const FuseFolder&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const QString& path() const { return path_; }
+
+private:
+    QString source_;
+    QString path_;
+    bool mounted_ = false;
+};
 
 }  // namespace
 
@@ -78,7 +158,9 @@ TEST(ExportCommand, WithoutFieldsEveryColumnInTableOrderToStandardOutput) {
     ScratchDatabase db;
     db.Run({QStringLiteral("CREATE TABLE `t w` (z INT, `a``b` VARCHAR(5), m DATE)"),
             QStringLiteral("INSERT INTO `t w` VALUES (1, 'x', '2024-01-31'), (NULL, NULL, NULL)")});
-    for (const QStringList& output : {QStringList{}, QStringList{QStringLiteral("--output"), QStringLiteral("-")}}) {
+    // Standard output also by its name, a link of /proc to a pipe that has no path.
+    for (const QStringList& output : {QStringList{}, QStringList{QStringLiteral("--output"), QStringLiteral("-")},
+                                      QStringList{QStringLiteral("--output"), QStringLiteral("/dev/stdout")}}) {
         const export_testing::CommandResult result = RunExportCommand(
             db.login(),
             QStringList{QStringLiteral("--table"), QStringLiteral("t w"), QStringLiteral("--separator"), QString()} +
@@ -191,12 +273,12 @@ TEST(ExportCommand, ADiskThatFillsUpMidwayKeepsTheOldFileAndLeavesNoTemporaryFil
     WriteFile(path, "old\r\n");
 
     // The command runs with a 1 MiB limit on the size of any file it writes,
-    // as if the disk were full after the first megabyte.
+    // as if the disk were full after the first megabyte; the signal such a
+    // write raises (SIGXFSZ) is the command's own to ignore.
     const export_testing::CommandResult result = RunExportCommand(
         db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path}, {}, [] {
             const rlimit limit{1 << 20, 1 << 20};
             setrlimit(RLIMIT_FSIZE, &limit);
-            signal(SIGXFSZ, SIG_IGN);
         });
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("File too large")) << result.err.toStdString();
@@ -244,4 +326,208 @@ TEST(ExportCommand, ReadOnlyPlacesStopAnOrdinaryUserAndKeepTheOldFile) {
     EXPECT_TRUE(FolderEntries(locked).isEmpty());
     EXPECT_EQ(FolderEntries(dir.path()),
               (QStringList{QStringLiteral("locked"), QStringLiteral("out.txt"), QStringLiteral("tablewright-export")}));
+}
+
+TEST(ExportCommand, LcAllOutranksTheCategoryVariables) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (p DECIMAL(6,2), d DATE)"),
+            QStringLiteral("INSERT INTO t VALUES (2.50, '2024-01-31')")});
+    const export_testing::CommandResult result =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--no-header")},
+                         {QStringLiteral("LANG="), QStringLiteral("LC_ALL=de_DE.UTF-8"), QStringLiteral("LC_NUMERIC=C"),
+                          QStringLiteral("LC_TIME=C")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "2,50,31.01.2024\r\n\r\n");
+}
+
+TEST(ExportCommand, ASlowReaderOnANamedPipeGetsEveryByte) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 20000);  // about 2 MiB of text
+    QTemporaryDir dir;
+    const QString pipe = dir.path() + QStringLiteral("/pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const int reader = open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    QProcess process;
+    export_testing::StartExportCommand(
+        process, db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), pipe});
+    // The reader starts only once the pipe is full and the export must wait.
+    ASSERT_TRUE(WaitUntil([&] {
+        int waiting = 0;
+        return ioctl(reader, FIONREAD, &waiting) == 0 && waiting >= fcntl(reader, F_GETPIPE_SZ);
+    }));
+    fcntl(reader, F_SETFL, O_RDONLY);
+    QByteArray received;
+    char buffer[65536];
+    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;) received.append(buffer, n);
+    close(reader);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(received.startsWith("id,filler\r\n1,xxx"));
+    EXPECT_TRUE(received.endsWith("20000," + QByteArray(100, 'x') + "\r\n\r\n"));
+    EXPECT_EQ(received.count('\n'), 20002);
+}
+
+TEST(ExportCommand, ClosedStandardDescriptorsNeverCarryRowsToTheServer) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    // A value that is a whole client packet: the statement "DROP TABLE
+    // victim", which the server would run if the rows went down the
+    // connection.
+    db.Run({QStringLiteral("CREATE TABLE victim (a INT)"), QStringLiteral("CREATE TABLE crafted (v TEXT)"),
+            QStringLiteral("INSERT INTO crafted VALUES "
+                           "(CONCAT(CHAR(18), CHAR(0), CHAR(0), CHAR(0), CHAR(3), 'DROP TABLE victim'))")});
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/out.txt");
+    const auto inputAndOutputClosed = [] {
+        close(STDIN_FILENO);
+        close(STDOUT_FILENO);
+    };
+    const QStringList crafted{QStringLiteral("--table"), QStringLiteral("crafted"), QStringLiteral("--no-header")};
+    export_testing::CommandResult result = RunExportCommand(db.login(), crafted, {}, inputAndOutputClosed);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("standard output: it is closed")) << result.err.toStdString();
+    result =
+        RunExportCommand(db.login(), crafted + QStringList{QStringLiteral("--output"), path}, {}, inputAndOutputClosed);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(ReadFile(path), QByteArray("\x12\0\0\0\x03", 5) + "DROP TABLE victim\r\n\r\n");
+
+    // Once the exports' connections are gone, the server has run whatever
+    // reached it.
+    db::Connection admin = db.Connect();
+    ASSERT_TRUE(WaitUntil([&] {
+        return admin
+                   .Query(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' AND "
+                                         "ID <> CONNECTION_ID()")
+                              .arg(db.name()))
+                   .value(0, 0)
+                   .text() == QLatin1String("0");
+    }));
+    EXPECT_NO_THROW(admin.Query(QStringLiteral("SELECT COUNT(*) FROM victim")));
+}
+
+TEST(ExportCommand, TerminationSignalsStopTheExportAndKeepTheOldFile) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 500000);
+    QTemporaryDir dir;
+    ExpectSignalsStopTheExport(db, dir.path());
+}
+
+TEST(ExportCommand, TerminationSignalsLeaveNoNamedTemporaryFile) {
+    TW_REQUIRE_SERVER();
+    QTemporaryDir dir;
+    const FuseFolder fuse(dir.path());
+    if (!fuse.mounted()) GTEST_SKIP() << "no FUSE mount here (bindfs and /dev/fuse are needed)";
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 500000);
+    ExpectSignalsStopTheExport(db, fuse.path());
+}
+
+// As root, whatever the kernel's protected_symlinks says.
+TEST(ExportCommand, ALinkPlantedInASharedFolderIsRefusedAndItsTargetKept) {
+    TW_REQUIRE_SERVER();
+    if (geteuid() != 0) GTEST_SKIP() << "runs as root only, to plant a link as another user";
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+    const QString secret = dir.path() + QStringLiteral("/private/secret");
+    WriteFile(secret, "root's own\n");
+    QFile::setPermissions(secret, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(dir.path() + QStringLiteral("/private"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // A folder like /tmp: sticky, and everyone may write to it.
+    const QString shared = dir.path() + QStringLiteral("/shared");
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString planted = shared + QStringLiteral("/out.txt");
+    ASSERT_EQ(QProcess::execute(
+                  QStringLiteral("setpriv"),
+                  {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                   QStringLiteral("--clear-groups"), QStringLiteral("ln"), QStringLiteral("-s"), secret, planted}),
+              0);
+
+    export_testing::CommandResult result = RunExportCommand(
+        db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), planted});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("Cannot create %1: it is a symbolic link").arg(planted).toUtf8()))
+        << result.err.toStdString();
+    EXPECT_EQ(ReadFile(secret), "root's own\n");
+    EXPECT_EQ(FolderEntries(shared), QStringList{QStringLiteral("out.txt")});
+
+    // The user's own link there leads to the file as ever.
+    const QString own = shared + QStringLiteral("/own.txt");
+    ASSERT_TRUE(QFile::link(secret, own));
+    result =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), own});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(ReadFile(secret), "a\r\n1\r\n\r\n");
+    EXPECT_TRUE(QFileInfo(own).isSymLink());
+}
+
+TEST(ExportCommand, SettingsFilesThatCannotBeReadOrParsedAreWarnedAbout) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run(QStringLiteral("CREATE TABLE t (a INT)"));
+    QTemporaryDir dir;
+    const QString unreadable = dir.path() + QStringLiteral("/unreadable");
+    ASSERT_TRUE(QDir().mkpath(unreadable + QStringLiteral("/Kestrafel.ini")));  // a folder in its place
+    const QString malformed = dir.path() + QStringLiteral("/malformed");
+    WriteFile(malformed + QStringLiteral("/Kestrafel.ini"), "[Tablewright\nMyServer=elsewhere\n");
+    for (const QString& config : {unreadable, malformed}) {
+        const export_testing::CommandResult result =
+            RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t")},
+                             {QStringLiteral("XDG_CONFIG_HOME=") + config});
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(result.err.startsWith("tablewright-export: warning: "));
+        EXPECT_TRUE(result.err.contains(QFile::encodeName(config + QStringLiteral("/Kestrafel.ini"))))
+            << result.err.toStdString();
+    }
+}
+
+TEST(ExportCommand, ASeparatorThatIsNoTextIsWrittenByteForByte) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT, b INT)"), QStringLiteral("INSERT INTO t VALUES (1, 2)")});
+    // The byte 0xFF is not UTF-8; a shell hands it over as it is.
+    QTemporaryDir dir;
+    const QString wrapper = dir.path() + QStringLiteral("/with-separator");
+    WriteFile(wrapper, "#!/bin/sh\nexec '" + QFile::encodeName(export_testing::ExportProgram()) +
+                           "' \"$@\" --separator \"$(printf '\\377')\"\n");
+    QFile::setPermissions(wrapper, QFile::ReadOwner | QFile::ExeOwner);
+    const export_testing::CommandResult result =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t")}, {}, {}, wrapper);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out,
+              "a\xff"
+              "b\r\n1\xff"
+              "2\r\n\r\n");
+}
+
+TEST(ExportCommand, OnATerminalTheProgressLineEndsOnTheFinalCount) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 60000);  // three chunks
+    QTemporaryDir dir;
+    int terminal = -1;
+    int side = -1;
+    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
+    const export_testing::CommandResult result =
+        RunExportCommand(db.login(),
+                         {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"),
+                          dir.path() + QStringLiteral("/out.txt")},
+                         {}, [side] { dup2(side, STDERR_FILENO); });
+    close(side);
+    EXPECT_EQ(result.exitCode, 0);
+    QByteArray shown;
+    char buffer[4096];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, n);
+    close(terminal);
+    // Each state overwrites the one before after a carriage return.
+    shown = shown.trimmed();
+    const QByteArray lastLine = shown.mid(shown.lastIndexOf('\r') + 1).trimmed();
+    EXPECT_EQ(lastLine, "60000 rows written") << shown.toStdString();
 }

@@ -63,6 +63,15 @@ private:
     bool killed_ = false;
 };
 
+// Asks for a stop once the first chunk is written, as a user would while
+// rows flow.
+class StopAfterFirstChunk : public exporter::ExportMonitor {
+public:
+    void RowsWritten(std::uint64_t) override { ++chunks; }
+    bool StopRequested() const override { return chunks > 0; }
+    int chunks = 0;
+};
+
 class ExportFault : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -96,7 +105,8 @@ TEST_F(ExportFault, DatabaseFailuresStopBeforeTheFileIsTouched) {
     exporter::ExportOutcome outcome = Export(unreachable);
     EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
     EXPECT_EQ(outcome.label, 118);
-    EXPECT_TRUE(outcome.description.contains(QStringLiteral("Can't connect"))) << outcome.description.toStdString();
+    EXPECT_EQ(outcome.description,
+              QStringLiteral("Cannot connect to the server at 127.0.0.1, port 1: connection refused"));
     ExpectOldFileUntouched();
 
     db_->Run(QStringLiteral("DROP TABLE t"));
@@ -115,7 +125,8 @@ TEST_F(ExportFault, FilesThatCannotBeCreatedFailAtStep180) {
         request.outputPath = path;
         const exporter::ExportOutcome outcome = Export(request);
         EXPECT_EQ(outcome.label, 180) << path.toStdString();
-        EXPECT_FALSE(outcome.description.isEmpty());
+        EXPECT_TRUE(outcome.description.startsWith(QStringLiteral("Cannot create ") + path + QStringLiteral(": ")))
+            << outcome.description.toStdString();
     }
     EXPECT_TRUE(FolderEntries(folderAsTarget).isEmpty());
     QDir().rmdir(folderAsTarget);
@@ -167,6 +178,18 @@ TEST_F(ExportFault, AServerGoneDuringTheExportFailsAtStep160AndLeavesTheOldFile)
     EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
     EXPECT_EQ(outcome.label, 160);
     EXPECT_FALSE(outcome.description.isEmpty());
+    ExpectOldFileUntouched();
+}
+
+TEST_F(ExportFault, AStopWhileRowsFlowEndsTheExportAtTheNextChunk) {
+    export_testing::CreateBigTable(*db_, 200000);
+    StopAfterFirstChunk stopper;
+    const std::unique_ptr<exporter::OutputSink> sink = exporter::SinkForPath(path_);
+    const exporter::ExportOutcome outcome = exporter::RunExport(
+        RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_),
+        exporter::ValueStyle::Plain(), *sink, stopper);
+    EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Stopped);
+    EXPECT_EQ(stopper.chunks, 1);
     ExpectOldFileUntouched();
 }
 

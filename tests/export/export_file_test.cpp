@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 
@@ -123,6 +124,20 @@ TEST_F(ExportFile, AnExistingFileIsReplacedWithItsPermissionsKept) {
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("a")}, true, QStringLiteral(",")), "a\r\n1\r\n\r\n");
     EXPECT_EQ(QFile::permissions(path_), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
+TEST_F(ExportFile, AFileWithANameOfTheLongestLengthIsReplaced) {
+    db_->Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    // 255 bytes, the most a name may have; a temporary name beside it must
+    // be cut short, here inside the two-byte "ü".
+    const QString name = QString(247, QLatin1Char('n')) + QStringLiteral("üü.txt");
+    ASSERT_EQ(QFile::encodeName(name).size(), 255);
+    const QString path = dir_.path() + QLatin1Char('/') + name;
+    WriteFile(path, "old\r\n");
+    const exporter::ExportOutcome outcome = Export(RequestFor(*db_, QStringLiteral("t"), {QStringLiteral("a")}, path));
+    EXPECT_TRUE(outcome.written()) << outcome.description.toStdString();
+    EXPECT_EQ(ReadFile(path), "a\r\n1\r\n\r\n");
+    EXPECT_EQ(FolderEntries(dir_.path()), QStringList{name});
 }
 
 TEST_F(ExportFile, ALegacyLocaleGetsItsOwnCharacterSetWithQuestionMarksForTheRest) {

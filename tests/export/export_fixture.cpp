@@ -30,6 +30,14 @@ QString ExportProgram() { return QStringLiteral(TABLEWRIGHT_EXPORT_PROGRAM); }
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments, const QStringList& variables,
                                const std::function<void()>& childSetup, const QString& program) {
     QProcess process;
+    StartExportCommand(process, login, arguments, variables, childSetup, program);
+    process.waitForFinished(300000);
+    return CommandResult{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                         process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+void StartExportCommand(QProcess& process, const db::LoginValues& login, const QStringList& arguments,
+                        const QStringList& variables, const std::function<void()>& childSetup, const QString& program) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TABLEWRIGHT_PASSWORD"), login.password);
     for (const QString& variable : variables) {
@@ -46,9 +54,6 @@ CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& 
                   QStringList{QStringLiteral("--server"), login.server, QStringLiteral("--port"), login.port,
                               QStringLiteral("--user"), login.user, QStringLiteral("--database"), login.database} +
                       arguments);
-    process.waitForFinished(300000);
-    return CommandResult{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                         process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 void CreateBigTable(testing_support::ScratchDatabase& db, int rows) {

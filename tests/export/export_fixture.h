@@ -40,6 +40,10 @@ struct CommandResult {
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
                                const QStringList& environment = {}, const std::function<void()>& childSetup = {},
                                const QString& program = {});
+// The same, started without waiting for it to end.
+void StartExportCommand(QProcess& process, const db::LoginValues& login, const QStringList& arguments,
+                        const QStringList& environment = {}, const std::function<void()>& childSetup = {},
+                        const QString& program = {});
 
 // Where the built tablewright-export is.
 QString ExportProgram();

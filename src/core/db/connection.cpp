@@ -1,11 +1,14 @@
 #include "db/connection.h"
 
+#include <chrono>
 #include <mutex>
 #include <vector>
 
 #include <QFileInfo>
 
 #include "app/logging.h"
+#include "db/connect_failure.h"
+#include "db/connection_cut.h"
 #include "db/connection_text.h"
 #include "db/db_error.h"
 #include "db/tls_connect.h"
@@ -80,10 +83,13 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
                   << (endpoint.socket.isEmpty() ? endpoint.host + QLatin1Char(':') + QString::number(endpoint.port)
                                                 : endpoint.socket)
                   << "database" << values.database;
+    const auto started = std::chrono::steady_clock::now();
     if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost", user.constData(),
                            password.constData(), database.isEmpty() ? nullptr : database.constData(), endpoint.port,
                            socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
-        throw OpeningFailure(raw, tls, endpoint);
+        throw OpeningFailure(raw, tls, endpoint,
+                             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                             options.connectTimeoutSeconds);
     qCDebug(lcDb).noquote()
         << "connected,"
         << (connection.tlsCipher().isEmpty()
@@ -145,7 +151,10 @@ QString Connection::tlsCipher() const {
     return cipher == nullptr ? QString() : QString::fromLatin1(cipher);
 }
 
-void Connection::AbandonResult() { mariadb_cancel(mysql_.get()); }
+void Connection::AbandonResult() {
+    ConnectionCut::ResetOnClose(static_cast<int>(mysql_get_socket(mysql_.get())));
+    mariadb_cancel(mysql_.get());
+}
 
 void Connection::Fail() const {
     qCDebug(lcDb) << "failed:" << mysql_errno(mysql_.get()) << mysql_error(mysql_.get());

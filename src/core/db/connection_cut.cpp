@@ -13,7 +13,14 @@ ConnectionCut::~ConnectionCut() {
 }
 
 void ConnectionCut::Cut() {
-    if (socket_ >= 0) ::shutdown(socket_, SHUT_RDWR);
+    if (socket_ < 0) return;
+    ResetOnClose(socket_);
+    ::shutdown(socket_, SHUT_RDWR);
+}
+
+void ConnectionCut::ResetOnClose(int socket) {
+    const linger reset{1, 0};
+    ::setsockopt(socket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
 }
 
 }  // namespace db

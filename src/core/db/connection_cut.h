@@ -17,6 +17,12 @@ public:
 
     void Cut();
 
+    // Makes the socket end with a reset when it is closed, not with an
+    // orderly goodbye: a server that is still sending rows then stops at
+    // once, instead of waiting for a reader that is gone until its
+    // net_write_timeout (a minute) and holding the table meanwhile.
+    static void ResetOnClose(int socket);
+
 private:
     int socket_ = -1;
 };

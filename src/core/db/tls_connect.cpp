@@ -1,5 +1,7 @@
 #include "db/tls_connect.h"
 
+#include "db/connect_failure.h"
+
 #include <errmsg.h>
 #include <mysqld_error.h>
 
@@ -65,7 +67,8 @@ void RequestTls(MYSQL* connection, const TlsSettings& settings) {
     mysql_optionsv(connection, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
 }
 
-DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const Endpoint& endpoint) {
+DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const Endpoint& endpoint, double waitedSeconds,
+                       unsigned timeoutSeconds) {
     const unsigned number = mysql_errno(connection);
     const QString message = QString::fromUtf8(mysql_error(connection));
     // The server's greeting, which tells whether it offers TLS, stays readable
@@ -98,7 +101,7 @@ DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const End
             "connection without it.");
         return DbError(message + QStringLiteral(". ") + problem, number, problem);
     }
-    return DbError(message, number);
+    return DbError(DescribeOpenFailure(endpoint, number, message, waitedSeconds, timeoutSeconds), number);
 }
 
 }  // namespace db

@@ -20,6 +20,10 @@ void RequestTls(MYSQL* connection, const TlsSettings& settings);
 // that offers no TLS refusing the login (a user created with REQUIRE SSL, a
 // server with require_secure_transport=ON). Through the local server's
 // socket TLS plays no part.
-DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const Endpoint& endpoint);
+// A refused connection that TLS played no part in is worded by
+// DescribeOpenFailure(): `waitedSeconds` is how long the attempt took,
+// `timeoutSeconds` how long it was allowed to.
+DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const Endpoint& endpoint, double waitedSeconds,
+                       unsigned timeoutSeconds);
 
 }  // namespace db

@@ -1,39 +1,33 @@
 #include "export/descriptor_sink.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QFile>
+#include "export/output_target.h"
 
 namespace exporter {
 
-std::unique_ptr<DescriptorSink> DescriptorSink::ForPath(const QString& path) {
-    return std::unique_ptr<DescriptorSink>(new DescriptorSink(path, -1));
-}
-
 std::unique_ptr<DescriptorSink> DescriptorSink::ForStandardOutput() {
-    return std::unique_ptr<DescriptorSink>(new DescriptorSink(QString(), STDOUT_FILENO));
+    return std::unique_ptr<DescriptorSink>(new DescriptorSink(QString(), process::UniqueDescriptor(), STDOUT_FILENO));
 }
 
-DescriptorSink::~DescriptorSink() {
-    if (!path_.isEmpty() && descriptor_ >= 0) ::close(descriptor_);
+std::unique_ptr<DescriptorSink> DescriptorSink::ForOpenedPath(process::UniqueDescriptor descriptor, QString path) {
+    const int number = descriptor.get();
+    return std::unique_ptr<DescriptorSink>(new DescriptorSink(std::move(path), std::move(descriptor), number));
 }
 
 bool DescriptorSink::Fail(int error) {
-    error_ = QString::fromLocal8Bit(std::strerror(error));
+    const QString place = path_.isEmpty() ? QStringLiteral("to standard output") : path_;
+    error_ = QStringLiteral("Cannot write %1: %2").arg(place, ErrorText(error));
     return false;
 }
 
 bool DescriptorSink::Open() {
-    if (path_.isEmpty()) return true;
-    // Opened without blocking, so that a named pipe nobody reads from fails
-    // at once ("No such device or address") instead of waiting for a reader;
+    if (!owned_.valid()) return true;
+    // Opened without blocking so that a pipe without reader fails at once;
     // the writes that follow block as usual.
-    descriptor_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor_ < 0) return Fail(errno);
     const int flags = ::fcntl(descriptor_, F_GETFL);
     if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) < 0) return Fail(errno);
     return true;
@@ -53,10 +47,9 @@ bool DescriptorSink::Write(const char* data, std::size_t size) {
 }
 
 bool DescriptorSink::Commit() {
-    if (path_.isEmpty()) return true;
-    const int descriptor = descriptor_;
+    if (!owned_.valid()) return true;
     descriptor_ = -1;
-    return ::close(descriptor) == 0 || Fail(errno);
+    return ::close(owned_.Release()) == 0 || Fail(errno);
 }
 
 }  // namespace exporter

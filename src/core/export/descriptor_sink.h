@@ -1,6 +1,7 @@
 #pragma once
 
 #include "export/output_sink.h"
+#include "process/unique_descriptor.h"
 
 namespace exporter {
 
@@ -8,11 +9,10 @@ namespace exporter {
 // opened by its path (which has no folder to hold a temporary file).
 class DescriptorSink : public OutputSink {
 public:
-    static std::unique_ptr<DescriptorSink> ForPath(const QString& path);
     static std::unique_ptr<DescriptorSink> ForStandardOutput();
-    ~DescriptorSink() override;
-    DescriptorSink(const DescriptorSink&) = delete;
-    DescriptorSink& operator=(const DescriptorSink&) = delete;
+    // A device or pipe that is already open (without blocking); the sink
+    // closes it on commit.
+    static std::unique_ptr<DescriptorSink> ForOpenedPath(process::UniqueDescriptor descriptor, QString path);
 
     bool Open() override;
     bool Write(const char* data, std::size_t size) override;
@@ -20,11 +20,13 @@ public:
     QString errorString() const override { return error_; }
 
 private:
-    DescriptorSink(QString path, int descriptor) : path_(std::move(path)), descriptor_(descriptor) {}
+    DescriptorSink(QString path, process::UniqueDescriptor owned, int descriptor)
+        : path_(std::move(path)), owned_(std::move(owned)), descriptor_(descriptor) {}
     bool Fail(int error);
 
-    QString path_;         // empty for standard output
-    int descriptor_ = -1;  // owned when opened from a path
+    QString path_;  // empty for standard output
+    process::UniqueDescriptor owned_;
+    int descriptor_ = -1;
     QString error_;
 };
 

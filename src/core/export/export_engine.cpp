@@ -101,7 +101,8 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     // The file is touched only once the server has accepted the query.
     if (!sink.Open()) return ExportOutcome::Failure(kCreateFileStep, sink.errorString());
 
-    const QByteArray separatorBytes = style.Encode(request.separator);
+    const QByteArray separatorBytes =
+        request.separatorBytes ? *request.separatorBytes : style.Encode(request.separator);
     const char* const separator = separatorBytes.constData();
     const auto separatorLength = static_cast<std::size_t>(separatorBytes.size());
     std::vector<ColumnFormatter> formatters;

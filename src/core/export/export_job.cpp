@@ -18,9 +18,15 @@ public:
     }
     bool StopRequested() const override { return job_.stopRequested_.load(); }
     void ConnectionOpened(const db::Connection& connection) override {
-        const std::lock_guard lock(job_.connectionMutex_);
-        job_.cut_ = std::make_unique<db::ConnectionCut>(connection);
-        if (job_.stopRequested_) job_.cut_->Cut();
+        {
+            const std::lock_guard lock(job_.connectionMutex_);
+            job_.cut_ = std::make_unique<db::ConnectionCut>(connection);
+            if (job_.stopRequested_) job_.cut_->Cut();
+        }
+        emit job_.connected(
+            connection.tlsCipher().isEmpty()
+                ? QStringLiteral("not encrypted")
+                : QStringLiteral("encrypted with %1, cipher %2").arg(connection.tlsVersion(), connection.tlsCipher()));
     }
     void ConnectionClosing() override {
         const std::lock_guard lock(job_.connectionMutex_);
@@ -37,6 +43,20 @@ ExportJob::ExportJob(QObject* parent) : QObject(parent) {}
 ExportJob::~ExportJob() { Stop(); }
 
 void ExportJob::Start(ExportRequest request, ValueStyle style) {
+    if (running_) return;
+    if (request.outputPath.isEmpty()) {
+        // Nothing to write to: refused before the server is asked for anything.
+        running_ = true;
+        outcome_ = ExportOutcome::Failure(kCreateFileStep, NoOutputFileText());
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                running_ = false;
+                emit finished();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     Start(std::move(request), std::move(style), [](const ExportRequest& r) { return SinkForPath(r.outputPath); });
 }
 
@@ -52,11 +72,6 @@ void ExportJob::Start(ExportRequest request, ValueStyle style, SinkMaker makeSin
 
 void ExportJob::Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink) {
     Monitor monitor(*this);
-    // Nothing to write to: refused before the server is asked for anything.
-    if (request.outputPath.isEmpty()) {
-        outcome_ = ExportOutcome::Failure(kCreateFileStep, NoOutputFileText());
-        return;
-    }
     try {
         const std::unique_ptr<OutputSink> sink = makeSink(request);
         outcome_ = RunExport(request, style, *sink, monitor);

@@ -45,6 +45,9 @@ public:
 signals:
     // Rows written so far against the server's estimate (0 when unknown).
     void progress(quint64 rowsWritten, quint64 estimatedRows);
+    // The export's connection is open: how it is encrypted, in words ("not
+    // encrypted", "encrypted with TLSv1.3, cipher ...").
+    void connected(const QString& encryption);
     void finished();
 
 private:

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+
+#include <QByteArray>
 #include <QString>
 
 #include "db/login_values.h"
@@ -14,6 +17,9 @@ struct ExportRequest {
     QString fieldListText;  // quoted column names joined by ", "
     bool header = true;     // first line holds the field names
     QString separator;      // placed between two fields, exactly as typed
+    // The separator's own bytes, written as they are instead of the text
+    // above: a command line may give bytes that are no text in the locale.
+    std::optional<QByteArray> separatorBytes;
     QString outputPath;
 };
 

@@ -1,17 +1,11 @@
 #include "export/output_sink.h"
 
-#include <QFileInfo>
-
 #include "export/descriptor_sink.h"
 #include "export/save_file_sink.h"
 
 namespace exporter {
 
-std::unique_ptr<OutputSink> SinkForPath(const QString& path) {
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile() && !target.isDir()) return DescriptorSink::ForPath(path);
-    return std::make_unique<SaveFileSink>(path);
-}
+std::unique_ptr<OutputSink> SinkForPath(const QString& path) { return std::make_unique<SaveFileSink>(path); }
 
 std::unique_ptr<OutputSink> StandardOutputSink() { return DescriptorSink::ForStandardOutput(); }
 

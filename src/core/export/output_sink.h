@@ -16,13 +16,14 @@ public:
     virtual bool Open() = 0;
     virtual bool Write(const char* data, std::size_t size) = 0;
     virtual bool Commit() = 0;
-    // The file system's message for the last failure.
+    // What failed: the file, what was being done and the file system's
+    // reason ("Cannot create /x/out.txt: No such file or directory").
     virtual QString errorString() const = 0;
 };
 
 // The sink for an output path. A regular file (or a new one) is written to a
 // temporary file beside it that replaces it only on commit; a device or a pipe
-// named by the path is written directly.
+// named by the path is written directly (see SaveFileSink).
 std::unique_ptr<OutputSink> SinkForPath(const QString& path);
 
 // Standard output, written directly.

@@ -1,38 +1,166 @@
 #include "export/save_file_sink.h"
 
+#include <cerrno>
+#include <cstdio>
+
 #include <fcntl.h>
+#include <unistd.h>
+
+#include <QRandomGenerator>
+
+#include "export/descriptor_sink.h"
 
 namespace exporter {
+namespace {
 
-bool SaveFileSink::Open() {
-    if (file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return true;
-    error_ = file_.errorString();
+// Tries at a free temporary name before giving up.
+constexpr int kNameTries = 100;
+// ".XXXXXX" after the target's name.
+constexpr int kSuffixLength = 7;
+
+QByteArray RandomSuffix() {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray suffix(".");
+    for (int i = 1; i < kSuffixLength; ++i) suffix += kLetters[QRandomGenerator::global()->bounded(62)];
+    return suffix;
+}
+
+// The path by which the kernel finds an open file, for linking a file that
+// has no name yet.
+QByteArray OpenFilePath(int descriptor) { return "/proc/self/fd/" + QByteArray::number(descriptor); }
+
+}  // namespace
+
+SaveFileSink::SaveFileSink(QString path) : path_(std::move(path)) {}
+
+SaveFileSink::~SaveFileSink() {
+    if (!committed_ && !temporaryName_.isEmpty()) ::unlinkat(target_.folder.get(), temporaryName_.constData(), 0);
+}
+
+bool SaveFileSink::Fail(const char* doing, const QString& reason) {
+    error_ = QStringLiteral("Cannot %1 %2: %3").arg(QLatin1String(doing), path_, reason);
     return false;
 }
 
+bool SaveFileSink::Open() {
+    QString problem;
+    if (!ResolveOutputTarget(path_, target_, problem)) return Fail("create", problem);
+    const int folder = target_.folder.get();
+    const QByteArray& name = target_.name;
+
+    if (target_.kind == OutputTarget::Kind::Other) {
+        // Opened without blocking, so that a named pipe nobody reads from
+        // fails at once ("No such device or address") instead of waiting for
+        // a reader; the sink then writes blocking as usual.
+        const int noFollow = target_.throughLink ? 0 : O_NOFOLLOW;
+        process::UniqueDescriptor device(
+            ::openat(folder, name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | noFollow));
+        if (!device.valid()) return Fail("open", ErrorText(errno));
+        direct_ = DescriptorSink::ForOpenedPath(std::move(device), path_);
+        if (direct_->Open()) return true;
+        error_ = direct_->errorString();
+        return false;
+    }
+
+    const bool replacing = target_.kind == OutputTarget::Kind::RegularFile;
+    if (replacing && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0)
+        return Fail("replace", ErrorText(errno));
+    if (!CreateTemporaryFile()) return Fail(replacing ? "replace" : "create", ErrorText(errno));
+    // The new file keeps the permissions of the one it replaces; a file
+    // system that has no permissions keeps its own.
+    if (replacing) ::fchmod(file_.get(), target_.status.st_mode & 0777);
+    return true;
+}
+
+bool SaveFileSink::CreateTemporaryFile() {
+    const int folder = target_.folder.get();
+    // Private until it gets the old file's permissions; a new file gets what
+    // the umask leaves of read and write for everyone.
+    const mode_t mode = target_.kind == OutputTarget::Kind::RegularFile ? 0600 : 0666;
+    file_.Reset(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    // Linking the file in at the end needs /proc; without it, a name now.
+    if (file_.valid() && ::access(OpenFilePath(file_.get()).constData(), F_OK) == 0) return true;
+    file_.Reset();
+    for (int attempt = 0; attempt < kNameTries; ++attempt) {
+        const QByteArray name = TemporaryName();
+        file_.Reset(::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (file_.valid()) {
+            temporaryName_ = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+// The target's name and ".XXXXXX", the name cut short (never inside a
+// character) where the two would be longer than the file system allows.
+QByteArray SaveFileSink::TemporaryName() const {
+    const long limit = ::fpathconf(target_.folder.get(), _PC_NAME_MAX);
+    qsizetype room = (limit > kSuffixLength ? limit : 255) - kSuffixLength;
+    QByteArray name = target_.name;
+    if (name.size() > room) {
+        while (room > 0 && (static_cast<unsigned char>(name[room]) & 0xC0) == 0x80) --room;
+        name.truncate(room);
+    }
+    return name + RandomSuffix();
+}
+
 bool SaveFileSink::Write(const char* data, std::size_t size) {
-    const qint64 start = file_.pos();
+    if (direct_) {
+        if (direct_->Write(data, size)) return true;
+        error_ = direct_->errorString();
+        return false;
+    }
+    const off_t start = written_;
     const std::size_t total = size;
     while (size > 0) {
-        const qint64 written = file_.write(data, static_cast<qint64>(size));
-        if (written <= 0) {
-            error_ = file_.errorString();
-            file_.cancelWriting();
-            return false;
+        const ssize_t written = ::write(file_.get(), data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return Fail("write", ErrorText(errno));
         }
         data += written;
         size -= static_cast<std::size_t>(written);
     }
+    written_ += static_cast<off_t>(total);
     // Start writing this chunk to the disk now, while the next one is being
     // read, so that the flush before the rename has little left to wait for.
-    sync_file_range(file_.handle(), start, static_cast<off_t>(total), SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(file_.get(), start, static_cast<off_t>(total), SYNC_FILE_RANGE_WRITE);
     return true;
 }
 
-bool SaveFileSink::Commit() {
-    if (file_.commit()) return true;
-    error_ = file_.errorString();
+// Gives the file that has no name yet a temporary one beside the target.
+bool SaveFileSink::NameTemporaryFile() {
+    const QByteArray source = OpenFilePath(file_.get());
+    for (int attempt = 0; attempt < kNameTries; ++attempt) {
+        const QByteArray name = TemporaryName();
+        if (::linkat(AT_FDCWD, source.constData(), target_.folder.get(), name.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            temporaryName_ = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
     return false;
+}
+
+bool SaveFileSink::Commit() {
+    if (direct_) {
+        if (direct_->Commit()) return true;
+        error_ = direct_->errorString();
+        return false;
+    }
+    // On the disk before it replaces the old file, so that a crash leaves
+    // the old file or the new one, never an empty one. (EINVAL: a file
+    // system that cannot flush.)
+    if (::fdatasync(file_.get()) != 0 && errno != EINVAL) return Fail("save", ErrorText(errno));
+    if (temporaryName_.isEmpty() && !NameTemporaryFile()) return Fail("save", ErrorText(errno));
+    if (::close(file_.Release()) != 0) return Fail("save", ErrorText(errno));
+    if (::renameat(target_.folder.get(), temporaryName_.constData(), target_.folder.get(), target_.name.constData()) !=
+        0)
+        return Fail("save", ErrorText(errno));
+    committed_ = true;
+    return true;
 }
 
 }  // namespace exporter

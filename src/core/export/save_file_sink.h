@@ -1,16 +1,32 @@
 #pragma once
 
-#include <QSaveFile>
+#include <memory>
 
 #include "export/output_sink.h"
+#include "export/output_target.h"
 
 namespace exporter {
 
-// Writes a temporary file beside the target and renames it over the target
-// on commit. Without commit the temporary file is removed again.
+class DescriptorSink;
+
+// The sink for an output path. A regular file (or a new one) is written to a
+// temporary file in the target's folder that replaces the target on commit,
+// with the old file's permissions; without commit the temporary file goes
+// again. The temporary file has no name where the file system allows
+// (O_TMPFILE), so that not even a process killed outright leaves it behind;
+// elsewhere it is named after the target, shortened to fit the file system's
+// limit. A device or pipe named by the path is written directly.
+//
+// Open() checks everything that can be checked before a row is read: the
+// links (see ResolveOutputTarget), the folder, the right to replace an
+// existing file, and the temporary file itself. Failures name the file and
+// what was being done.
 class SaveFileSink : public OutputSink {
 public:
-    explicit SaveFileSink(const QString& path) : file_(path) {}
+    explicit SaveFileSink(QString path);
+    ~SaveFileSink() override;
+    SaveFileSink(const SaveFileSink&) = delete;
+    SaveFileSink& operator=(const SaveFileSink&) = delete;
 
     bool Open() override;
     bool Write(const char* data, std::size_t size) override;
@@ -18,7 +34,18 @@ public:
     QString errorString() const override { return error_; }
 
 private:
-    QSaveFile file_;
+    bool Fail(const char* doing, const QString& reason);
+    bool CreateTemporaryFile();
+    bool NameTemporaryFile();
+    QByteArray TemporaryName() const;
+
+    QString path_;
+    OutputTarget target_;
+    process::UniqueDescriptor file_;
+    QByteArray temporaryName_;  // empty while the file has no name
+    off_t written_ = 0;
+    bool committed_ = false;
+    std::unique_ptr<DescriptorSink> direct_;  // a device or pipe
     QString error_;
 };
 

@@ -43,6 +43,14 @@ void SettingsStore::Write(const QString& key, const QString& value) {
     KeepPrivate();
 }
 
+SettingsStore::FileState SettingsStore::fileState() const {
+    switch (settings_->status()) {
+    case QSettings::AccessError: return FileState::Unreadable;
+    case QSettings::FormatError: return FileState::Malformed;
+    default: return FileState::Read;
+    }
+}
+
 void SettingsStore::KeepPrivate() const {
     if (QFileInfo::exists(filePath_)) QFile::setPermissions(filePath_, kOwnerOnly);
 }

@@ -29,6 +29,12 @@ public:
 
     const QString& filePath() const { return filePath_; }
 
+    // Whether the file could be read when the store was opened: a file that
+    // cannot be read gives the defaults; of a malformed one, what could be
+    // read is used.
+    enum class FileState { Read, Unreadable, Malformed };
+    FileState fileState() const;
+
 private:
     void KeepPrivate() const;
 

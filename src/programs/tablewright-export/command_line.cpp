@@ -29,6 +29,28 @@ bool IsPort(const QString& text) {
     }
 }
 
+// The bytes of the --separator value: the argument after "--separator" or
+// the text after "--separator=", one dash or two. Checked against what the
+// parser read, so that an argument that only looks like the option (the
+// value of another one) is never taken.
+std::optional<QByteArray> RawSeparator(const QList<QByteArray>& arguments, const QString& parsed) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QByteArray& argument = arguments[i];
+        if (argument == "--") break;
+        QByteArray raw;
+        if ((argument == "--separator" || argument == "-separator") && i + 1 < arguments.size())
+            raw = arguments[i + 1];
+        else if (argument.startsWith("--separator="))
+            raw = argument.mid(12);
+        else if (argument.startsWith("-separator="))
+            raw = argument.mid(11);
+        else
+            continue;
+        if (QString::fromLocal8Bit(raw) == parsed) return raw;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 QString UsageText() {
@@ -66,10 +88,14 @@ QString UsageText() {
         "may also stand in the [client] group of the standard option files (/etc/mysql/my.cnf,\n"
         "~/.my.cnf); the command line takes their place.\n"
         "\n"
-        "Exit status: 0 when the file was written, 1 when the export failed, 2 for a usage error.\n");
+
+        "Exit status: 0 when the file was written, 1 when the export failed, 2 for a usage error,\n"
+        "128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped it; an existing file then stays as it was.\n");
 }
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
+    QStringList arguments;
+    for (const QByteArray& raw : rawArguments) arguments += QString::fromLocal8Bit(raw);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QStringList withValue = {QStringLiteral("table"),    QStringLiteral("field"),    QStringLiteral("separator"),
@@ -108,7 +134,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (line.table.isEmpty() && line.action == CommandLine::Action::Export)
         return Problem(QStringLiteral("--table NAME is required."));
     line.fields = parser.values(QStringLiteral("field"));
-    if (parser.isSet(QStringLiteral("separator"))) line.separator = parser.value(QStringLiteral("separator"));
+    if (parser.isSet(QStringLiteral("separator"))) {
+        line.separator = parser.value(QStringLiteral("separator"));
+        line.separatorBytes = RawSeparator(rawArguments, line.separator);
+    }
     line.header = !parser.isSet(QStringLiteral("no-header"));
     line.output = parser.value(QStringLiteral("output"));
     // An empty path (an unset variable in a script) must not pour the table

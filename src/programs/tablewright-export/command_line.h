@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,9 @@ struct CommandLine {
     QString table;
     QStringList fields;  // empty: every column in table order
     QString separator = QStringLiteral(",");
+    // The bytes of a --separator as given, which need not be text in the
+    // locale (written as they are).
+    std::optional<QByteArray> separatorBytes;
     bool header = true;
     QString output;  // empty or "-": standard output
     // Login values given on the command line; the stored ones fill the rest.
@@ -31,8 +36,8 @@ struct CommandLine {
     bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }
 };
 
-// Reads the arguments after the program name.
-CommandLine ParseCommandLine(const QStringList& arguments);
+// Reads the arguments after the program name, as the bytes the program got.
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 
 QString UsageText();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include "command_line.h"
 #include "db/connection.h"
@@ -10,6 +11,9 @@
 #include "db/table_queries.h"
 #include "db/tls_settings.h"
 #include "export/export_engine.h"
+#include "export/export_job.h"
+#include "process/standard_descriptors.h"
+#include "process/termination_signals.h"
 #include "stored_login.h"
 #include "terminal_progress.h"
 
@@ -17,13 +21,18 @@ namespace {
 
 constexpr int kExportFailed = 1;
 constexpr int kUsageError = 2;
+// A stop by a termination signal ends with 128 and the signal's number, as
+// a shell reports a program that the signal ended.
+constexpr int kEndedBySignal = 128;
 
 void PrintError(const QString& text) {
     std::fprintf(stderr, "tablewright-export: %s\n", text.toLocal8Bit().constData());
 }
 
 db::LoginValues LoginFrom(const exporter::cli::CommandLine& line) {
-    db::LoginValues login = exporter::cli::StoredLoginValues();
+    QString warning;
+    db::LoginValues login = exporter::cli::StoredLoginValues(warning);
+    if (!warning.isEmpty()) PrintError(warning);
     if (line.server) login.server = *line.server;
     if (line.port) login.port = *line.port;
     if (line.user) login.user = *line.user;
@@ -37,6 +46,7 @@ exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     request.tableName = line.table;
     request.header = line.header;
     request.separator = line.separator;
+    request.separatorBytes = line.separatorBytes;
     request.outputPath = line.output;
     return request;
 }
@@ -55,14 +65,52 @@ int ListTables(const exporter::cli::CommandLine& line) {
     return std::fflush(stdout) == 0 ? 0 : kExportFailed;
 }
 
+// Runs the export on a worker thread while this one watches for a
+// termination signal, which stops it: the connection is cut, so even a wait
+// for the server ends at once, and the temporary file goes.
+exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, bool toStandardOutput, bool verbose) {
+    exporter::ExportJob job;
+    exporter::cli::TerminalProgress progress;
+    QEventLoop loop;
+    QObject::connect(&job, &exporter::ExportJob::progress, &loop,
+                     [&progress](quint64 rows, quint64 estimate) { progress.Show(rows, estimate); });
+    if (verbose) {
+        QObject::connect(&job, &exporter::ExportJob::connected, &loop, [](const QString& encryption) {
+            std::fprintf(stderr, "tablewright-export: connected, %s\n", encryption.toLocal8Bit().constData());
+            std::fflush(stderr);
+        });
+    }
+    QObject::connect(&job, &exporter::ExportJob::finished, &loop, &QEventLoop::quit);
+    process::TerminationNotifier termination;
+    QObject::connect(&termination, &process::TerminationNotifier::arrived, &job, &exporter::ExportJob::Stop);
+
+    exporter::ExportJob::SinkMaker makeSink = [toStandardOutput](const exporter::ExportRequest& r) {
+        return toStandardOutput ? exporter::StandardOutputSink() : exporter::SinkForPath(r.outputPath);
+    };
+    job.Start(std::move(request), exporter::ValueStyle::ForFile(), std::move(makeSink));
+    loop.exec();
+    if (job.outcome().written()) progress.ShowWritten(job.outcome().rowsWritten);
+    return job.outcome();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // A closed pipe on standard output is a write failure, not a silent death.
+    // Before anything opens a file or a socket: with standard output closed,
+    // the server's connection could otherwise become descriptor 1 and
+    // receive the rows.
+    const process::ClosedStandardDescriptors closed = process::OpenStandardDescriptors();
+    process::CatchTerminationSignals();
+    // A closed pipe on standard output is a write failure, not a silent death;
+    // so is a file that outgrows the size limit (ulimit -f).
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i) arguments += QByteArray(argv[i]);
     QCoreApplication application(argc, argv);
     using exporter::cli::CommandLine;
-    const CommandLine line = exporter::cli::ParseCommandLine(QCoreApplication::arguments().mid(1));
+    const CommandLine line = exporter::cli::ParseCommandLine(arguments);
     if (line.action == CommandLine::Action::Help) {
         std::fputs(exporter::cli::UsageText().toLocal8Bit().constData(), stdout);
         return 0;
@@ -71,27 +119,28 @@ int main(int argc, char* argv[]) {
         std::puts("tablewright-export " TABLEWRIGHT_VERSION);
         return 0;
     }
-    if (line.action == CommandLine::Action::ListTables) return ListTables(line);
     if (line.action == CommandLine::Action::UsageError) {
         PrintError(line.problem);
         std::fputs("Try 'tablewright-export --help'.\n", stderr);
         return kUsageError;
     }
-
     // Before the first connection: the command line's TLS options over the
     // option files'.
     db::SetProcessTlsSettings(exporter::cli::TlsSettingsFor(line, db::ProcessTlsSettings()));
+    if (line.action == CommandLine::Action::ListTables) return ListTables(line);
+    if (line.toStandardOutput() && closed.output) {
+        PrintError(QStringLiteral("Cannot write to standard output: it is closed; give --output PATH for a file"));
+        return kExportFailed;
+    }
+
     exporter::ExportRequest request = RequestFrom(line);
     // Without --field, every column in table order.
     request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
 
-    const std::unique_ptr<exporter::OutputSink> sink =
-        line.toStandardOutput() ? exporter::StandardOutputSink() : exporter::SinkForPath(request.outputPath);
-    exporter::ExportOutcome outcome;
-    {
-        exporter::cli::TerminalProgress progress(line.verbose);
-        outcome = exporter::RunExport(request, exporter::ValueStyle::ForFile(), *sink, progress);
-    }
+    const exporter::ExportOutcome outcome =
+        RunStoppableExport(std::move(request), line.toStandardOutput(), line.verbose);
+    if (outcome.status == exporter::ExportOutcome::Status::Stopped)
+        return kEndedBySignal + process::CaughtTerminationSignal();
     if (!outcome.written()) {
         PrintError(outcome.description);
         return kExportFailed;

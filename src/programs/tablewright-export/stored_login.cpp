@@ -6,10 +6,28 @@
 
 namespace exporter::cli {
 
-db::LoginValues StoredLoginValues() {
+db::LoginValues StoredLoginValues(QString& warning) {
     db::LoginValues values = settings::DefaultLogin();
-    if (QFileInfo::exists(settings::SettingsStore::DefaultFilePath()))
-        values = settings::ReadStoredLogin(settings::SettingsStore());
+    const QString path = settings::SettingsStore::DefaultFilePath();
+    if (QFileInfo::exists(path)) {
+        const settings::SettingsStore store;
+        switch (store.fileState()) {
+        case settings::SettingsStore::FileState::Unreadable:
+            warning = QStringLiteral(
+                          "warning: cannot read the settings file %1; the login values not given on the "
+                          "command line are the defaults")
+                          .arg(path);
+            break;
+        case settings::SettingsStore::FileState::Malformed:
+            warning = QStringLiteral(
+                          "warning: the settings file %1 is malformed; what could not be read of it is "
+                          "replaced by the defaults")
+                          .arg(path);
+            break;
+        case settings::SettingsStore::FileState::Read: break;
+        }
+        values = settings::ReadStoredLogin(store);
+    }
     if (qEnvironmentVariableIsSet("TABLEWRIGHT_PASSWORD"))
         values.password = qEnvironmentVariable("TABLEWRIGHT_PASSWORD");
     return values;

@@ -6,39 +6,39 @@
 
 namespace exporter::cli {
 
-TerminalProgress::TerminalProgress(bool verbose) : enabled_(isatty(STDERR_FILENO) == 1), verbose_(verbose) {}
+TerminalProgress::TerminalProgress() : enabled_(isatty(STDERR_FILENO) == 1) {}
 
 TerminalProgress::~TerminalProgress() {
-    if (printed_) std::fputc('\n', stderr);
+    if (printedLength_ > 0) std::fputc('\n', stderr);
 }
 
-void TerminalProgress::RowsWritten(std::uint64_t rows) {
-    if (!enabled_) return;
+void TerminalProgress::Show(std::uint64_t rows, std::uint64_t estimate) {
+    if (!enabled_ || rows == 0) return;
     const auto now = std::chrono::steady_clock::now();
-    if (printed_ && now - lastPrint_ < std::chrono::milliseconds(200)) return;
+    if (printedLength_ > 0 && now - lastPrint_ < std::chrono::milliseconds(200)) return;
     lastPrint_ = now;
-    Print(rows);
-}
-
-void TerminalProgress::ConnectionOpened(const db::Connection& connection) {
-    if (!verbose_) return;
-    const QString cipher = connection.tlsCipher();
-    if (cipher.isEmpty())
-        std::fputs("tablewright-export: connected, not encrypted\n", stderr);
-    else
-        std::fprintf(stderr, "tablewright-export: connected, encrypted with %s, cipher %s\n",
-                     connection.tlsVersion().toLatin1().constData(), cipher.toLatin1().constData());
-    std::fflush(stderr);
-}
-
-void TerminalProgress::Print(std::uint64_t rows) {
-    printed_ = true;
+    char text[128];
     const auto written = static_cast<unsigned long long>(rows);
-    if (estimate_ > 0 && rows <= estimate_)
-        std::fprintf(stderr, "\r%llu of about %llu rows written (%llu%%)", written,
-                     static_cast<unsigned long long>(estimate_), written * 100 / estimate_);
+    if (estimate > 0 && rows <= estimate)
+        std::snprintf(text, sizeof text, "%llu of about %llu rows written (%llu%%)", written,
+                      static_cast<unsigned long long>(estimate), written * 100 / estimate);
     else
-        std::fprintf(stderr, "\r%llu rows written", written);
+        std::snprintf(text, sizeof text, "%llu rows written", written);
+    Print(text);
+}
+
+void TerminalProgress::ShowWritten(std::uint64_t rows) {
+    if (!enabled_) return;
+    char text[64];
+    std::snprintf(text, sizeof text, "%llu rows written", static_cast<unsigned long long>(rows));
+    Print(text);
+}
+
+void TerminalProgress::Print(const char* text) {
+    // Blanks cover what is left of a longer line before.
+    const int length = std::fprintf(stderr, "\r%s", text) - 1;
+    if (length < printedLength_) std::fprintf(stderr, "%*s", printedLength_ - length, "");
+    printedLength_ = length;
     std::fflush(stderr);
 }
 

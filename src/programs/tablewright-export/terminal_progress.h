@@ -3,31 +3,28 @@
 #include <chrono>
 #include <cstdint>
 
-#include "export/export_engine.h"
-
 namespace exporter::cli {
 
 // Keeps one line on standard error up to date with the rows written, when
-// standard error is a terminal; says nothing otherwise. When verbose, it
-// first tells how the connection is encrypted, terminal or not.
-class TerminalProgress : public ExportMonitor {
+// standard error is a terminal; says nothing otherwise.
+class TerminalProgress {
 public:
-    explicit TerminalProgress(bool verbose = false);
-    ~TerminalProgress() override;
+    TerminalProgress();
+    ~TerminalProgress();
     TerminalProgress(const TerminalProgress&) = delete;
     TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-    void EstimateKnown(std::uint64_t rows) override { estimate_ = rows; }
-    void RowsWritten(std::uint64_t rows) override;
-    void ConnectionOpened(const db::Connection& connection) override;
+    // Rows written so far against the server's estimate (0 when unknown);
+    // shown at most five times a second.
+    void Show(std::uint64_t rows, std::uint64_t estimate);
+    // The export was written: the line ends on the final count.
+    void ShowWritten(std::uint64_t rows);
 
 private:
-    void Print(std::uint64_t rows);
+    void Print(const char* text);
 
     bool enabled_;
-    bool verbose_;
-    bool printed_ = false;
-    std::uint64_t estimate_ = 0;
+    int printedLength_ = 0;  // of the line shown; 0 before the first
     std::chrono::steady_clock::time_point lastPrint_{};
 };
 

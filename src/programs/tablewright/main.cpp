@@ -4,13 +4,21 @@
 #include <QApplication>
 
 #include "app/background_work.h"
+#include "process/standard_descriptors.h"
+#include "process/termination_signals.h"
 #include "wizard/message_box.h"
 #include "wizard/wizard.h"
 
 int main(int argc, char* argv[]) {
+    // Before anything opens a file or a socket: none of them may take the
+    // number of a standard descriptor that was left closed.
+    process::OpenStandardDescriptors();
+    process::CatchTerminationSignals();
     // An export into a pipe whose reader went away is a write failure that
-    // the export reports, not the end of the program.
+    // the export reports, not the end of the program; so is a file that
+    // outgrows the size limit (ulimit -f).
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     // Ties the windows to the desktop entry, also where the window class is not read (Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.kestrafel.Tablewright"));
@@ -27,8 +35,18 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         wizard::Wizard wizard(std::move(services));
+        // SIGINT, SIGTERM or SIGHUP end the program as closing its window
+        // does: a running export stops and leaves the old file as it was.
+        process::TerminationNotifier termination;
+        bool ended = false;
+        QObject::connect(&termination, &process::TerminationNotifier::arrived, &application, [&ended] {
+            ended = true;
+            QApplication::closeAllWindows();
+            QCoreApplication::exit(0);
+        });
         wizard.Start();
-        status = QApplication::exec();
+        // A signal during the start (a message box's own loop) ends it too.
+        if (!ended) status = QApplication::exec();
     }
     // A wait for the server that closing the window gave up (a name lookup,
     // a server that never answers) does not hold the program up.

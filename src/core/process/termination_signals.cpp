@@ -1,0 +1,91 @@
+#include "process/termination_signals.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+
+namespace process {
+namespace {
+
+constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// A stop normally takes a moment; the same signal again after this long
+// means the stop is stuck, and the process ends at once.
+constexpr long long kPatienceMilliseconds = 2000;
+
+volatile std::sig_atomic_t caught = 0;
+std::atomic<long long> caughtAt{0};  // milliseconds on the monotonic clock
+// A pipe to itself: the handler writes a byte, the event loop sees it.
+int wakeReader = -1;
+int wakeWriter = -1;
+
+long long MonotonicMilliseconds() {
+    timespec now = {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Runs in whatever the process was doing: only async-signal-safe calls.
+void OnTerminationSignal(int number) {
+    const int savedErrno = errno;
+    if (caught == number && MonotonicMilliseconds() - caughtAt.load() >= kPatienceMilliseconds) {
+        // Asked again, well after the first time: the default action (the
+        // end) follows once this handler returns and the signal is no longer
+        // blocked.
+        ::signal(number, SIG_DFL);
+        ::raise(number);
+    } else if (caught == 0) {
+        caughtAt.store(MonotonicMilliseconds());
+        caught = number;
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(wakeWriter, &byte, 1);
+    }
+    errno = savedErrno;
+}
+
+}  // namespace
+
+void CatchTerminationSignals() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    wakeReader = ends[0];
+    wakeWriter = ends[1];
+
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int number : kTerminationSignals) sigaddset(&action.sa_mask, number);
+    // Reads and writes that the signal interrupts go on; the stop is asked
+    // for through the event loop.
+    action.sa_flags = SA_RESTART;
+    for (const int number : kTerminationSignals) {
+        struct sigaction before = {};
+        if (::sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        ::sigaction(number, &action, nullptr);
+    }
+}
+
+int CaughtTerminationSignal() { return caught; }
+
+TerminationNotifier::TerminationNotifier(QObject* parent) : QObject(parent) {
+    if (wakeReader < 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(wakeReader, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &TerminationNotifier::Wake);
+}
+
+TerminationNotifier::~TerminationNotifier() = default;
+
+void TerminationNotifier::Wake() {
+    char bytes[16];
+    while (::read(wakeReader, bytes, sizeof bytes) > 0) {
+    }
+    emit arrived(CaughtTerminationSignal());
+}
+
+}  // namespace process

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace process {
+
+// Turns SIGINT, SIGTERM and SIGHUP into a request to stop instead of an
+// end on the spot, so that a running export can stop and remove its
+// temporary file before the program ends. A signal that was ignored when the
+// program started stays ignored (as under nohup). The same signal arriving
+// again two seconds or more after the first (a stop that hangs, say on a
+// pipe nobody reads) ends the process at once, as it does by default. Called
+// first thing in main, once.
+void CatchTerminationSignals();
+
+// The number of the first termination signal caught; 0 while none was.
+int CaughtTerminationSignal();
+
+// Emits arrived() on the thread it lives on, once a termination signal was
+// caught; one caught before it was made counts too. Made after the
+// application object, when its event loop can watch a descriptor.
+class TerminationNotifier : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TerminationNotifier(QObject* parent = nullptr);
+    ~TerminationNotifier() override;
+
+signals:
+    void arrived(int signalNumber);
+
+private:
+    void Wake();
+
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace process
