@@ -111,6 +111,16 @@ TEST_F(ExportFile, RowsLargerThanOneChunkAndManyChunksArriveWhole) {
     EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("v"), QStringLiteral("id")}, false, QStringLiteral(",")),
               QByteArray(3145728, 'a') + ",1\r\nb,2\r\n\r\n");
 
+    // Longer than a chunk too after hex or a legacy character set, whose
+    // steps may be cut anywhere by the chunk's end.
+    db_->Run({QStringLiteral("CREATE TABLE wide (b LONGBLOB, t LONGTEXT)"),
+              QStringLiteral("INSERT INTO wide VALUES (REPEAT(X'00FF0D0A2C', 629146), REPEAT('abé€', 600000))")});
+    const exporter::ValueStyle latin1 =
+        exporter::ValueStyle::Plain().InCharacterSet(exporter::Transcoder::ForCharacterSet("ISO-8859-1"));
+    EXPECT_TRUE(Written(QStringLiteral("wide"), {QStringLiteral("b"), QStringLiteral("t")}, false, QStringLiteral(","),
+                        latin1) == "0x" + QByteArray("00FF0D0A2C").repeated(629146) + "," +
+                                       QByteArray("ab\xE9?").repeated(600000) + "\r\n\r\n");
+
     QByteArray expected = "id|v\r\n";
     for (int i = 1; i <= 40000; ++i) expected += QByteArray::number(i) + '|' + QByteArray(70, 'v') + "\r\n";
     expected += "\r\n";

@@ -121,3 +121,52 @@ TEST(ValueText, ALegacyCharacterSetKeepsWhatItCanAndMarksTheRest) {
     const QByteArray big = QByteArray("\xC3\xA9", 2).repeated(300000);
     EXPECT_EQ(latin1->Convert(big), QByteArray(300000, '\xE9'));
 }
+
+namespace {
+
+// Collects what a buffer drains.
+class Collector final : public exporter::BufferDrain {
+public:
+    void Drain(const char* bytes, std::size_t count) override { text.append(bytes, static_cast<qsizetype>(count)); }
+    QByteArray text;
+};
+
+}  // namespace
+
+TEST(ValueText, ALongValueGoesOutInPiecesThatAddUpToTheWholeText) {
+    const QByteArray bytes = QByteArray("\x00\xff\r\n,\x7f\xc3\xa9", 8).repeated(400000);
+    // Characters it can write and marks for those it cannot, with every
+    // place where a step may cut a two-byte character.
+    QByteArray mixed, latin1Text;
+    for (int k = 0; k < 4; ++k) {
+        mixed += QByteArray(k, 'x') + QByteArray("\xC3\xA4").repeated(300) +
+                 "\xE2\x82\xAC\xC3"
+                 "A\xF8\xE2\x82";
+        latin1Text += QByteArray(k, 'x') + QByteArray(300, '\xE4') + "??A???";
+    }
+    const auto latin1 = exporter::Transcoder::ForCharacterSet("ISO-8859-1");
+    ASSERT_TRUE(latin1);
+    const ValueStyle latin1Style = ValueStyle::Plain().InCharacterSet(latin1);
+    struct Case {
+        db::ColumnInfo column;
+        ValueStyle style;
+        QByteArray value, text;
+    };
+    const Case cases[] = {
+        {Column(MYSQL_TYPE_LONG_BLOB, 63), kCLocale, bytes, "0x" + bytes.toHex().toUpper()},
+        {Column(MYSQL_TYPE_LONG_BLOB), latin1Style, mixed.repeated(1000), latin1Text.repeated(1000)},
+        {Column(MYSQL_TYPE_LONG_BLOB), kCLocale, bytes, bytes},
+    };
+    for (const Case& c : cases) {
+        Collector collector;
+        constexpr std::size_t kCapacity = 100000;
+        exporter::OutputBuffer out(kCapacity, &collector);
+        out.append("<", 1);
+        ColumnFormatter(c.column, c.style).Append(out, c.value.constData(), static_cast<std::size_t>(c.value.size()));
+        out.append(">", 1);
+        EXPECT_EQ(out.capacity(), kCapacity);
+        out.flush();
+        EXPECT_TRUE(collector.text == "<" + c.text + ">")
+            << collector.text.size() << " bytes instead of " << c.text.size() + 2;
+    }
+}

@@ -1,5 +1,6 @@
 #include "export/column_formatter.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace exporter {
@@ -24,17 +25,24 @@ void AppendUnpadded(OutputBuffer& out, const char* twoDigits) {
         out.append(twoDigits, 2);
 }
 
+// Written in steps, so that a long value never asks the buffer for room
+// beyond one step.
 void AppendHex(OutputBuffer& out, const char* value, std::size_t length) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    char* p = out.tail(2 + 2 * length);
-    *p++ = '0';
-    *p++ = 'x';
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(value[i]);
-        *p++ = kDigits[byte >> 4];
-        *p++ = kDigits[byte & 0x0F];
+    constexpr std::size_t kStep = std::size_t{32} << 10;
+    out.append("0x", 2);
+    while (length > 0) {
+        const std::size_t step = std::min(length, kStep);
+        char* p = out.tail(2 * step);
+        for (std::size_t i = 0; i < step; ++i) {
+            const auto byte = static_cast<unsigned char>(value[i]);
+            *p++ = kDigits[byte >> 4];
+            *p++ = kDigits[byte & 0x0F];
+        }
+        out.advance(2 * step);
+        value += step;
+        length -= step;
     }
-    out.advance(2 + 2 * length);
 }
 
 // A BIT value comes as its bytes, most significant first.

@@ -57,6 +57,31 @@ private:
     ExportMonitor& monitor_;
 };
 
+// How an export ended early while a chunk was being written.
+struct Interrupted {
+    ExportOutcome outcome;
+};
+
+// Hands each full chunk to the sink and tells the monitor; a failed write or
+// a stop ends the export by throwing Interrupted. The buffer calls it also in
+// the middle of a long value.
+class ChunkWriter final : public BufferDrain {
+public:
+    ChunkWriter(OutputSink& sink, ExportMonitor& monitor) : sink_(sink), monitor_(monitor) {}
+
+    void Drain(const char* bytes, std::size_t count) override {
+        if (!sink_.Write(bytes, count)) throw Interrupted{ExportOutcome::Failure(kWriteStep, sink_.errorString())};
+        monitor_.RowsWritten(rows);
+        if (monitor_.StopRequested()) throw Interrupted{ExportOutcome::StoppedByUser()};
+    }
+
+    std::uint64_t rows = 0;  // the rows written whole so far
+
+private:
+    OutputSink& sink_;
+    ExportMonitor& monitor_;
+};
+
 void AppendLineEnd(OutputBuffer& out) { out.append("\r\n", 2); }
 
 void AppendHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns, const QByteArray& separator,
@@ -109,40 +134,39 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     for (const db::ColumnInfo& column : result->columns()) formatters.emplace_back(column, style);
     const int fieldCount = result->fieldCount();
 
-    OutputBuffer out(kChunkSize + (kChunkSize >> 2));
-    if (request.header) AppendHeader(out, result->columns(), separatorBytes, style);
-
-    std::uint64_t rows = 0;
-    for (;;) {
-        try {
-            if (!result->Next()) break;
-        } catch (const std::exception& e) {
-            return failure(kReadRowsStep, Describe(e));
+    // The chunk never grows: a long value goes to the sink in pieces.
+    ChunkWriter writer(sink, monitor);
+    OutputBuffer out(kChunkSize + (kChunkSize >> 2), &writer);
+    try {
+        if (request.header) AppendHeader(out, result->columns(), separatorBytes, style);
+        for (;;) {
+            try {
+                if (!result->Next()) break;
+            } catch (const std::exception& e) {
+                return failure(kReadRowsStep, Describe(e));
+            }
+            for (int i = 0; i < fieldCount; ++i) {
+                if (i != 0) out.append(separator, separatorLength);
+                if (!result->isNull(i))
+                    formatters[static_cast<std::size_t>(i)].Append(out, result->data(i), result->length(i));
+            }
+            AppendLineEnd(out);
+            ++writer.rows;
+            if (out.size() >= kChunkSize) out.flush();
         }
-        for (int i = 0; i < fieldCount; ++i) {
-            if (i != 0) out.append(separator, separatorLength);
-            if (!result->isNull(i))
-                formatters[static_cast<std::size_t>(i)].Append(out, result->data(i), result->length(i));
-        }
+        // The file always ends with one more line end.
         AppendLineEnd(out);
-        ++rows;
-        if (out.size() >= kChunkSize) {
-            if (!sink.Write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
-            out.clear();
-            monitor.RowsWritten(rows);
-            if (monitor.StopRequested()) return ExportOutcome::StoppedByUser();
-        }
+    } catch (const Interrupted& interrupted) {
+        return interrupted.outcome;
     }
     abandon.finished();
 
-    // The file always ends with one more line end.
-    AppendLineEnd(out);
     if (!sink.Write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
     if (!sink.Commit()) return ExportOutcome::Failure(kFinishFileStep, sink.errorString());
-    monitor.RowsWritten(rows);
-    qCDebug(lcExport) << "written:" << rows << "rows";
+    monitor.RowsWritten(writer.rows);
+    qCDebug(lcExport) << "written:" << writer.rows << "rows";
     ExportOutcome outcome;
-    outcome.rowsWritten = rows;
+    outcome.rowsWritten = writer.rows;
     return outcome;
 }
 

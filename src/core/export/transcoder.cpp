@@ -24,9 +24,11 @@ std::size_t UnwritableLength(const char* at, std::size_t left) {
     return length;
 }
 
-// Output room asked for at a time, so that a huge value does not ask for
-// four times its size at once.
-constexpr std::size_t kMaxRoom = std::size_t{1} << 18;
+// Input converted with one call. glibc's iconv converts a whole call's input
+// into a buffer of its own before it finds a character the set cannot hold,
+// and does it again for every such character: short pieces keep text full of
+// them from taking minutes. They also bound the room asked of the buffer.
+constexpr std::size_t kPiece = 256;
 
 bool IsUtf8OrAscii(const QByteArray& name) {
     const QByteArray n = name.toUpper();
@@ -57,16 +59,20 @@ void Transcoder::Append(OutputBuffer& out, const char* utf8, std::size_t length)
     char* in = const_cast<char*>(utf8);
     std::size_t inLeft = length;
     while (inLeft > 0) {
+        const std::size_t piece = std::min(inLeft, kPiece);
+        std::size_t pieceLeft = piece;
         // A single-byte set never needs more bytes than the UTF-8 input; a
         // wider one gets room to spare, and iconv says when it needs more.
-        const std::size_t room = std::min(inLeft * 4 + 16, kMaxRoom);
+        const std::size_t room = piece * 4 + 16;
         char* start = out.tail(room);
         char* next = start;
         std::size_t outLeft = room;
-        const std::size_t result = iconv(descriptor, &in, &inLeft, &next, &outLeft);
+        const std::size_t result = iconv(descriptor, &in, &pieceLeft, &next, &outLeft);
         out.advance(static_cast<std::size_t>(next - start));
-        if (result != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
+        inLeft -= piece - pieceLeft;
+        if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
+        // A character cut by the end of the piece begins the next one.
+        if (errno == EINVAL && pieceLeft < inLeft) continue;
         // EILSEQ (not in the set, or not UTF-8) or EINVAL (cut short): one
         // "?" stands for the character.
         out.append('?');
