@@ -561,3 +561,32 @@ TEST(ExportCommand, OnATerminalTheProgressLineEndsOnTheFinalCount) {
     const QByteArray lastLine = shown.mid(shown.lastIndexOf('\r') + 1).trimmed();
     EXPECT_EQ(lastLine, "60000 rows written") << shown.toStdString();
 }
+
+TEST(ExportCommand, ValuesThatKeepLinesFromBeingSplitBackAreCountedInOneWarning) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (p DECIMAL(6,2), s VARCHAR(20))"),
+            QStringLiteral("INSERT INTO t VALUES (2.50, 'plain'), (1.25, 'two\\nlines'), (NULL, 'cr\\rhere')")});
+    const QStringList table{QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--no-header")};
+    // A comma decimal point makes every decimal hold the default separator.
+    export_testing::CommandResult result =
+        RunExportCommand(db.login(), table, {QStringLiteral("LANG="), QStringLiteral("LC_ALL=de_DE.UTF-8")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "2,50,plain\r\n1,25,two\nlines\r\n,cr\rhere\r\n\r\n");
+    EXPECT_EQ(result.err, QByteArray("tablewright-export: warning: 2 values contain the separator \",\" and 2 contain "
+                                     "a line break; those lines cannot be split back into fields\n"));
+
+    // The same values with a separator none of them holds: only the breaks.
+    result = RunExportCommand(db.login(), table + QStringList{QStringLiteral("--separator"), QStringLiteral(";")},
+                              {QStringLiteral("LANG="), QStringLiteral("LC_ALL=de_DE.UTF-8")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(
+        result.err.endsWith("warning: 2 values contain a line break; those lines cannot be split back into fields\n"))
+        << result.err.toStdString();
+
+    // A clean file gets no warning.
+    db.Run(QStringLiteral("DELETE FROM t WHERE s <> 'plain'"));
+    result = RunExportCommand(db.login(), table + QStringList{QStringLiteral("--separator"), QStringLiteral(";")}, {});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+}

@@ -218,3 +218,26 @@ TEST(OutputPageExport, AnEmptyPathIsRefusedBeforeConnectingAndShortPathsStartAtH
     EXPECT_EQ(ReadFile(home + QStringLiteral("/at-home.txt")), "a\r\n\r\n");
     EXPECT_EQ(t.messages().messages.size(), 1u);
 }
+
+TEST(OutputPageExport, AFileWithValuesThatCannotBeSplitBackIsToldInOneBoxAndACleanOneInNone) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (s VARCHAR(20))"), QStringLiteral("INSERT INTO t VALUES ('a,b'), ('c')")});
+    QTemporaryDir dir;
+    TestWizard t;
+    pages::Form4& page =
+        OutputPageFor(t, db.login(), QStringLiteral("t"), QStringLiteral("`s`"), dir.path() + QStringLiteral("/a.txt"));
+    PressFinishAndWait(page);
+    ASSERT_EQ(t.messages().messages.size(), 1u);
+    EXPECT_EQ(t.messages().messages[0].text,
+              QStringLiteral("1 value contains the separator \",\"; that line cannot be split back into fields."));
+    EXPECT_EQ(t.messages().messages[0].icon, app::MessageIcon::None);
+    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Exit"));
+
+    TestWizard clean;
+    pages::Form4& cleanPage = OutputPageFor(clean, db.login(), QStringLiteral("t"), QStringLiteral("`s`"),
+                                            dir.path() + QStringLiteral("/b.txt"));
+    cleanPage.Text2()->setText(QStringLiteral(";"));
+    PressFinishAndWait(cleanPage);
+    EXPECT_TRUE(clean.messages().messages.empty());
+}

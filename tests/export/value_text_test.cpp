@@ -5,6 +5,7 @@
 #include "db/identifier.h"
 #include "db/table_queries.h"
 #include "export/column_formatter.h"
+#include "export/split_check.h"
 #include "export/transcoder.h"
 #include "export/value_style.h"
 
@@ -169,4 +170,29 @@ TEST(ValueText, ALongValueGoesOutInPiecesThatAddUpToTheWholeText) {
         EXPECT_TRUE(collector.text == "<" + c.text + ">")
             << collector.text.size() << " bytes instead of " << c.text.size() + 2;
     }
+}
+
+TEST(SplitCheck, FindsSeparatorsAndLineBreaksAlsoWhereAValueReachesTheFileInPieces) {
+    exporter::SplitCheck check(QByteArrayLiteral("<|>"));
+    // One value in three pieces, the separator cut across two of them.
+    const QByteArray value = "abc<|>def";
+    check.Begin(2);  // behind bytes of the value before
+    const QByteArray first = "xx" + value.left(4);
+    check.Drained(first.constData(), static_cast<std::size_t>(first.size()));
+    check.Drained(value.constData() + 4, 1);  // "|"
+    check.End(value.constData() + 5, 4);      // ">def"
+    // Values whole in the buffer: a line break, nothing, and a near miss.
+    for (const QByteArray& whole : {QByteArray("a\r\nb"), QByteArray("plain"), QByteArray("<|")}) {
+        check.Begin(0);
+        check.End(whole.constData(), static_cast<std::size_t>(whole.size()));
+    }
+    EXPECT_EQ(check.problems().valuesWithSeparator, 1u);
+    EXPECT_EQ(check.problems().valuesWithLineBreak, 1u);
+
+    EXPECT_EQ(exporter::SplitWarningText(exporter::SplitProblems{}, QStringLiteral(",")), QString());
+    EXPECT_EQ(exporter::SplitWarningText(exporter::SplitProblems{1, 0}, QStringLiteral("\t")),
+              QStringLiteral("1 value contains the separator \"\\t\"; that line cannot be split back into fields"));
+    EXPECT_EQ(exporter::SplitWarningText(exporter::SplitProblems{1204, 3}, QStringLiteral(",")),
+              QStringLiteral("1,204 values contain the separator \",\" and 3 contain a line break; those lines cannot "
+                             "be split back into fields"));
 }

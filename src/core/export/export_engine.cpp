@@ -9,6 +9,7 @@
 #include "db/table_queries.h"
 #include "export/column_formatter.h"
 #include "export/output_buffer.h"
+#include "export/split_check.h"
 
 namespace exporter {
 namespace {
@@ -67,9 +68,11 @@ struct Interrupted {
 // the middle of a long value.
 class ChunkWriter final : public BufferDrain {
 public:
-    ChunkWriter(OutputSink& sink, ExportMonitor& monitor) : sink_(sink), monitor_(monitor) {}
+    ChunkWriter(OutputSink& sink, ExportMonitor& monitor, SplitCheck& check)
+        : sink_(sink), monitor_(monitor), check_(check) {}
 
     void Drain(const char* bytes, std::size_t count) override {
+        check_.Drained(bytes, count);
         if (!sink_.Write(bytes, count)) throw Interrupted{ExportOutcome::Failure(kWriteStep, sink_.errorString())};
         monitor_.RowsWritten(rows);
         if (monitor_.StopRequested()) throw Interrupted{ExportOutcome::StoppedByUser()};
@@ -80,6 +83,7 @@ public:
 private:
     OutputSink& sink_;
     ExportMonitor& monitor_;
+    SplitCheck& check_;
 };
 
 void AppendLineEnd(OutputBuffer& out) { out.append("\r\n", 2); }
@@ -135,7 +139,8 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     const int fieldCount = result->fieldCount();
 
     // The chunk never grows: a long value goes to the sink in pieces.
-    ChunkWriter writer(sink, monitor);
+    SplitCheck check(separatorBytes);
+    ChunkWriter writer(sink, monitor, check);
     OutputBuffer out(kChunkSize + (kChunkSize >> 2), &writer);
     try {
         if (request.header) AppendHeader(out, result->columns(), separatorBytes, style);
@@ -147,8 +152,10 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
             }
             for (int i = 0; i < fieldCount; ++i) {
                 if (i != 0) out.append(separator, separatorLength);
-                if (!result->isNull(i))
-                    formatters[static_cast<std::size_t>(i)].Append(out, result->data(i), result->length(i));
+                if (result->isNull(i)) continue;
+                check.Begin(out.size());
+                formatters[static_cast<std::size_t>(i)].Append(out, result->data(i), result->length(i));
+                check.End(out.data(), out.size());
             }
             AppendLineEnd(out);
             ++writer.rows;
@@ -167,6 +174,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     qCDebug(lcExport) << "written:" << writer.rows << "rows";
     ExportOutcome outcome;
     outcome.rowsWritten = writer.rows;
+    outcome.splitProblems = check.problems();
     return outcome;
 }
 

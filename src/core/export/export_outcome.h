@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "export/split_check.h"
+
 namespace exporter {
 
 // The steps of an export that can fail, by the label the error report shows.
@@ -30,12 +32,14 @@ struct ExportOutcome {
     int label = 0;
     QString description;
     std::uint64_t rowsWritten = 0;
+    // Of a written file: values that keep their lines from being split back.
+    SplitProblems splitProblems;
 
     bool written() const { return status == Status::Written; }
     static ExportOutcome Failure(int label, const QString& description) {
-        return ExportOutcome{Status::Failed, label, description, 0};
+        return ExportOutcome{Status::Failed, label, description, 0, {}};
     }
-    static ExportOutcome StoppedByUser() { return ExportOutcome{Status::Stopped, 0, QString(), 0}; }
+    static ExportOutcome StoppedByUser() { return ExportOutcome{Status::Stopped, 0, QString(), 0, {}}; }
 };
 
 }  // namespace exporter

@@ -12,6 +12,7 @@
 #include "db/tls_settings.h"
 #include "export/export_engine.h"
 #include "export/export_job.h"
+#include "export/split_check.h"
 #include "process/standard_descriptors.h"
 #include "process/termination_signals.h"
 #include "stored_login.h"
@@ -137,6 +138,8 @@ int main(int argc, char* argv[]) {
     // Without --field, every column in table order.
     request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
 
+    const QString separator =
+        request.separatorBytes ? QString::fromLocal8Bit(*request.separatorBytes) : request.separator;
     const exporter::ExportOutcome outcome =
         RunStoppableExport(std::move(request), line.toStandardOutput(), line.verbose);
     if (outcome.status == exporter::ExportOutcome::Status::Stopped)
@@ -145,5 +148,8 @@ int main(int argc, char* argv[]) {
         PrintError(outcome.description);
         return kExportFailed;
     }
+    // The file is written as asked; the warning only says what it holds.
+    const QString warning = exporter::SplitWarningText(outcome.splitProblems, separator);
+    if (!warning.isEmpty()) PrintError(QStringLiteral("warning: ") + warning);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "app/error_report.h"
 #include "app/shared_routines.h"
 #include "export/export_job.h"
+#include "export/split_check.h"
 #include "look/look.h"
 #include "look/page_pointer.h"
 #include "pages/fields/form3.h"
@@ -136,6 +137,7 @@ void Form4::PushButton4_Click() {
     // Everything the export needs is read now, once: typing on while it runs
     // changes nothing in the file being written.
     exporter::ExportRequest request = ReadExportRequest();
+    exportedSeparator_ = request.separator;
     // The button is disabled while the export runs; a keyboard user finds the
     // focus on it again afterwards.
     focusFinishAfterExport_ = ui_->PushButton4->hasFocus();
@@ -179,6 +181,10 @@ void Form4::ExportEnded() {
     if (outcome.written()) {
         ui_->ProgressBar1->setValue(kProgressSteps);
         ui_->PushButton4->setText(QStringLiteral("Exit"));
+        // The file is as asked; a word on the values that keep some of its
+        // lines from being split back into fields.
+        const QString warning = exporter::SplitWarningText(outcome.splitProblems, exportedSeparator_);
+        if (!warning.isEmpty()) wizard_.Tell(warning.left(1).toUpper() + warning.mid(1) + QLatin1Char('.'));
     } else {
         ui_->ProgressBar1->setValue(0);
         if (outcome.status == exporter::ExportOutcome::Status::Failed)

@@ -76,6 +76,7 @@ private:
     std::unique_ptr<exporter::ExportJob> job_;
     std::unique_ptr<look::HourglassPointer> hourglass_;
     bool focusFinishAfterExport_ = false;
+    QString exportedSeparator_;
 };
 
 }  // namespace pages

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include <QByteArray>
+#include <QString>
+
+namespace exporter {
+
+// What makes a written file impossible to split back into its fields: the
+// format has no quoting, so a value that holds the separator, or a line
+// break, breaks its line apart.
+struct SplitProblems {
+    std::uint64_t valuesWithSeparator = 0;
+    std::uint64_t valuesWithLineBreak = 0;
+
+    bool any() const { return valuesWithSeparator != 0 || valuesWithLineBreak != 0; }
+};
+
+// The one-line warning for a file with such values, e.g. `1,204 values
+// contain the separator "," and 3 contain a line break; those lines cannot be
+// split back into fields`; the empty text when there are none.
+QString SplitWarningText(const SplitProblems& problems, const QString& separator);
+
+// Looks at the bytes of each value as they are written, also when a long
+// value reaches the file in pieces, and counts the values that hold the
+// separator or CR or LF. A value is looked at between Begin() and End(); the
+// buffer it is written to reports each part it hands on with Drained().
+class SplitCheck {
+public:
+    explicit SplitCheck(QByteArray separator) : separator_(std::move(separator)) {}
+
+    // The value's bytes start at `offset` in the buffer.
+    void Begin(std::size_t offset) {
+        start_ = offset;
+        sawSeparator_ = sawBreak_ = false;
+        carried_ = 0;
+    }
+    // The buffer hands on its first `count` bytes; the value's among them
+    // are looked at, and the value goes on from the buffer's start.
+    void Drained(const char* bytes, std::size_t count) {
+        if (start_ == kNoValue) return;
+        if (count > start_) Look(bytes + start_, count - start_);
+        start_ = 0;
+    }
+    // The value ends at `size` in the buffer.
+    void End(const char* buffer, std::size_t size) {
+        if (size > start_) Look(buffer + start_, size - start_);
+        if (sawSeparator_) ++problems_.valuesWithSeparator;
+        if (sawBreak_) ++problems_.valuesWithLineBreak;
+        start_ = kNoValue;
+    }
+
+    const SplitProblems& problems() const { return problems_; }
+
+private:
+    void Look(const char* bytes, std::size_t count);
+
+    static constexpr std::size_t kNoValue = static_cast<std::size_t>(-1);
+
+    QByteArray separator_;
+    SplitProblems problems_;
+    std::size_t start_ = kNoValue;
+    bool sawSeparator_ = false;
+    bool sawBreak_ = false;
+    // The end of the value's part before, so that a separator cut in two by
+    // a piece boundary is still found.
+    char carry_[16] = {};
+    std::size_t carried_ = 0;
+};
+
+}  // namespace exporter
