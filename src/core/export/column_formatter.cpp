@@ -60,6 +60,39 @@ void AppendBitNumber(OutputBuffer& out, const char* value, std::size_t length) {
     out.advance(count);
 }
 
+// Every byte the values of a column can be written with, where that is a
+// small set; empty for text.
+QByteArray AlphabetOf(const db::ColumnInfo& column, bool hex, const ValueStyle& style) {
+    const QByteArray digits = QByteArrayLiteral("0123456789");
+    if (hex) return digits + QByteArrayLiteral("ABCDEFx");
+    switch (column.type) {
+    case MYSQL_TYPE_TINY:
+    case MYSQL_TYPE_SHORT:
+    case MYSQL_TYPE_INT24:
+    case MYSQL_TYPE_LONG:
+    case MYSQL_TYPE_LONGLONG:
+    case MYSQL_TYPE_YEAR: return digits + '-';
+    case MYSQL_TYPE_BIT: return digits;
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+    case MYSQL_TYPE_FLOAT:
+    case MYSQL_TYPE_DOUBLE: return digits + QByteArrayLiteral("-+.eE") + style.decimalPoint;
+    case MYSQL_TYPE_DATE:
+    case MYSQL_TYPE_NEWDATE:
+    case MYSQL_TYPE_DATETIME:
+    case MYSQL_TYPE_DATETIME2:
+    case MYSQL_TYPE_TIMESTAMP:
+    case MYSQL_TYPE_TIMESTAMP2:
+    case MYSQL_TYPE_TIME:
+    case MYSQL_TYPE_TIME2: {
+        QByteArray alphabet = digits + QByteArrayLiteral("-:. ");
+        for (const DatePiece& piece : style.dateLayout) alphabet += piece.text;
+        return alphabet;
+    }
+    default: return QByteArray();
+    }
+}
+
 }  // namespace
 
 ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style) : style_(style) {
@@ -84,6 +117,7 @@ ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle&
             kind_ = Kind::Verbatim;
         break;
     }
+    alphabet_ = AlphabetOf(column, kind_ == Kind::Hex, style);
 }
 
 void ColumnFormatter::AppendConverted(OutputBuffer& out, const char* value, std::size_t length) const {

@@ -18,6 +18,9 @@ public:
     ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style);
 
     bool verbatim() const { return kind_ == Kind::Verbatim; }
+    // False when no value of the column can hold this byte as written:
+    // numbers, dates, times, BIT and hex values are drawn from few bytes.
+    bool MayHold(char byte) const { return alphabet_.isEmpty() || alphabet_.contains(byte); }
 
     // Appends the text of one non-NULL value, given as the server sent it.
     void Append(OutputBuffer& out, const char* value, std::size_t length) const {
@@ -38,6 +41,7 @@ private:
 
     Kind kind_ = Kind::Verbatim;
     ValueStyle style_;
+    QByteArray alphabet_;  // every byte the column's values are written with; empty: any
 };
 
 }  // namespace exporter

@@ -140,6 +140,12 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
 
     // The chunk never grows: a long value goes to the sink in pieces.
     SplitCheck check(separatorBytes);
+    // Only columns whose values can hold a line break or the separator are
+    // looked at: numbers and dates are written with a few bytes only.
+    std::vector<bool> checked;
+    for (const ColumnFormatter& formatter : formatters)
+        checked.push_back(formatter.MayHold('\r') || formatter.MayHold('\n') ||
+                          (separatorLength != 0 && formatter.MayHold(separator[0])));
     ChunkWriter writer(sink, monitor, check);
     OutputBuffer out(kChunkSize + (kChunkSize >> 2), &writer);
     try {
@@ -153,8 +159,13 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
             for (int i = 0; i < fieldCount; ++i) {
                 if (i != 0) out.append(separator, separatorLength);
                 if (result->isNull(i)) continue;
+                const auto column = static_cast<std::size_t>(i);
+                if (!checked[column]) {
+                    formatters[column].Append(out, result->data(i), result->length(i));
+                    continue;
+                }
                 check.Begin(out.size());
-                formatters[static_cast<std::size_t>(i)].Append(out, result->data(i), result->length(i));
+                formatters[column].Append(out, result->data(i), result->length(i));
                 check.End(out.data(), out.size());
             }
             AppendLineEnd(out);

@@ -30,10 +30,28 @@ QString Shown(const QString& separator) {
 
 }  // namespace
 
+SplitCheck::SplitCheck(QByteArray separator) : separator_(std::move(separator)) {
+    marks_[static_cast<unsigned char>('\r')] |= kBreakMark;
+    marks_[static_cast<unsigned char>('\n')] |= kBreakMark;
+    if (!separator_.isEmpty()) marks_[static_cast<unsigned char>(separator_.front())] |= kSeparatorMark;
+}
+
 void SplitCheck::Look(const char* bytes, std::size_t count) {
-    if (!sawBreak_) sawBreak_ = std::memchr(bytes, '\n', count) != nullptr || std::memchr(bytes, '\r', count) != nullptr;
+    // One pass with a table: most values hold none of the bytes that matter,
+    // and this is all they cost.
+    unsigned char seen = 0;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
+    for (std::size_t i = 0; i < count; ++i) seen |= marks_[data[i]];
+    if ((seen & kBreakMark) != 0) sawBreak_ = true;
     const auto length = static_cast<std::size_t>(separator_.size());
     if (sawSeparator_ || length == 0 || count == 0) return;
+    if (length == 1) {
+        sawSeparator_ = (seen & kSeparatorMark) != 0;
+        return;
+    }
+    // Without its first byte here, a separator of several bytes can only
+    // straddle this part and the one before.
+    if ((seen & kSeparatorMark) == 0 && carried_ == 0) return;
     if (Holds(bytes, count, separator_.constData(), length)) {
         sawSeparator_ = true;
         return;

@@ -29,7 +29,7 @@ QString SplitWarningText(const SplitProblems& problems, const QString& separator
 // buffer it is written to reports each part it hands on with Drained().
 class SplitCheck {
 public:
-    explicit SplitCheck(QByteArray separator) : separator_(std::move(separator)) {}
+    explicit SplitCheck(QByteArray separator);
 
     // The value's bytes start at `offset` in the buffer.
     void Begin(std::size_t offset) {
@@ -58,6 +58,11 @@ private:
     void Look(const char* bytes, std::size_t count);
 
     static constexpr std::size_t kNoValue = static_cast<std::size_t>(-1);
+
+    // For each byte: whether it is CR or LF, whether it begins the separator.
+    static constexpr unsigned char kBreakMark = 1;
+    static constexpr unsigned char kSeparatorMark = 2;
+    unsigned char marks_[256] = {};
 
     QByteArray separator_;
     SplitProblems problems_;
