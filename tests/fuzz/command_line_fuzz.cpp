@@ -1,0 +1,48 @@
+// Any arguments may reach the command-line parser of tablewright-export. It
+// must not crash, and what it answers must hang together: an export always
+// has a table and a usable port, a usage error always says what is wrong.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+#include "command_line.h"
+#include "db/connection.h"
+#include "db/db_error.h"
+
+namespace {
+
+void Expect(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The arguments lie between NUL bytes, as a program gets them.
+    QStringList arguments;
+    const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    if (!input.isEmpty())
+        for (const QByteArray& argument : input.split('\0')) arguments.append(QString::fromLocal8Bit(argument));
+
+    using exporter::cli::CommandLine;
+    const CommandLine line = exporter::cli::ParseCommandLine(arguments);
+    switch (line.action) {
+    case CommandLine::Action::Export:
+        Expect(!line.table.isEmpty() && line.problem.isEmpty());
+        if (line.port) {
+            try {
+                db::ParsePort(*line.port);
+            } catch (const db::DbError&) {
+                std::abort();
+            }
+        }
+        break;
+    case CommandLine::Action::UsageError: Expect(!line.problem.isEmpty()); break;
+    case CommandLine::Action::Help: break;
+    }
+    return 0;
+}
