@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QStringList>
 
 #include "command_line.h"
 #include "db/connection.h"
@@ -23,10 +22,9 @@ void Expect(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The arguments lie between NUL bytes, as a program gets them.
-    QStringList arguments;
+    QList<QByteArray> arguments;
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    if (!input.isEmpty())
-        for (const QByteArray& argument : input.split('\0')) arguments.append(QString::fromLocal8Bit(argument));
+    if (!input.isEmpty()) arguments = input.split('\0');
 
     using exporter::cli::CommandLine;
     const CommandLine line = exporter::cli::ParseCommandLine(arguments);
@@ -42,7 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         break;
     case CommandLine::Action::UsageError: Expect(!line.problem.isEmpty()); break;
-    case CommandLine::Action::Help: break;
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
+    case CommandLine::Action::ListTables: break;
     }
     return 0;
 }
