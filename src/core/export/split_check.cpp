@@ -8,9 +8,8 @@
 namespace exporter {
 namespace {
 
-bool Holds(const char* bytes, std::size_t count, const char* needle, std::size_t needleLength) {
-    if (needleLength == 1) return std::memchr(bytes, needle[0], count) != nullptr;
-    return memmem(bytes, count, needle, needleLength) != nullptr;
+bool Holds(const char* bytes, std::size_t count, const QByteArray& needle) {
+    return memmem(bytes, count, needle.constData(), static_cast<std::size_t>(needle.size())) != nullptr;
 }
 
 QString Counted(std::uint64_t count) {
@@ -52,19 +51,19 @@ void SplitCheck::Look(const char* bytes, std::size_t count) {
     // Without its first byte here, a separator of several bytes can only
     // straddle this part and the one before.
     if ((seen & kSeparatorMark) == 0 && carried_ == 0) return;
-    if (Holds(bytes, count, separator_.constData(), length)) {
+    if (Holds(bytes, count, separator_)) {
         sawSeparator_ = true;
         return;
     }
-    // A separator of several bytes may straddle this part and the one before
-    // (longer ones than the carry holds are not looked for across parts).
+    // It may also straddle this part and the one before (longer separators
+    // than the carry holds are not looked for across parts).
     const std::size_t overlap = length - 1;
-    if (overlap == 0 || overlap > sizeof carry_) return;
+    if (overlap > sizeof carry_) return;
     char joined[2 * sizeof carry_];
     const std::size_t head = std::min(count, overlap);
     std::memcpy(joined, carry_, carried_);
     std::memcpy(joined + carried_, bytes, head);
-    if (carried_ != 0 && Holds(joined, carried_ + head, separator_.constData(), length)) {
+    if (carried_ != 0 && Holds(joined, carried_ + head, separator_)) {
         sawSeparator_ = true;
         return;
     }
