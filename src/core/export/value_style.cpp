@@ -107,9 +107,9 @@ ValueStyle ValueStyle::FromSystem() {
     return style;
 }
 
-ValueStyle ValueStyle::InCharacterSet(std::shared_ptr<const Transcoder> transcoder) const {
+ValueStyle ValueStyle::InCharacterSet(std::shared_ptr<const Transcoder> fileTranscoder) const {
     ValueStyle style = *this;
-    style.transcoder = std::move(transcoder);
+    style.transcoder = std::move(fileTranscoder);
     if (style.transcoder) {
         style.decimalPoint = style.transcoder->Convert(decimalPoint);
         for (DatePiece& piece : style.dateLayout) piece.text = style.transcoder->Convert(piece.text);
