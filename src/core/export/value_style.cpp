@@ -34,7 +34,7 @@ void AddText(std::vector<DatePiece>& pieces, const QString& text) {
 // The locale name that governs one category, as the C library resolves it.
 QString CategoryLocaleName(const char* category) {
     for (const char* variable : {"LC_ALL", category, "LANG"}) {
-        const QString value = qEnvironmentVariable(variable);
+        QString value = qEnvironmentVariable(variable);
         if (!value.isEmpty()) return value;
     }
     return QStringLiteral("C");
