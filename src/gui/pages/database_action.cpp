@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-
 #include "look/page_pointer.h"
 #include "wizard/wizard.h"
 
