@@ -84,6 +84,14 @@ void Form1::Form_Load() {
         trap.Step(fillSteps.at(static_cast<std::size_t>(setting.field)),
                   [&] { LoginBox(setting.field)->setText(settings::ReadLoginValue(store, setting.field)); });
     }
+    // A settings file that could not be used (a folder or a pipe in its
+    // place, a link another user made, a file that cannot be read) is said
+    // once; the boxes hold the defaults.
+    if (store.fileState() != settings::SettingsStore::FileState::Read) {
+        QString warning = store.WarningText();
+        warning[0] = warning[0].toUpper();
+        wizard_.Tell(warning + QLatin1Char('.'));
+    }
 
     // Automatic sign-in: only with all four values and a server that answers.
     bool allFilled = false;
