@@ -193,3 +193,24 @@ TEST(SplitCheck, FindsSeparatorsAndLineBreaksAlsoWhereAValueReachesTheFileInPiec
               QStringLiteral("1,204 values contain the separator \",\" and 3 contain a line break; those lines cannot "
                              "be split back into fields"));
 }
+
+TEST(SplitCheck, FindsALongSeparatorCutAtAnyPointAcrossPieces) {
+    // Separators of 2, 17, 18 and 40 bytes, cut at every point into two or
+    // three pieces (the middle one a single byte).
+    for (const int length : {2, 17, 18, 40}) {
+        QByteArray separator;
+        for (int i = 0; i < length; ++i) separator += static_cast<char>('A' + i % 26);
+        const QByteArray value = "head" + separator + "tail";
+        for (int cut = 1; cut < value.size() - 1; ++cut) {
+            for (const int middle : {0, 1}) {
+                exporter::SplitCheck check(separator);
+                check.Begin(0);
+                check.Drained(value.constData(), static_cast<std::size_t>(cut));
+                if (middle != 0) check.Drained(value.constData() + cut, 1);
+                const int rest = cut + middle;
+                check.End(value.constData() + rest, static_cast<std::size_t>(value.size() - rest));
+                EXPECT_EQ(check.problems().valuesWithSeparator, 1u) << length << " bytes, cut at " << cut;
+            }
+        }
+    }
+}

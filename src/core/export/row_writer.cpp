@@ -33,6 +33,7 @@ RowWriter::RowWriter(const std::vector<db::ColumnInfo>& columns, const ValueStyl
       chunks_(chunks),
       check_(separator_),
       out_(kChunkSize + (kChunkSize >> 2), this) {
+    columns_.reserve(columns.size());
     for (const db::ColumnInfo& info : columns) {
         ColumnFormatter formatter(info, style);
         const bool checked = formatter.MayHold('\r') || formatter.MayHold('\n') ||

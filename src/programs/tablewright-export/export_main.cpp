@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 
 #include "command_line.h"
 #include "db/connection.h"
@@ -52,6 +54,20 @@ exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     return request;
 }
 
+// Whether the path leads through a descriptor link of this process's (as
+// /dev/stdout, /dev/fd/1 and /proc/self/fd/1 do) to descriptor 1.
+bool NamesStandardOutput(const QByteArray& path) {
+    const QString ownDescriptors = QStringLiteral("/proc/%1/fd").arg(QCoreApplication::applicationPid());
+    QFileInfo step(QFile::decodeName(path));
+    for (int links = 0; links < 40; ++links) {
+        if (step.fileName() == QLatin1String("1") && QFileInfo(step.path()).canonicalFilePath() == ownDescriptors)
+            return true;
+        if (!step.isSymLink()) return false;
+        step.setFile(step.symLinkTarget());
+    }
+    return false;
+}
+
 // The tables of the login's database, one name a line (for shell completion).
 int ListTables(const exporter::cli::CommandLine& line) {
     try {
@@ -69,7 +85,8 @@ int ListTables(const exporter::cli::CommandLine& line) {
 // Runs the export on a worker thread while this one watches for a
 // termination signal, which stops it: the connection is cut, so even a wait
 // for the server ends at once, and the temporary file goes.
-exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, bool toStandardOutput, bool verbose) {
+exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, const QByteArray& outputPath,
+                                           bool toStandardOutput, bool verbose) {
     exporter::ExportJob job;
     exporter::cli::TerminalProgress progress;
     QEventLoop loop;
@@ -89,8 +106,8 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, bool
     process::TerminationNotifier termination;
     QObject::connect(&termination, &process::TerminationNotifier::arrived, &job, &exporter::ExportJob::Stop);
 
-    exporter::ExportJob::SinkMaker makeSink = [toStandardOutput](const exporter::ExportRequest& r) {
-        return toStandardOutput ? exporter::StandardOutputSink() : exporter::SinkForPath(r.outputPath);
+    exporter::ExportJob::SinkMaker makeSink = [toStandardOutput, outputPath](const exporter::ExportRequest&) {
+        return toStandardOutput ? exporter::StandardOutputSink() : exporter::SinkForPath(outputPath);
     };
     job.Start(std::move(request), exporter::ValueStyle::ForFile(), std::move(makeSink));
     loop.exec();
@@ -133,7 +150,7 @@ int main(int argc, char* argv[]) {
     // option files'.
     db::SetProcessTlsSettings(exporter::cli::TlsSettingsFor(line, db::ProcessTlsSettings()));
     if (line.action == CommandLine::Action::ListTables) return ListTables(line);
-    if (line.toStandardOutput() && closed.output) {
+    if (closed.output && (line.toStandardOutput() || NamesStandardOutput(line.outputBytes))) {
         PrintError(QStringLiteral("Cannot write to standard output: it is closed; give --output PATH for a file"));
         return kExportFailed;
     }
@@ -145,7 +162,7 @@ int main(int argc, char* argv[]) {
     const QString separator =
         request.separatorBytes ? QString::fromLocal8Bit(*request.separatorBytes) : request.separator;
     const exporter::ExportOutcome outcome =
-        RunStoppableExport(std::move(request), line.toStandardOutput(), line.verbose);
+        RunStoppableExport(std::move(request), line.outputBytes, line.toStandardOutput(), line.verbose);
     if (outcome.status == exporter::ExportOutcome::Status::Stopped)
         return kEndedBySignal + process::CaughtTerminationSignal();
     if (!outcome.written()) {
