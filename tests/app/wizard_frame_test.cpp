@@ -12,6 +12,7 @@
 #include "pages/table/form2.h"
 #include "settings/settings_store.h"
 #include "support/test_wizard.h"
+#include "wizard/wizard.h"
 
 using testing_support::TestWizard;
 
@@ -112,3 +113,6 @@ TEST(WizardFrame, AShownPageAppearsCentredOnThePageItReplaces) {
                   .manhattanLength(),
               1);
 }
+
+// The tests pass their own bound in; the program itself waits 30 seconds.
+TEST(WizardFrame, TheProgramsOwnReadingBoundIsThirtySeconds) { EXPECT_EQ(wizard::Services().readingWaitSeconds, 30u); }
