@@ -1,9 +1,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
-#include <algorithm>
 #include <functional>
 #include <vector>
 
