@@ -63,7 +63,7 @@ void AppendBitNumber(OutputBuffer& out, const char* value, std::size_t length) {
 // Every byte the values of a column can be written with, where that is a
 // small set; empty for text.
 QByteArray AlphabetOf(const db::ColumnInfo& column, bool hex, const ValueStyle& style) {
-    const QByteArray digits = QByteArrayLiteral("0123456789");
+    QByteArray digits = QByteArrayLiteral("0123456789");
     if (hex) return digits + QByteArrayLiteral("ABCDEFx");
     switch (column.type) {
     case MYSQL_TYPE_TINY:

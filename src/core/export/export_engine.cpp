@@ -143,6 +143,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     // Only columns whose values can hold a line break or the separator are
     // looked at: numbers and dates are written with a few bytes only.
     std::vector<bool> checked;
+    checked.reserve(formatters.size());
     for (const ColumnFormatter& formatter : formatters)
         checked.push_back(formatter.MayHold('\r') || formatter.MayHold('\n') ||
                           (separatorLength != 0 && formatter.MayHold(separator[0])));
