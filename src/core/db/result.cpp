@@ -1,51 +1,12 @@
 #include "db/result.h"
 
-#include <cerrno>
-#include <ctime>
+#include <chrono>
 
-#include <poll.h>
+#include <errmsg.h>
 
 #include "db/db_error.h"
 
 namespace db {
-
-namespace {
-
-// Waits until the connection can go on with what it is waiting for and tells
-// which of those happened. The first millisecond is spent in naps of 50
-// microseconds that look at the socket without waiting on it, so that a
-// fast server fills the socket undisturbed; then it waits plainly, up to the
-// connection's read time-out.
-int WaitForServer(MYSQL* connection, int waitingFor) {
-    constexpr int kNaps = 20;
-    constexpr timespec kNap{0, 50'000};
-    pollfd socket{static_cast<int>(mysql_get_socket(connection)), 0, 0};
-    if (waitingFor & MYSQL_WAIT_READ) socket.events |= POLLIN;
-    if (waitingFor & MYSQL_WAIT_WRITE) socket.events |= POLLOUT;
-    if (waitingFor & MYSQL_WAIT_EXCEPT) socket.events |= POLLPRI;
-    int ready = 0;
-    for (int nap = 0; nap < kNaps && ready <= 0; ++nap) {
-        ready = poll(&socket, 1, 0);
-        if (ready <= 0) nanosleep(&kNap, nullptr);
-    }
-    if (ready <= 0) {
-        const int timeout =
-            (waitingFor & MYSQL_WAIT_TIMEOUT) ? static_cast<int>(mysql_get_timeout_value_ms(connection)) : -1;
-        do {
-            ready = poll(&socket, 1, timeout);
-        } while (ready < 0 && errno == EINTR);
-        // A socket that cannot be watched ends the wait like a time-out, which
-        // the connector reports as a lost read.
-        if (ready <= 0) return MYSQL_WAIT_TIMEOUT;
-    }
-    int happened = 0;
-    if (socket.revents & (POLLIN | POLLHUP | POLLERR)) happened |= MYSQL_WAIT_READ;
-    if (socket.revents & (POLLOUT | POLLHUP | POLLERR)) happened |= MYSQL_WAIT_WRITE;
-    if (socket.revents & POLLPRI) happened |= MYSQL_WAIT_EXCEPT;
-    return happened & waitingFor;
-}
-
-}  // namespace
 
 bool ColumnInfo::isString() const {
     switch (type) {
@@ -99,18 +60,33 @@ StoredResult::StoredResult(MYSQL_RES* res) : columns_(ReadColumns(res)) {
     }
 }
 
-StreamingResult::StreamingResult(MYSQL* connection, ResultHandle res, bool napForRows)
-    : connection_(connection), res_(std::move(res)), napForRows_(napForRows), columns_(ReadColumns(res_.get())) {}
+StreamingResult::StreamingResult(MYSQL* connection, ResultHandle res, bool napForRows,
+                                 std::shared_ptr<const WaitRules> waitRules)
+    : connection_(connection),
+      res_(std::move(res)),
+      napForRows_(napForRows),
+      waitRules_(waitRules ? std::move(waitRules) : std::make_shared<const WaitRules>()),
+      columns_(ReadColumns(res_.get())) {}
 
 bool StreamingResult::Next() {
+    const auto started = std::chrono::steady_clock::now();
     if (napForRows_) {
+        ServerWait wait(connection_, *waitRules_);
         int waitingFor = mysql_fetch_row_start(&row_, res_.get());
-        while (waitingFor != 0)
-            waitingFor = mysql_fetch_row_cont(&row_, res_.get(), WaitForServer(connection_, waitingFor));
+        while (waitingFor != 0) waitingFor = mysql_fetch_row_cont(&row_, res_.get(), wait.Wait(waitingFor));
+        if (wait.timedOut()) throw NoRowInTime(*waitRules_);
     } else {
         row_ = mysql_fetch_row(res_.get());
     }
     if (row_ == nullptr) {
+        // A TLS read waits in the kernel up to the read time-out and then
+        // fails as a lost connection ("TLS/SSL error" or "Lost connection"):
+        // said as the time-out it is.
+        const unsigned number = mysql_errno(connection_);
+        const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if ((number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && waitRules_->boundSeconds > 0 &&
+            waited + 0.5 >= waitRules_->boundSeconds)
+            throw NoRowInTime(*waitRules_);
         if (mysql_errno(connection_) != 0)
             throw DbError(QString::fromUtf8(mysql_error(connection_)), mysql_errno(connection_));
         return false;

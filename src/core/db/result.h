@@ -7,6 +7,7 @@
 #include <mysql.h>
 
 #include "db/db_value.h"
+#include "db/server_wait.h"
 
 namespace db {
 
@@ -42,7 +43,10 @@ private:
 // must outlive it and must not be used for anything else meanwhile.
 class StreamingResult {
 public:
-    StreamingResult(MYSQL* connection, ResultHandle res, bool napForRows = false);
+    // With napForRows, waits for a row keep the wait rules' bound (see
+    // ServerWait); without it they wait as the connection's read time-out lets.
+    StreamingResult(MYSQL* connection, ResultHandle res, bool napForRows = false,
+                    std::shared_ptr<const WaitRules> waitRules = {});
 
     int fieldCount() const { return static_cast<int>(columns_.size()); }
     const std::vector<ColumnInfo>& columns() const { return columns_; }
@@ -65,6 +69,7 @@ private:
     MYSQL* connection_;
     ResultHandle res_;
     bool napForRows_;
+    std::shared_ptr<const WaitRules> waitRules_;
     std::vector<ColumnInfo> columns_;
     MYSQL_ROW row_ = nullptr;
     unsigned long* lengths_ = nullptr;

@@ -1,5 +1,6 @@
 #include "export/export_engine.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -15,13 +16,16 @@ namespace exporter {
 namespace {
 
 // The export may read a very large table over a slow link: reads wait long,
-// but a server that does not answer at all is given up soon.
-db::ConnectOptions ExportConnectOptions() {
+// but a server that does not answer at all is given up soon. A stop gives up
+// the opening too.
+db::ConnectOptions ExportConnectOptions(const ExportRequest& request, ExportMonitor& monitor) {
     db::ConnectOptions options;
-    options.connectTimeoutSeconds = 30;
-    options.readTimeoutSeconds = 5000;
-    options.writeTimeoutSeconds = 5000;
+    options.connectTimeoutSeconds = std::min(30u, request.waitSeconds);
+    options.readTimeoutSeconds = request.waitSeconds;
+    options.writeTimeoutSeconds = request.waitSeconds;
     options.napForRows = true;
+    options.stopRequested = [&monitor] { return monitor.StopRequested(); };
+    options.stillWaiting = [&monitor](unsigned boundSeconds) { monitor.StillWaiting(boundSeconds); };
     return options;
 }
 
@@ -111,7 +115,8 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
                       << request.outputPath;
     std::optional<db::Connection> connection;
     try {
-        connection.emplace(db::Connection::Open(db::BuildConnectionText(request.login), ExportConnectOptions()));
+        connection.emplace(
+            db::Connection::Open(db::BuildConnectionText(request.login), ExportConnectOptions(request, monitor)));
     } catch (const std::exception& e) {
         return failure(kConnectStep, Describe(e));
     }

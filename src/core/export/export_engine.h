@@ -24,6 +24,9 @@ public:
     // (db::ConnectionCut) even while the export waits for the server.
     virtual void ConnectionOpened(const db::Connection& connection) { (void)connection; }
     virtual void ConnectionClosing() {}
+    // No answer or row has come from the server for db::kStillWaitingSeconds;
+    // the export waits up to `boundSeconds` in all.
+    virtual void StillWaiting(unsigned boundSeconds) { (void)boundSeconds; }
 };
 
 // Bytes formatted before they are handed to the sink in one write.

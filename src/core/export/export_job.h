@@ -48,6 +48,9 @@ signals:
     // The export's connection is open: how it is encrypted, in words ("not
     // encrypted", "encrypted with TLSv1.3, cipher ...").
     void connected(const QString& encryption);
+    // No answer or row has come from the server for a while; the export
+    // waits up to `boundSeconds` in all.
+    void stillWaiting(unsigned boundSeconds);
     void finished();
 
 private:
