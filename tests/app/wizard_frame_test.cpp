@@ -11,23 +11,27 @@
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
 #include "settings/settings_store.h"
+#include "support/named_control.h"
 #include "support/test_wizard.h"
+#include "wizard/wizard.h"
+
+using testing_support::Named;
 
 using testing_support::TestWizard;
 
 TEST(WizardFrame, FirstStartFillsTheBoxesWithDefaultsAndWritesThemBack) {
     TestWizard t;
     t.Start();
-    pages::Form1& login = t.wizard().form1();
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
     EXPECT_TRUE(login.isVisible());
     EXPECT_EQ(login.windowTitle(), QStringLiteral("Tablewright"));
-    EXPECT_EQ(login.Text1()->text(), QStringLiteral("localhost"));
-    EXPECT_EQ(login.Text2()->text(), QString());
-    EXPECT_EQ(login.Text3()->text(), QString());
-    EXPECT_EQ(login.Text4()->text(), QString());
-    EXPECT_EQ(login.Text5()->text(), QStringLiteral("3306"));
+    EXPECT_EQ(Named<QLineEdit>(login, "Text1")->text(), QStringLiteral("localhost"));
+    EXPECT_EQ(Named<QLineEdit>(login, "Text2")->text(), QString());
+    EXPECT_EQ(Named<QLineEdit>(login, "Text3")->text(), QString());
+    EXPECT_EQ(Named<QLineEdit>(login, "Text4")->text(), QString());
+    EXPECT_EQ(Named<QLineEdit>(login, "Text5")->text(), QStringLiteral("3306"));
     EXPECT_TRUE(t.messages().messages.empty());
-    EXPECT_FALSE(t.wizard().hasPage(2));  // no sign-in was tried
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));  // no sign-in was tried
 
     settings::SettingsStore store(t.settingsPath());
     EXPECT_EQ(store.Read(QStringLiteral("MyServer"), QString()), QStringLiteral("localhost"));
@@ -37,13 +41,13 @@ TEST(WizardFrame, FirstStartFillsTheBoxesWithDefaultsAndWritesThemBack) {
 TEST(WizardFrame, EveryKeystrokeIsStoredAtOnce) {
     TestWizard t;
     t.Start();
-    pages::Form1& login = t.wizard().form1();
-    login.Text3()->setFocus();
-    QTest::keyClicks(login.Text3(), QStringLiteral("s;e"));
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
+    Named<QLineEdit>(login, "Text3")->setFocus();
+    QTest::keyClicks(Named<QLineEdit>(login, "Text3"), QStringLiteral("s;e"));
     EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyPassword"), QString()),
               QStringLiteral("s;e"));
-    EXPECT_EQ(login.Text3()->displayText(), QStringLiteral("***"));
-    login.Text1()->clear();
+    EXPECT_EQ(Named<QLineEdit>(login, "Text3")->displayText(), QStringLiteral("***"));
+    Named<QLineEdit>(login, "Text1")->clear();
     EXPECT_EQ(settings::SettingsStore(t.settingsPath()).Read(QStringLiteral("MyServer"), QStringLiteral("x")),
               QString());
 }
@@ -51,29 +55,30 @@ TEST(WizardFrame, EveryKeystrokeIsStoredAtOnce) {
 TEST(WizardFrame, PagesAreCreatedOnceAndKeepTheirContentsWhileHidden) {
     TestWizard t;
     t.Start();
-    pages::Form2* first = &t.wizard().form2();
-    first->List1()->addItem(QStringLiteral("kept"));
+    pages::Form2* first = &t.wizard().EnsurePage<pages::Form2>();
+    Named<QListWidget>(first, "List1")->addItem(QStringLiteral("kept"));
     first->show();
     first->PushButton2_Click();  // "< Back"
     EXPECT_FALSE(first->isVisible());
-    EXPECT_TRUE(t.wizard().form1().isVisible());
-    EXPECT_EQ(&t.wizard().form2(), first);
-    EXPECT_EQ(first->List1()->count(), 1);
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form1>().isVisible());
+    EXPECT_EQ(&t.wizard().EnsurePage<pages::Form2>(), first);
+    EXPECT_EQ(Named<QListWidget>(first, "List1")->count(), 1);
 
-    pages::Form4& output = t.wizard().form4();
-    output.Text2()->setText(QStringLiteral("|"));
-    output.Check6()->setChecked(false);
+    pages::Form4& output = t.wizard().EnsurePage<pages::Form4>();
+    Named<QLineEdit>(output, "Text2")->setText(QStringLiteral("|"));
+    Named<QCheckBox>(output, "Check6")->setChecked(false);
     output.hide();
-    EXPECT_EQ(&t.wizard().form4(), &output);
-    EXPECT_EQ(output.Text2()->text(), QStringLiteral("|"));
-    EXPECT_FALSE(output.Check6()->isChecked());
+    EXPECT_EQ(&t.wizard().EnsurePage<pages::Form4>(), &output);
+    EXPECT_EQ(Named<QLineEdit>(output, "Text2")->text(), QStringLiteral("|"));
+    EXPECT_FALSE(Named<QCheckBox>(output, "Check6")->isChecked());
 }
 
 TEST(WizardFrame, ClosingAnyPageEndsTheProcess) {
     TestWizard t;
     t.Start();
-    for (QWidget* page : std::initializer_list<QWidget*>{&t.wizard().form1(), &t.wizard().form2(), &t.wizard().form3(),
-                                                         &t.wizard().form4()}) {
+    for (QWidget* page : std::initializer_list<QWidget*>{
+             &t.wizard().EnsurePage<pages::Form1>(), &t.wizard().EnsurePage<pages::Form2>(),
+             &t.wizard().EnsurePage<pages::Form3>(), &t.wizard().EnsurePage<pages::Form4>()}) {
         const int before = t.endProcessCalls();
         page->show();
         page->close();
@@ -84,31 +89,34 @@ TEST(WizardFrame, ClosingAnyPageEndsTheProcess) {
 TEST(WizardFrame, BackAndNextHandOverBetweenTheLaterPages) {
     TestWizard t;
     t.Start();
-    pages::Form3& fields = t.wizard().form3();
+    pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
     fields.show();
-    fields.List2()->addItem(QStringLiteral("id"));
+    Named<QListWidget>(fields, "List2")->addItem(QStringLiteral("id"));
     fields.PushButton3_Click();  // "Next >"
-    pages::Form4& output = t.wizard().form4();
+    pages::Form4& output = t.wizard().EnsurePage<pages::Form4>();
     EXPECT_TRUE(output.isVisible());
     EXPECT_FALSE(fields.isVisible());
     output.PushButton2_Click();  // "< Back"
     EXPECT_TRUE(fields.isVisible());
     EXPECT_FALSE(output.isVisible());
     fields.PushButton2_Click();
-    EXPECT_TRUE(t.wizard().form2().isVisible());
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form2>().isVisible());
     EXPECT_FALSE(fields.isVisible());
-    EXPECT_EQ(fields.List2()->count(), 1);  // going back clears nothing
+    EXPECT_EQ(Named<QListWidget>(fields, "List2")->count(), 1);  // going back clears nothing
 }
 
 TEST(WizardFrame, AShownPageAppearsCentredOnThePageItReplaces) {
     TestWizard t;
-    pages::Form3& fields = t.wizard().form3();
+    pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
     fields.move(317, 211);
     fields.show();
     fields.PushButton2_Click();  // "< Back" shows the table page in its place
-    const pages::Form2& tables = t.wizard().form2();
+    const pages::Form2& tables = t.wizard().EnsurePage<pages::Form2>();
     ASSERT_TRUE(tables.isVisible());
     EXPECT_LE((tables.frameGeometry().center() - QRect(QPoint(317, 211), fields.frameGeometry().size()).center())
                   .manhattanLength(),
               1);
 }
+
+// The tests pass their own bound in; the program itself waits 30 seconds.
+TEST(WizardFrame, TheProgramsOwnReadingBoundIsThirtySeconds) { EXPECT_EQ(wizard::Services().readingWaitSeconds, 30u); }

@@ -13,9 +13,12 @@
 #include "look/page_pointer.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
+#include "support/named_control.h"
 #include "support/test_wizard.h"
 #include "support/wait_until.h"
 #include "wizard/wizard.h"
+
+using testing_support::Named;
 
 using export_testing::FolderEntries;
 using export_testing::ReadFile;
@@ -29,11 +32,11 @@ namespace {
 // standing on the output page.
 pages::Form4& OutputPageFor(TestWizard& t, const db::LoginValues& login, const QString& table,
                             const QString& fieldListText, const QString& outputPath) {
-    testing_support::FillLogin(t.wizard().form1(), login);
+    testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), login);
     t.wizard().state().tableName = table;
     t.wizard().state().fieldListText = fieldListText;
-    pages::Form4& page = t.wizard().form4();
-    page.Text1()->setText(outputPath);
+    pages::Form4& page = t.wizard().EnsurePage<pages::Form4>();
+    Named<QLineEdit>(page, "Text1")->setText(outputPath);
     page.show();
     return page;
 }
@@ -50,7 +53,7 @@ void ExpectEndedWithTheOldFileKept(TestWizard& t, const QString& folder, const Q
 
 void PressFinishAndWait(pages::Form4& page) {
     QSignalSpy finished(&page, &pages::Form4::exportFinished);
-    page.PushButton4()->click();
+    Named<QPushButton>(page, "PushButton4")->click();
     ASSERT_TRUE(finished.wait(120000));
 }
 
@@ -68,24 +71,24 @@ TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
     TestWizard t;
     pages::Form4& page =
         OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`note`, `id`, `price`, `day`"), path);
-    page.Text2()->setText(QStringLiteral(" | "));
+    Named<QLineEdit>(page, "Text2")->setText(QStringLiteral(" | "));
 
     QSignalSpy finished(&page, &pages::Form4::exportFinished);
-    page.PushButton4()->click();
+    Named<QPushButton>(page, "PushButton4")->click();
     // While it runs the page waits: no second start, no way back.
     EXPECT_TRUE(page.exportRunning());
-    EXPECT_FALSE(page.PushButton4()->isEnabled());
-    EXPECT_FALSE(page.PushButton2()->isEnabled());
+    EXPECT_FALSE(Named<QPushButton>(page, "PushButton4")->isEnabled());
+    EXPECT_FALSE(Named<QPushButton>(page, "PushButton2")->isEnabled());
     EXPECT_EQ(look::GetPagePointer(&page), look::kHourglass);
-    page.Text2()->setText(QStringLiteral("typed meanwhile"));  // read once at "Finish": no effect
+    Named<QLineEdit>(page, "Text2")->setText(QStringLiteral("typed meanwhile"));  // read once at "Finish": no effect
     ASSERT_TRUE(finished.wait(120000));
 
     EXPECT_TRUE(t.messages().messages.empty());
-    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Exit"));
-    EXPECT_TRUE(page.PushButton4()->isEnabled());
-    EXPECT_TRUE(page.PushButton2()->isEnabled());
+    EXPECT_EQ(Named<QPushButton>(page, "PushButton4")->text(), QStringLiteral("Exit"));
+    EXPECT_TRUE(Named<QPushButton>(page, "PushButton4")->isEnabled());
+    EXPECT_TRUE(Named<QPushButton>(page, "PushButton2")->isEnabled());
     EXPECT_EQ(look::GetPagePointer(&page), look::kDefaultPointer);
-    EXPECT_EQ(page.ProgressBar1()->value(), page.ProgressBar1()->maximum());
+    EXPECT_EQ(Named<QProgressBar>(page, "ProgressBar1")->value(), Named<QProgressBar>(page, "ProgressBar1")->maximum());
 
     const export_testing::CommandResult command = export_testing::RunExportCommand(
         db.login(),
@@ -99,7 +102,7 @@ TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
     EXPECT_TRUE(written == command.out);
 
     EXPECT_EQ(t.endProcessCalls(), 0);
-    page.PushButton4()->click();  // "Exit"
+    Named<QPushButton>(page, "PushButton4")->click();  // "Exit"
     EXPECT_EQ(t.endProcessCalls(), 1);
     EXPECT_EQ(ReadFile(path), written);
 }
@@ -122,33 +125,33 @@ TEST(OutputPageExport, AFailureShowsOneReportAndLeavesFinish) {
     EXPECT_TRUE(report.text.contains(QStringLiteral("doesn't exist\r\nin Rowspill2021/08/31.") +
                                      testing_support::AtLine("Form4.PushButton4_Click", exporter::kQueryStep)))
         << report.text.toStdString();
-    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
-    EXPECT_TRUE(page.PushButton4()->isEnabled());
-    EXPECT_TRUE(page.PushButton2()->isEnabled());
+    EXPECT_EQ(Named<QPushButton>(page, "PushButton4")->text(), QStringLiteral("Finish"));
+    EXPECT_TRUE(Named<QPushButton>(page, "PushButton4")->isEnabled());
+    EXPECT_TRUE(Named<QPushButton>(page, "PushButton2")->isEnabled());
     EXPECT_EQ(look::GetPagePointer(&page), look::kDefaultPointer);
     EXPECT_EQ(ReadFile(path), "kept\r\n");
 
     // The user mends the choice and presses "Finish" again.
     t.wizard().state().tableName = QStringLiteral("t");
-    page.Text1()->setText(dir.path() + QStringLiteral("/missing/out.txt"));
+    Named<QLineEdit>(page, "Text1")->setText(dir.path() + QStringLiteral("/missing/out.txt"));
     PressFinishAndWait(page);
     ASSERT_EQ(t.messages().messages.size(), 2u);
     EXPECT_TRUE(t.messages().messages[1].text.contains(
         testing_support::AtLine("Form4.PushButton4_Click", exporter::kCreateFileStep)));
-    page.Text1()->setText(QStringLiteral("/dev/full"));
+    Named<QLineEdit>(page, "Text1")->setText(QStringLiteral("/dev/full"));
     PressFinishAndWait(page);
     ASSERT_EQ(t.messages().messages.size(), 3u);
     EXPECT_TRUE(t.messages().messages[2].text.contains(QStringLiteral("No space left on device\r\n")));
     EXPECT_TRUE(t.messages().messages[2].text.contains(
         testing_support::AtLine("Form4.PushButton4_Click", exporter::kWriteStep)));
-    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Finish"));
+    EXPECT_EQ(Named<QPushButton>(page, "PushButton4")->text(), QStringLiteral("Finish"));
     EXPECT_EQ(t.endProcessCalls(), 0);
 
-    page.Text1()->setText(path);
+    Named<QLineEdit>(page, "Text1")->setText(path);
     PressFinishAndWait(page);
     EXPECT_EQ(t.messages().messages.size(), 3u);
     EXPECT_EQ(ReadFile(path), "a\r\n\r\n");
-    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Exit"));
+    EXPECT_EQ(Named<QPushButton>(page, "PushButton4")->text(), QStringLiteral("Exit"));
 }
 
 TEST(OutputPageExport, ClosingTheWindowDuringAnExportStopsItAndEndsTheProgram) {
@@ -160,7 +163,7 @@ TEST(OutputPageExport, ClosingTheWindowDuringAnExportStopsItAndEndsTheProgram) {
     WriteFile(path, "kept\r\n");
     TestWizard t;
     pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`, `filler`"), path);
-    page.PushButton4()->click();
+    Named<QPushButton>(page, "PushButton4")->click();
     page.close();
     ExpectEndedWithTheOldFileKept(t, dir.path(), path);
 }
@@ -178,7 +181,7 @@ TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAt
 
     TestWizard t;
     pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`"), path);
-    page.PushButton4()->click();
+    Named<QPushButton>(page, "PushButton4")->click();
     // The export's query waits behind the lock.
     const QString waiting = QStringLiteral(
                                 "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' "
@@ -207,13 +210,13 @@ TEST(OutputPageExport, AnEmptyPathIsRefusedBeforeConnectingAndShortPathsStartAtH
     EXPECT_TRUE(t.messages().messages[0].text.contains(
         testing_support::AtLine("Form4.PushButton4_Click", exporter::kCreateFileStep)));
 
-    testing_support::FillLogin(t.wizard().form1(), db.login());
+    testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), db.login());
     const QString home = qEnvironmentVariable("HOME");
-    page.Text1()->setText(QStringLiteral("relative.txt"));
+    Named<QLineEdit>(page, "Text1")->setText(QStringLiteral("relative.txt"));
     PressFinishAndWait(page);
     EXPECT_EQ(ReadFile(home + QStringLiteral("/Desktop/relative.txt")), "a\r\n\r\n");
-    page.PushButton4()->setText(QStringLiteral("Finish"));
-    page.Text1()->setText(QStringLiteral("~/at-home.txt"));
+    Named<QPushButton>(page, "PushButton4")->setText(QStringLiteral("Finish"));
+    Named<QLineEdit>(page, "Text1")->setText(QStringLiteral("~/at-home.txt"));
     PressFinishAndWait(page);
     EXPECT_EQ(ReadFile(home + QStringLiteral("/at-home.txt")), "a\r\n\r\n");
     EXPECT_EQ(t.messages().messages.size(), 1u);
@@ -232,12 +235,12 @@ TEST(OutputPageExport, AFileWithValuesThatCannotBeSplitBackIsToldInOneBoxAndACle
     EXPECT_EQ(t.messages().messages[0].text,
               QStringLiteral("1 value contains the separator \",\"; that line cannot be split back into fields."));
     EXPECT_EQ(t.messages().messages[0].icon, app::MessageIcon::None);
-    EXPECT_EQ(page.PushButton4()->text(), QStringLiteral("Exit"));
+    EXPECT_EQ(Named<QPushButton>(page, "PushButton4")->text(), QStringLiteral("Exit"));
 
     TestWizard clean;
     pages::Form4& cleanPage = OutputPageFor(clean, db.login(), QStringLiteral("t"), QStringLiteral("`s`"),
                                             dir.path() + QStringLiteral("/b.txt"));
-    cleanPage.Text2()->setText(QStringLiteral(";"));
+    Named<QLineEdit>(cleanPage, "Text2")->setText(QStringLiteral(";"));
     PressFinishAndWait(cleanPage);
     EXPECT_TRUE(clean.messages().messages.empty());
 }

@@ -14,9 +14,12 @@
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
+#include "support/named_control.h"
 #include "support/private_server.h"
 #include "support/test_wizard.h"
 #include "wizard/wizard.h"
+
+using testing_support::Named;
 
 using export_testing::ReadFile;
 using export_testing::RunExportCommand;
@@ -32,21 +35,21 @@ namespace {
 QByteArray ExportThroughTheWizard(const db::LoginValues& login, const QString& path) {
     TestWizard t;
     t.Start();
-    testing_support::FillLogin(t.wizard().form1(), login);
-    t.wizard().form1().PushButton3_Click();
+    testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), login);
+    t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
     t.Settle();
-    EXPECT_TRUE(t.wizard().form2().isVisible());
-    t.wizard().form2().PushButton3_Click();
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form2>().isVisible());
+    t.wizard().EnsurePage<pages::Form2>().PushButton3_Click();
     t.Settle();
-    pages::Form3& fields = t.wizard().form3();
+    pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
     EXPECT_TRUE(fields.isVisible());
     EXPECT_GT(fields.preview()->rowCount(), 0);
     fields.PushButton6_Click();
     fields.PushButton3_Click();
-    pages::Form4& output = t.wizard().form4();
-    output.Text1()->setText(path);
+    pages::Form4& output = t.wizard().EnsurePage<pages::Form4>();
+    Named<QLineEdit>(output, "Text1")->setText(path);
     QSignalSpy finished(&output, &pages::Form4::exportFinished);
-    output.PushButton4()->click();
+    Named<QPushButton>(output, "PushButton4")->click();
     EXPECT_TRUE(finished.wait(120000));
     EXPECT_TRUE(t.messages().messages.empty()) << t.messages().messages.front().text.toStdString();
     return ReadFile(path);
@@ -141,8 +144,8 @@ TEST(TlsExport, CertificateOptionsComeFromTheOptionFilesAndTheCommandLineTakesTh
     {
         TestWizard t;
         t.Start();
-        testing_support::FillLogin(t.wizard().form1(), db.login());
-        t.wizard().form1().PushButton5_Click();
+        testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), db.login());
+        t.wizard().EnsurePage<pages::Form1>().PushButton5_Click();
         t.Settle();
         ASSERT_EQ(t.messages().messages.size(), 1u);
         const QString text = t.messages().messages[0].text;

@@ -6,7 +6,10 @@
 
 #include "look/look.h"
 #include "page_probe.h"
+#include "support/named_control.h"
 #include "support/test_wizard.h"
+
+using testing_support::Named;
 
 using look_probe::Control;
 using testing_support::TestWizard;
@@ -46,7 +49,7 @@ TEST(Dressing, ButtonsAreLargerBoldAndAllOtherTextNinePointBold) {
             ExpectFont(Control(page, button), 11.25, true, name + "." + button);
         for (const char* text : texts[i].second) ExpectFont(Control(page, text), 9, true, name + "." + text);
     }
-    QTableView* grid = t.wizard().form3().DataGrid1();
+    QTableView* grid = Named<QTableView>(t.wizard().EnsurePage<pages::Form3>(), "DataGrid1");
     ExpectFont(grid->horizontalHeader(), 9, true, "the grid's headings");
 }
 

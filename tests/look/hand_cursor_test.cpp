@@ -8,7 +8,10 @@
 #include "look/page_pointer.h"
 #include "page_probe.h"
 #include "pages/page_steps.h"
+#include "support/named_control.h"
 #include "support/test_wizard.h"
+
+using testing_support::Named;
 
 using look_probe::WriteFile;
 using testing_support::TestWizard;
@@ -74,7 +77,7 @@ TEST(HandCursor, ACorruptFileIsReportedWithThePagesLineAndLeavesNoImage) {
         TestWizard t;
         WriteFile(CursorPath(t), bytes);
         t.Start();
-        t.wizard().form3();
+        t.wizard().EnsurePage<pages::Form3>();
         const auto& messages = t.messages().messages;
         ASSERT_EQ(messages.size(), 2u);
         EXPECT_TRUE(
@@ -84,11 +87,11 @@ TEST(HandCursor, ACorruptFileIsReportedWithThePagesLineAndLeavesNoImage) {
         EXPECT_TRUE(
             messages[1].text.contains(testing_support::AtLine("Form3.Form_Load", pages::dress_steps::kLoadHandCursor)))
             << messages[1].text.toStdString();
-        EXPECT_FALSE(look::HasCustomPointerImage(&t.wizard().form1()));
-        EXPECT_FALSE(look::HasCustomPointerImage(&t.wizard().form3()));
+        EXPECT_FALSE(look::HasCustomPointerImage(&t.wizard().EnsurePage<pages::Form1>()));
+        EXPECT_FALSE(look::HasCustomPointerImage(&t.wizard().EnsurePage<pages::Form3>()));
         // The load went on after the report.
-        EXPECT_EQ(t.wizard().form1().Text5()->text(), QStringLiteral("3306"));
-        EXPECT_EQ(t.wizard().form3().windowTitle(), QStringLiteral("Tablewright"));
+        EXPECT_EQ(Named<QLineEdit>(t.wizard().EnsurePage<pages::Form1>(), "Text5")->text(), QStringLiteral("3306"));
+        EXPECT_EQ(t.wizard().EnsurePage<pages::Form3>().windowTitle(), QStringLiteral("Tablewright"));
     }
 }
 

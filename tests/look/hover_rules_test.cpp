@@ -9,7 +9,10 @@
 
 #include "look/page_pointer.h"
 #include "page_probe.h"
+#include "support/named_control.h"
 #include "support/test_wizard.h"
+
+using testing_support::Named;
 
 using look_probe::Control;
 using look_probe::MoveOver;
@@ -60,9 +63,9 @@ protected:
     void SetUp() override {
         t.Start();
         // Every button of the field page enabled, as with both lists filled.
-        pages::Form3& fields = t.wizard().form3();
-        fields.List1()->addItem(QStringLiteral("id"));
-        fields.List2()->addItem(QStringLiteral("name"));
+        pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
+        Named<QListWidget>(fields, "List1")->addItem(QStringLiteral("id"));
+        Named<QListWidget>(fields, "List2")->addItem(QStringLiteral("name"));
         fields.ApplyButtonStateRule();
     }
 
@@ -122,14 +125,14 @@ TEST_F(HoverRules, TheHourglassStaysWhereverTheMouseGoes) {
 }
 
 TEST_F(HoverRules, ControlsGetTheirOwnPointerBackWithTheDefault) {
-    pages::Form1& login = t.wizard().form1();
-    ASSERT_EQ(login.Text1()->cursor().shape(), Qt::IBeamCursor);
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
+    ASSERT_EQ(Named<QLineEdit>(login, "Text1")->cursor().shape(), Qt::IBeamCursor);
     for (const int busy : {look::kCustomPointer, look::kHourglass}) {
         look::SetPagePointer(&login, busy);
-        EXPECT_NE(login.Text1()->cursor().shape(), Qt::IBeamCursor);
+        EXPECT_NE(Named<QLineEdit>(login, "Text1")->cursor().shape(), Qt::IBeamCursor);
         MoveOver(&login);  // the page background: reset, unless the hourglass shows
         look::SetPagePointer(&login, look::kDefaultPointer);
-        EXPECT_EQ(login.Text1()->cursor().shape(), Qt::IBeamCursor) << busy;
+        EXPECT_EQ(Named<QLineEdit>(login, "Text1")->cursor().shape(), Qt::IBeamCursor) << busy;
         EXPECT_EQ(Control(&login, "PushButton3")->cursor().shape(), Qt::ArrowCursor) << busy;
     }
 }
@@ -137,7 +140,7 @@ TEST_F(HoverRules, ControlsGetTheirOwnPointerBackWithTheDefault) {
 // Moves the real mouse: Qt finds the widget under it and lets the move rise
 // to the parents while nobody takes it.
 TEST_F(HoverRules, TheHandStaysFromAButtonOntoAControlWithoutARule) {
-    QWidget& login = t.wizard().form1();
+    QWidget& login = t.wizard().EnsurePage<pages::Form1>();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&login));
     auto moveTo = [&](const char* name) {
         QWidget* control = Control(&login, name);

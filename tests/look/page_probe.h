@@ -39,7 +39,8 @@ using testing_support::WriteFile;
 
 // The four pages, each touched (created and loaded) in turn.
 inline std::vector<QWidget*> AllPages(wizard::Wizard& wizard) {
-    return {&wizard.form1(), &wizard.form2(), &wizard.form3(), &wizard.form4()};
+    return {&wizard.EnsurePage<pages::Form1>(), &wizard.EnsurePage<pages::Form2>(), &wizard.EnsurePage<pages::Form3>(),
+            &wizard.EnsurePage<pages::Form4>()};
 }
 
 // One of the four pages by its object name ("Form1" .. "Form4").

@@ -8,7 +8,10 @@
 
 #include "page_probe.h"
 #include "pages/page_steps.h"
+#include "support/named_control.h"
 #include "support/test_wizard.h"
+
+using testing_support::Named;
 
 using look_probe::Control;
 using look_probe::WriteFile;
@@ -34,7 +37,7 @@ protected:
     QString SkinPath() const { return t.folder() + QStringLiteral("/program/x/o.cjs"); }
 
     void ExpectLoginPageWhite() {
-        QWidget& login = t.wizard().form1();
+        QWidget& login = t.wizard().EnsurePage<pages::Form1>();
         EXPECT_EQ(Background(&login), QColor(Qt::white));
         for (const char* name : kLoginFaces) EXPECT_EQ(Background(Control(&login, name)), QColor(Qt::white)) << name;
     }
@@ -71,13 +74,13 @@ TEST_F(Skin, ThePresentFileSkinsTheApplicationAndGivesTheLoginPageTheFaceColour)
 
     EXPECT_EQ(qApp->styleSheet(), QString::fromUtf8(sheet));
     EXPECT_TRUE(t.messages().messages.empty());
-    QWidget& login = t.wizard().form1();
+    QWidget& login = t.wizard().EnsurePage<pages::Form1>();
     EXPECT_EQ(Background(&login), Face());
     for (const char* name : kLoginFaces) EXPECT_EQ(Background(Control(&login, name)), Face()) << name;
     for (const char* name : {"Text1", "Text3", "Text5", "PushButton3", "PushButton5"})
         EXPECT_FALSE(Control(&login, name)->testAttribute(Qt::WA_SetPalette)) << name;
     // The sheet reaches the later pages too.
-    QWidget* tables = Control(&t.wizard().form2(), "List1");
+    QWidget* tables = Control(&t.wizard().EnsurePage<pages::Form2>(), "List1");
     tables->ensurePolished();
     EXPECT_EQ(tables->palette().color(QPalette::Text), QColor(0, 0, 128));
 }
@@ -106,9 +109,10 @@ TEST_F(Skin, AFileThatIsNoStyleSheetIsReportedAtLine100AndStartUpGoesOn) {
             << text.toStdString();
         EXPECT_TRUE(qApp->styleSheet().isEmpty());
         // The colour set before the failing step stays; the later steps ran.
-        EXPECT_EQ(Background(&broken.wizard().form1()), Face());
-        EXPECT_EQ(broken.wizard().form1().windowTitle(), QStringLiteral("Tablewright"));
-        EXPECT_EQ(broken.wizard().form1().Text1()->text(), QStringLiteral("localhost"));
+        EXPECT_EQ(Background(&broken.wizard().EnsurePage<pages::Form1>()), Face());
+        EXPECT_EQ(broken.wizard().EnsurePage<pages::Form1>().windowTitle(), QStringLiteral("Tablewright"));
+        EXPECT_EQ(Named<QLineEdit>(broken.wizard().EnsurePage<pages::Form1>(), "Text1")->text(),
+                  QStringLiteral("localhost"));
     }
 }
 

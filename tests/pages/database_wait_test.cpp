@@ -11,11 +11,14 @@
 #include "pages/login/form1.h"
 #include "pages/page_steps.h"
 #include "pages/table/form2.h"
+#include "support/named_control.h"
 #include "support/stalling_server.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
 #include "support/wait_until.h"
 #include "wizard/wizard.h"
+
+using testing_support::Named;
 
 using testing_support::StallingServer;
 using testing_support::TestWizard;
@@ -46,10 +49,10 @@ struct LockedTable {
         scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
         holder.Execute(QStringLiteral("LOCK TABLES t WRITE"));
         t.Start();
-        testing_support::FillLogin(t.wizard().form1(), scratch.login());
-        t.wizard().form1().PushButton3_Click();
+        testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), scratch.login());
+        t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
         t.Settle();
-        t.wizard().form2().List1()->setCurrentRow(0);
+        Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")->setCurrentRow(0);
     }
 };
 
@@ -64,7 +67,7 @@ TEST(DatabaseWait, ASilentServerKeepsTheWindowAliveAndAgainPressesStartNoSecondC
     StallingServer silent;
     TestWizard t;
     t.Start();
-    pages::Form1& login = t.wizard().form1();
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
     testing_support::FillLogin(login, LoginAt(silent));
 
     login.PushButton5_Click();  // "Test Connection"
@@ -83,7 +86,7 @@ TEST(DatabaseWait, ASilentServerKeepsTheWindowAliveAndAgainPressesStartNoSecondC
                   QStringLiteral("\r\rCannot connect to the server at 127.0.0.1, port %1: no answer within 10 seconds")
                       .arg(silent.port()));
     EXPECT_EQ(look::GetPagePointer(&login), look::kDefaultPointer);
-    EXPECT_FALSE(t.wizard().hasPage(2));
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
 }
 
 TEST(DatabaseWait, StartUpShowsTheLoginPageAtOnceAndClosingGivesTheSignInUp) {
@@ -91,25 +94,25 @@ TEST(DatabaseWait, StartUpShowsTheLoginPageAtOnceAndClosingGivesTheSignInUp) {
     TestWizard t(LoginAt(stalling));
     t.wizard().Start();
     // The sign-in waits for the server while the login page is already up.
-    EXPECT_TRUE(t.wizard().form1().isVisible());
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form1>().isVisible());
     EXPECT_TRUE(t.wizard().databaseBusy());
     ASSERT_TRUE(WaitUntil([&] { return stalling.connections() == 1; }));
 
-    t.wizard().form1().close();
+    t.wizard().EnsurePage<pages::Form1>().close();
     EXPECT_EQ(t.endProcessCalls(), 1);
     EXPECT_FALSE(t.wizard().databaseBusy());
     // What the given-up wait finds later is never shown.
     ASSERT_TRUE(WorkEnded(15000));
     QCoreApplication::processEvents();
     EXPECT_TRUE(t.messages().messages.empty());
-    EXPECT_FALSE(t.wizard().hasPage(2));
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
 }
 
 TEST(DatabaseWait, ALockedTableEndsItsWaitAtTheBoundWithThePreviewReport) {
     TW_REQUIRE_SERVER();
     LockedTable locked(2);
     TestWizard& t = locked.t;
-    pages::Form2& tables = t.wizard().form2();
+    pages::Form2& tables = t.wizard().EnsurePage<pages::Form2>();
     tables.PushButton3_Click();
     EXPECT_TRUE(WindowKeepsRunningWhile([&] { return t.wizard().databaseBusy(); }));
     EXPECT_EQ(look::GetPagePointer(&tables), look::kHourglass);
@@ -118,8 +121,8 @@ TEST(DatabaseWait, ALockedTableEndsItsWaitAtTheBoundWithThePreviewReport) {
     ASSERT_EQ(t.messages().messages.size(), 1u);
     EXPECT_TRUE(t.messages().messages[0].text.contains(
         testing_support::AtLine("Form2.PushButton3_Click", pages::table_steps::kNextReadPreview)));
-    EXPECT_TRUE(t.wizard().form3().isVisible());
-    EXPECT_EQ(t.wizard().form3().List1()->count(), 0);
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form3>().isVisible());
+    EXPECT_EQ(Named<QListWidget>(t.wizard().EnsurePage<pages::Form3>(), "List1")->count(), 0);
     EXPECT_EQ(look::GetPagePointer(&tables), look::kDefaultPointer);
 }
 
@@ -127,16 +130,16 @@ TEST(DatabaseWait, ClosingWhileALockedTableHoldsThePreviewCutsTheWaitShort) {
     TW_REQUIRE_SERVER();
     LockedTable locked(30);  // the full bound: only the cut can end the wait early
     TestWizard& t = locked.t;
-    t.wizard().form2().PushButton3_Click();
+    t.wizard().EnsurePage<pages::Form2>().PushButton3_Click();
     const QString waiting =
         QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT %'")
             .arg(locked.scratch.name());
     ASSERT_TRUE(WaitUntil([&] { return locked.holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
 
-    t.wizard().form2().close();
+    t.wizard().EnsurePage<pages::Form2>().close();
     EXPECT_EQ(t.endProcessCalls(), 1);
     EXPECT_TRUE(WorkEnded(2000));
     QCoreApplication::processEvents();
     EXPECT_TRUE(t.messages().messages.empty());
-    EXPECT_FALSE(t.wizard().hasPage(3));
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Fields));
 }

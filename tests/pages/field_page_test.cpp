@@ -9,8 +9,11 @@
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/output/form4.h"
+#include "support/named_control.h"
 #include "support/test_wizard.h"
 #include "wizard/wizard.h"
+
+using testing_support::Named;
 
 using testing_support::TestWizard;
 
@@ -20,20 +23,22 @@ namespace {
 
 struct FieldPage {
     TestWizard t;
-    pages::Form3& page = t.wizard().form3();
+    pages::Form3& page = t.wizard().EnsurePage<pages::Form3>();
 
     FieldPage(const QStringList& available, const QStringList& chosen) {
         page.show();
-        page.List1()->addItems(available);
-        page.List2()->addItems(chosen);
+        Named<QListWidget>(page, "List1")->addItems(available);
+        Named<QListWidget>(page, "List2")->addItems(chosen);
         page.ApplyButtonStateRule();
     }
-    QStringList available() const { return pages::EntryTexts(page.List1()); }
-    QStringList chosen() const { return pages::EntryTexts(page.List2()); }
+    QStringList available() const { return pages::EntryTexts(Named<QListWidget>(page, "List1")); }
+    QStringList chosen() const { return pages::EntryTexts(Named<QListWidget>(page, "List2")); }
     // ">", ">>", "<", "<<", "Next >"
     std::vector<bool> buttons() const {
-        return {page.PushButton5()->isEnabled(), page.PushButton6()->isEnabled(), page.PushButton7()->isEnabled(),
-                page.PushButton8()->isEnabled(), page.PushButton3()->isEnabled()};
+        return {
+            Named<QPushButton>(page, "PushButton5")->isEnabled(), Named<QPushButton>(page, "PushButton6")->isEnabled(),
+            Named<QPushButton>(page, "PushButton7")->isEnabled(), Named<QPushButton>(page, "PushButton8")->isEnabled(),
+            Named<QPushButton>(page, "PushButton3")->isEnabled()};
     }
 };
 
@@ -41,11 +46,11 @@ struct FieldPage {
 
 TEST(FieldPage, MoveRightTakesTheSelectedFieldAndThenAsksForASelection) {
     FieldPage f(Texts({"id", "name", "price"}), {});
-    f.page.List1()->setCurrentRow(1);
+    Named<QListWidget>(f.page, "List1")->setCurrentRow(1);
     f.page.PushButton5_Click();
     EXPECT_EQ(f.available(), Texts({"id", "price"}));
     EXPECT_EQ(f.chosen(), Texts({"name"}));
-    EXPECT_EQ(pages::SelectedRow(f.page.List1()), -1);
+    EXPECT_EQ(pages::SelectedRow(Named<QListWidget>(f.page, "List1")), -1);
     EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, true, true, true}));
     EXPECT_TRUE(f.t.messages().messages.empty());
 
@@ -59,7 +64,7 @@ TEST(FieldPage, MoveRightTakesTheSelectedFieldAndThenAsksForASelection) {
 
 TEST(FieldPage, MoveLeftAppendsAtTheEndOfTheAvailableList) {
     FieldPage f(Texts({"price"}), Texts({"name", "id"}));
-    f.page.List2()->setCurrentRow(0);
+    Named<QListWidget>(f.page, "List2")->setCurrentRow(0);
     f.page.PushButton7_Click();
     EXPECT_EQ(f.available(), Texts({"price", "name"}));
     EXPECT_EQ(f.chosen(), Texts({"id"}));
@@ -86,12 +91,13 @@ TEST(FieldPage, DoubleClickMovesTheSelectedFieldSilently) {
     FieldPage f(Texts({"id", "name"}), {});
     f.page.List1_DblClick();  // nothing selected: nothing happens
     EXPECT_EQ(f.available(), Texts({"id", "name"}));
-    const QRect second = f.page.List1()->visualItemRect(f.page.List1()->item(1));
-    QTest::mouseClick(f.page.List1()->viewport(), Qt::LeftButton, {}, second.center());
-    QTest::mouseDClick(f.page.List1()->viewport(), Qt::LeftButton, {}, second.center());
+    const QRect second =
+        Named<QListWidget>(f.page, "List1")->visualItemRect(Named<QListWidget>(f.page, "List1")->item(1));
+    QTest::mouseClick(Named<QListWidget>(f.page, "List1")->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(Named<QListWidget>(f.page, "List1")->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_EQ(f.available(), Texts({"id"}));
     EXPECT_EQ(f.chosen(), Texts({"name"}));
-    f.page.List2()->setCurrentRow(0);
+    Named<QListWidget>(f.page, "List2")->setCurrentRow(0);
     f.page.List2_DblClick();
     EXPECT_EQ(f.available(), Texts({"id", "name"}));
     EXPECT_TRUE(f.t.messages().messages.empty());
@@ -101,12 +107,12 @@ TEST(FieldPage, NextBuildsTheFieldListAfreshEachTime) {
     FieldPage f(Texts({}), Texts({"id", "na me"}));
     f.page.PushButton3_Click();
     EXPECT_EQ(f.t.wizard().state().fieldListText, QStringLiteral("`id`, `na me`"));
-    EXPECT_TRUE(f.t.wizard().form4().isVisible());
+    EXPECT_TRUE(f.t.wizard().EnsurePage<pages::Form4>().isVisible());
     EXPECT_FALSE(f.page.isVisible());
 
-    f.t.wizard().form4().PushButton2_Click();  // "< Back"
+    f.t.wizard().EnsurePage<pages::Form4>().PushButton2_Click();  // "< Back"
     EXPECT_TRUE(f.page.isVisible());
-    f.page.List2()->setCurrentRow(0);
+    Named<QListWidget>(f.page, "List2")->setCurrentRow(0);
     f.page.PushButton7_Click();
     f.page.PushButton3_Click();
     EXPECT_EQ(f.t.wizard().state().fieldListText, QStringLiteral("`na me`"));
@@ -115,34 +121,34 @@ TEST(FieldPage, NextBuildsTheFieldListAfreshEachTime) {
 TEST(FieldPage, BackFromTheOutputPageResetsButtonsAndCleansTheAvailableList) {
     FieldPage f(Texts({"a", "b", "c"}), Texts({"b"}));
     f.page.hide();
-    f.page.PushButton3()->setEnabled(true);
-    f.t.wizard().form4().show();
-    f.t.wizard().form4().PushButton2_Click();
+    Named<QPushButton>(f.page, "PushButton3")->setEnabled(true);
+    f.t.wizard().EnsurePage<pages::Form4>().show();
+    f.t.wizard().EnsurePage<pages::Form4>().PushButton2_Click();
     EXPECT_EQ(f.available(), Texts({"a", "c"}));
     EXPECT_EQ(f.buttons(), (std::vector<bool>{true, true, true, true, true}));
-    EXPECT_FALSE(f.t.wizard().form4().isVisible());
+    EXPECT_FALSE(f.t.wizard().EnsurePage<pages::Form4>().isVisible());
 
     f.page.PushButton8_Click();  // chosen list empty now
-    f.t.wizard().form4().show();
-    f.t.wizard().form4().PushButton2_Click();
-    EXPECT_FALSE(f.page.PushButton3()->isEnabled());
-    EXPECT_EQ(f.page.List1()->currentRow(), 0);
+    f.t.wizard().EnsurePage<pages::Form4>().show();
+    f.t.wizard().EnsurePage<pages::Form4>().PushButton2_Click();
+    EXPECT_FALSE(Named<QPushButton>(f.page, "PushButton3")->isEnabled());
+    EXPECT_EQ(Named<QListWidget>(f.page, "List1")->currentRow(), 0);
 }
 
 TEST(FieldPage, TabLeavesThePreviewGridAndEnterPressesTheFocusedButton) {
     FieldPage f(Texts({"id", "name"}), {});
     f.page.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.page));
-    f.page.DataGrid1()->setFocus();
-    QTest::keyClick(f.page.DataGrid1(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), f.page.List1());
-    QTest::keyClick(f.page.List1(), Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), f.page.DataGrid1());
+    Named<QTableView>(f.page, "DataGrid1")->setFocus();
+    QTest::keyClick(Named<QTableView>(f.page, "DataGrid1"), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Named<QListWidget>(f.page, "List1"));
+    QTest::keyClick(Named<QListWidget>(f.page, "List1"), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), Named<QTableView>(f.page, "DataGrid1"));
 
-    f.page.PushButton6()->setFocus();  // ">>"
-    QTest::keyClick(f.page.PushButton6(), Qt::Key_Return);
+    Named<QPushButton>(f.page, "PushButton6")->setFocus();  // ">>"
+    QTest::keyClick(Named<QPushButton>(f.page, "PushButton6"), Qt::Key_Return);
     EXPECT_EQ(f.chosen(), Texts({"id", "name"}));
-    f.page.PushButton8()->setFocus();  // "<<"
-    QTest::keyClick(f.page.PushButton8(), Qt::Key_Enter, Qt::KeypadModifier);
+    Named<QPushButton>(f.page, "PushButton8")->setFocus();  // "<<"
+    QTest::keyClick(Named<QPushButton>(f.page, "PushButton8"), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(f.available(), Texts({"id", "name"}));
 }

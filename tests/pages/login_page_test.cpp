@@ -9,10 +9,13 @@
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/table/form2.h"
+#include "support/named_control.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
 #include "support/wait_until.h"
 #include "wizard/wizard.h"
+
+using testing_support::Named;
 
 using testing_support::FillLogin;
 using testing_support::ScratchDatabase;
@@ -32,25 +35,25 @@ TEST(LoginPage, NextListsTheTablesInServerOrderOnceEachTime) {
     }
     TestWizard t;
     t.Start();
-    pages::Form1& login = t.wizard().form1();
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
     FillLogin(login, scratch.login());
 
     login.PushButton3_Click();
     t.Settle();
-    pages::Form2& tables = t.wizard().form2();
+    pages::Form2& tables = t.wizard().EnsurePage<pages::Form2>();
     EXPECT_TRUE(tables.isVisible());
     EXPECT_FALSE(login.isVisible());
-    EXPECT_EQ(pages::EntryTexts(tables.List1()), serverOrder);
-    EXPECT_EQ(tables.List1()->currentRow(), 0);
+    EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(tables, "List1")), serverOrder);
+    EXPECT_EQ(Named<QListWidget>(tables, "List1")->currentRow(), 0);
 
     tables.PushButton2_Click();  // "< Back"
     EXPECT_TRUE(login.isVisible());
-    EXPECT_EQ(login.Text4()->text(), scratch.name());
-    tables.List1()->setCurrentRow(2);
+    EXPECT_EQ(Named<QLineEdit>(login, "Text4")->text(), scratch.name());
+    Named<QListWidget>(tables, "List1")->setCurrentRow(2);
     login.PushButton3_Click();
     t.Settle();
-    EXPECT_EQ(pages::EntryTexts(tables.List1()), serverOrder);
-    EXPECT_EQ(tables.List1()->currentRow(), 0);
+    EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(tables, "List1")), serverOrder);
+    EXPECT_EQ(Named<QListWidget>(tables, "List1")->currentRow(), 0);
     EXPECT_TRUE(t.messages().messages.empty());
 }
 
@@ -59,12 +62,12 @@ TEST(LoginPage, NextOnADatabaseWithoutTablesShowsAnEmptyUnselectedList) {
     ScratchDatabase scratch;
     TestWizard t;
     t.Start();
-    FillLogin(t.wizard().form1(), scratch.login());
-    t.wizard().form1().PushButton3_Click();
+    FillLogin(t.wizard().EnsurePage<pages::Form1>(), scratch.login());
+    t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
     t.Settle();
-    EXPECT_TRUE(t.wizard().form2().isVisible());
-    EXPECT_EQ(t.wizard().form2().List1()->count(), 0);
-    EXPECT_EQ(t.wizard().form2().List1()->currentRow(), -1);
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form2>().isVisible());
+    EXPECT_EQ(Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")->count(), 0);
+    EXPECT_EQ(Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")->currentRow(), -1);
 }
 
 TEST(LoginPage, NextWithARefusedLoginStaysSilentlyOnTheLoginPage) {
@@ -73,11 +76,11 @@ TEST(LoginPage, NextWithARefusedLoginStaysSilentlyOnTheLoginPage) {
     t.Start();
     db::LoginValues wrong = ServerLogin();
     wrong.password += QStringLiteral("-wrong");
-    FillLogin(t.wizard().form1(), wrong);
-    t.wizard().form1().PushButton3_Click();
+    FillLogin(t.wizard().EnsurePage<pages::Form1>(), wrong);
+    t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
     t.Settle();
-    EXPECT_TRUE(t.wizard().form1().isVisible());
-    EXPECT_FALSE(t.wizard().hasPage(2));
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form1>().isVisible());
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
     EXPECT_TRUE(t.messages().messages.empty());
 }
 
@@ -85,7 +88,7 @@ TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
     TW_REQUIRE_SERVER();
     TestWizard t;
     t.Start();
-    pages::Form1& login = t.wizard().form1();
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
     FillLogin(login, ServerLogin());
     login.PushButton5_Click();
     t.Settle();
@@ -117,7 +120,7 @@ TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
 TEST(LoginPage, HelpShowsFourParagraphsSeparatedByTwoCarriageReturns) {
     TestWizard t;
     t.Start();
-    t.wizard().form1().PushButton2_Click();
+    t.wizard().EnsurePage<pages::Form1>().PushButton2_Click();
     ASSERT_EQ(t.messages().messages.size(), 1u);
     const auto& message = t.messages().messages[0];
     EXPECT_EQ(message.title, QStringLiteral("Tablewright"));
@@ -135,11 +138,12 @@ TEST(LoginPage, HelpShowsFourParagraphsSeparatedByTwoCarriageReturns) {
 TEST(LoginPage, FocusSelectsTheWholeText) {
     TestWizard t;
     t.Start();
-    pages::Form1& login = t.wizard().form1();
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
     login.show();
     login.activateWindow();
-    login.Text5()->setFocus(Qt::MouseFocusReason);
-    EXPECT_TRUE(testing_support::WaitUntil([&] { return login.Text5()->selectedText() == QStringLiteral("3306"); }));
+    Named<QLineEdit>(login, "Text5")->setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(testing_support::WaitUntil(
+        [&] { return Named<QLineEdit>(login, "Text5")->selectedText() == QStringLiteral("3306"); }));
 }
 
 TEST(AutomaticSignIn, IsNotTriedWithoutAStoredPassword) {
@@ -148,10 +152,10 @@ TEST(AutomaticSignIn, IsNotTriedWithoutAStoredPassword) {
     stored.password.clear();
     TestWizard t(stored);
     t.Start();
-    EXPECT_TRUE(t.wizard().form1().isVisible());
-    EXPECT_FALSE(t.wizard().hasPage(2));
-    EXPECT_EQ(t.wizard().form1().Text1()->text(), stored.server);
-    EXPECT_EQ(t.wizard().form1().Text3()->text(), QString());
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form1>().isVisible());
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
+    EXPECT_EQ(Named<QLineEdit>(t.wizard().EnsurePage<pages::Form1>(), "Text1")->text(), stored.server);
+    EXPECT_EQ(Named<QLineEdit>(t.wizard().EnsurePage<pages::Form1>(), "Text3")->text(), QString());
 }
 
 TEST(AutomaticSignIn, AnUnreachableServerLeavesTheFilledLoginPageWithoutAMessage) {
@@ -159,9 +163,9 @@ TEST(AutomaticSignIn, AnUnreachableServerLeavesTheFilledLoginPageWithoutAMessage
                            QStringLiteral("1")};
     TestWizard t(stored);
     t.Start();
-    EXPECT_TRUE(t.wizard().form1().isVisible());
-    EXPECT_EQ(t.wizard().form1().CurrentLoginValues(), stored);
-    EXPECT_FALSE(t.wizard().hasPage(2));
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form1>().isVisible());
+    EXPECT_EQ(t.wizard().EnsurePage<pages::Form1>().CurrentLoginValues(), stored);
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
     EXPECT_TRUE(t.messages().messages.empty());
 }
 
@@ -171,12 +175,13 @@ TEST(AutomaticSignIn, AReachableServerShowsTheFilledTablePage) {
     scratch.Run({QStringLiteral("CREATE TABLE first_table (a INT)"), QStringLiteral("CREATE TABLE second (a INT)")});
     TestWizard t(scratch.login());
     t.Start();
-    EXPECT_FALSE(t.wizard().form1().isVisible());
-    ASSERT_TRUE(t.wizard().hasPage(2));
-    EXPECT_TRUE(t.wizard().form2().isVisible());
-    EXPECT_EQ(t.wizard().form2().List1()->count(), 2);
-    EXPECT_EQ(t.wizard().form2().List1()->currentItem()->text(), QStringLiteral("first_table"));
-    EXPECT_EQ(t.wizard().form1().CurrentLoginValues(), scratch.login());
+    EXPECT_FALSE(t.wizard().EnsurePage<pages::Form1>().isVisible());
+    ASSERT_TRUE(t.wizard().pageMade(pages::PageKind::Table));
+    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form2>().isVisible());
+    EXPECT_EQ(Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")->count(), 2);
+    EXPECT_EQ(Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")->currentItem()->text(),
+              QStringLiteral("first_table"));
+    EXPECT_EQ(t.wizard().EnsurePage<pages::Form1>().CurrentLoginValues(), scratch.login());
     EXPECT_TRUE(t.messages().messages.empty());
 }
 
@@ -186,14 +191,14 @@ TEST(LoginPage, ActionsLeaveNoConnectionOpen) {
     scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
     TestWizard t;
     t.Start();
-    FillLogin(t.wizard().form1(), scratch.login());
-    t.wizard().form1().PushButton5_Click();
+    FillLogin(t.wizard().EnsurePage<pages::Form1>(), scratch.login());
+    t.wizard().EnsurePage<pages::Form1>().PushButton5_Click();
     t.Settle();
-    t.wizard().form1().PushButton3_Click();
+    t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
     t.Settle();
-    t.wizard().form2().PushButton3_Click();
+    t.wizard().EnsurePage<pages::Form2>().PushButton3_Click();
     t.Settle();
-    ASSERT_TRUE(t.wizard().form3().isVisible());
+    ASSERT_TRUE(t.wizard().EnsurePage<pages::Form3>().isVisible());
 
     // Only the connection that asks is left in this database.
     db::Connection probe = scratch.Connect();
@@ -212,7 +217,7 @@ TEST(AutomaticSignIn, AStoredEmptyServerStaysEmptyAndNoSignInIsTried) {
     stored.server.clear();
     TestWizard t(stored);
     t.Start();
-    EXPECT_EQ(t.wizard().form1().Text1()->text(), QString());
-    EXPECT_EQ(t.wizard().form1().Text2()->text(), stored.user);
-    EXPECT_FALSE(t.wizard().hasPage(2));
+    EXPECT_EQ(Named<QLineEdit>(t.wizard().EnsurePage<pages::Form1>(), "Text1")->text(), QString());
+    EXPECT_EQ(Named<QLineEdit>(t.wizard().EnsurePage<pages::Form1>(), "Text2")->text(), stored.user);
+    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
 }

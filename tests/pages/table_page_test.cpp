@@ -1,3 +1,7 @@
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -12,10 +16,14 @@
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
+#include "pages/output/form4.h"
 #include "pages/table/form2.h"
+#include "support/named_control.h"
 #include "support/test_server.h"
 #include "support/test_wizard.h"
 #include "wizard/wizard.h"
+
+using testing_support::Named;
 
 using testing_support::ScratchDatabase;
 using testing_support::TestWizard;
@@ -30,21 +38,23 @@ struct SignedIn {
     explicit SignedIn(const QStringList& setup) {
         scratch.Run(setup);
         t.Start();
-        testing_support::FillLogin(t.wizard().form1(), scratch.login());
-        t.wizard().form1().PushButton3_Click();
+        testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), scratch.login());
+        t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
         t.Settle();
     }
-    pages::Form2& tables() { return t.wizard().form2(); }
-    pages::Form3& fields() { return t.wizard().form3(); }
+    pages::Form2& tables() { return t.wizard().EnsurePage<pages::Form2>(); }
+    pages::Form3& fields() { return t.wizard().EnsurePage<pages::Form3>(); }
     void Choose(const QString& table) {
-        const auto found = tables().List1()->findItems(table, Qt::MatchExactly);
+        const auto found = Named<QListWidget>(tables(), "List1")->findItems(table, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << table.toStdString();
-        tables().List1()->setCurrentItem(found.first());
+        Named<QListWidget>(tables(), "List1")->setCurrentItem(found.first());
         tables().PushButton3_Click();
         t.Settle();
     }
-    QStringList available() { return pages::EntryTexts(fields().List1()); }
-    QString header(int column) { return fields().DataGrid1()->model()->headerData(column, Qt::Horizontal).toString(); }
+    QStringList available() { return pages::EntryTexts(Named<QListWidget>(fields(), "List1")); }
+    QString header(int column) {
+        return Named<QTableView>(fields(), "DataGrid1")->model()->headerData(column, Qt::Horizontal).toString();
+    }
 };
 
 QString TwelveColumns() {
@@ -62,16 +72,16 @@ TEST(TablePage, NextFillsTheFieldPageWithColumnsInTableOrder) {
     EXPECT_EQ(s.t.wizard().state().tableName, QStringLiteral("wide"));
     EXPECT_TRUE(s.fields().isVisible());
     EXPECT_FALSE(s.tables().isVisible());
-    ASSERT_EQ(s.fields().List1()->count(), 12);
-    EXPECT_EQ(s.fields().List1()->item(0)->text(), QStringLiteral("c12"));
-    EXPECT_EQ(s.fields().List1()->item(11)->text(), QStringLiteral("c1"));
-    EXPECT_EQ(s.fields().List1()->currentRow(), 0);
-    EXPECT_TRUE(s.fields().PushButton5()->isEnabled());
-    EXPECT_TRUE(s.fields().PushButton6()->isEnabled());
-    EXPECT_FALSE(s.fields().PushButton7()->isEnabled());
-    EXPECT_FALSE(s.fields().PushButton8()->isEnabled());
-    EXPECT_FALSE(s.fields().PushButton3()->isEnabled());
-    QAbstractItemModel* grid = s.fields().DataGrid1()->model();
+    ASSERT_EQ(Named<QListWidget>(s.fields(), "List1")->count(), 12);
+    EXPECT_EQ(Named<QListWidget>(s.fields(), "List1")->item(0)->text(), QStringLiteral("c12"));
+    EXPECT_EQ(Named<QListWidget>(s.fields(), "List1")->item(11)->text(), QStringLiteral("c1"));
+    EXPECT_EQ(Named<QListWidget>(s.fields(), "List1")->currentRow(), 0);
+    EXPECT_TRUE(Named<QPushButton>(s.fields(), "PushButton5")->isEnabled());
+    EXPECT_TRUE(Named<QPushButton>(s.fields(), "PushButton6")->isEnabled());
+    EXPECT_FALSE(Named<QPushButton>(s.fields(), "PushButton7")->isEnabled());
+    EXPECT_FALSE(Named<QPushButton>(s.fields(), "PushButton8")->isEnabled());
+    EXPECT_FALSE(Named<QPushButton>(s.fields(), "PushButton3")->isEnabled());
+    QAbstractItemModel* grid = Named<QTableView>(s.fields(), "DataGrid1")->model();
     EXPECT_EQ(grid->rowCount(), 1);
     EXPECT_EQ(grid->columnCount(), 12);
     EXPECT_EQ(s.header(0), QStringLiteral("c12"));
@@ -92,12 +102,12 @@ TEST(TablePage, AnEmptyTableListsItsColumnsAndALargeOneShowsAtMost100Rows) {
                 QStringLiteral("DELETE FROM empty_one")});
     s.Choose(QStringLiteral("empty_one"));
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("id"), QStringLiteral("label"), QStringLiteral("data")}));
-    EXPECT_EQ(s.fields().DataGrid1()->model()->rowCount(), 0);
+    EXPECT_EQ(Named<QTableView>(s.fields(), "DataGrid1")->model()->rowCount(), 0);
     EXPECT_EQ(s.header(2), QStringLiteral("data"));
 
     s.fields().PushButton2_Click();
     s.Choose(QStringLiteral("thousand"));
-    EXPECT_EQ(s.fields().DataGrid1()->model()->rowCount(), 100);
+    EXPECT_EQ(Named<QTableView>(s.fields(), "DataGrid1")->model()->rowCount(), 100);
     EXPECT_EQ(s.available(), QStringList{QStringLiteral("n")});
 }
 
@@ -106,23 +116,57 @@ TEST(TablePage, ComingBackLeavesTheChosenFieldsOutOfTheAvailableList) {
     SignedIn s({QStringLiteral("CREATE TABLE one (id INT, name TEXT, price INT)"),
                 QStringLiteral("CREATE TABLE two (price INT, qty INT, id INT)")});
     s.Choose(QStringLiteral("one"));
-    s.fields().List1()->setCurrentRow(1);
+    Named<QListWidget>(s.fields(), "List1")->setCurrentRow(1);
     s.fields().PushButton5_Click();  // name
-    s.fields().List1()->setCurrentRow(0);
+    Named<QListWidget>(s.fields(), "List1")->setCurrentRow(0);
     s.fields().PushButton5_Click();  // id
     s.fields().PushButton2_Click();  // "< Back"
 
     s.Choose(QStringLiteral("one"));
     EXPECT_EQ(s.available(), QStringList{QStringLiteral("price")});
-    EXPECT_EQ(pages::EntryTexts(s.fields().List2()), (QStringList{QStringLiteral("name"), QStringLiteral("id")}));
+    EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(s.fields(), "List2")),
+              (QStringList{QStringLiteral("name"), QStringLiteral("id")}));
 
     // Another table: the chosen field it lacks goes, the one it has stays.
     s.fields().PushButton2_Click();
     s.Choose(QStringLiteral("two"));
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("price"), QStringLiteral("qty")}));
-    EXPECT_EQ(pages::EntryTexts(s.fields().List2()), QStringList{QStringLiteral("id")});
+    EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(s.fields(), "List2")), QStringList{QStringLiteral("id")});
     EXPECT_EQ(s.header(2), QStringLiteral("id"));
-    EXPECT_TRUE(s.fields().PushButton3()->isEnabled());
+    EXPECT_TRUE(Named<QPushButton>(s.fields(), "PushButton3")->isEnabled());
+}
+
+// The field page arrives the same way from the table page's "Next >" and
+// back from the output page: its buttons follow the lists, the first
+// available field is selected and the grid has the focus.
+TEST(TablePage, TheFieldPageArrivesTheSameFromEitherSide) {
+    TW_REQUIRE_SERVER();
+    SignedIn s({QStringLiteral("CREATE TABLE t (a INT, b INT, c INT)")});
+    pages::Form3& fields = s.fields();
+    auto* available = Named<QListWidget>(fields, "List1");
+    auto* chosen = Named<QListWidget>(fields, "List2");
+    auto* forward = Named<QPushButton>(fields, "PushButton3");
+    const std::vector<std::pair<const char*, std::function<void()>>> arrivals{
+        {"from the table page", [&] { s.Choose(QStringLiteral("t")); }},
+        {"back from the output page", [&] { s.t.wizard().EnsurePage<pages::Form4>().PushButton2_Click(); }},
+    };
+    for (const auto& [side, arrive] : arrivals) {
+        SCOPED_TRACE(side);
+        // Whatever the lists and the focus were, the arrival sets them.
+        fields.hide();
+        chosen->setFocus();
+        forward->setEnabled(chosen->count() == 0);
+        arrive();
+        ASSERT_TRUE(fields.isVisible());
+        EXPECT_EQ(available->currentRow(), 0);
+        EXPECT_EQ(fields.focusWidget(), Named<QTableView>(fields, "DataGrid1"));
+        EXPECT_EQ(forward->isEnabled(), chosen->count() > 0);
+
+        // On to the output page with one field chosen.
+        fields.PushButton5_Click();
+        fields.PushButton3_Click();
+        available->setCurrentRow(-1);
+    }
 }
 
 TEST(TablePage, ATableWithNoneOfTheChosenFieldsEmptiesTheChosenListAndTurnsNextOff) {
@@ -133,8 +177,8 @@ TEST(TablePage, ATableWithNoneOfTheChosenFieldsEmptiesTheChosenListAndTurnsNextO
     s.fields().PushButton2_Click();
     s.Choose(QStringLiteral("two"));
     EXPECT_EQ(s.available(), QStringList{QStringLiteral("qty")});
-    EXPECT_EQ(s.fields().List2()->count(), 0);
-    EXPECT_FALSE(s.fields().PushButton3()->isEnabled());
+    EXPECT_EQ(Named<QListWidget>(s.fields(), "List2")->count(), 0);
+    EXPECT_FALSE(Named<QPushButton>(s.fields(), "PushButton3")->isEnabled());
 }
 
 TEST(TablePage, OddNamesArePreviewedIntact) {
@@ -146,9 +190,12 @@ TEST(TablePage, OddNamesArePreviewedIntact) {
     s.Choose(QStringLiteral("we`ird"));
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("a`b"), QStringLiteral("with space"), QStringLiteral("żółć"),
                                           QStringLiteral("b"), QStringLiteral("f")}));
-    EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 2).data().toString(), QStringLiteral("ünï ✓"));
-    EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 3).data().toString(), QStringLiteral("0x000AFF"));
-    EXPECT_EQ(s.fields().DataGrid1()->model()->index(0, 4).data().toString(), QStringLiteral("513"));
+    EXPECT_EQ(Named<QTableView>(s.fields(), "DataGrid1")->model()->index(0, 2).data().toString(),
+              QStringLiteral("ünï ✓"));
+    EXPECT_EQ(Named<QTableView>(s.fields(), "DataGrid1")->model()->index(0, 3).data().toString(),
+              QStringLiteral("0x000AFF"));
+    EXPECT_EQ(Named<QTableView>(s.fields(), "DataGrid1")->model()->index(0, 4).data().toString(),
+              QStringLiteral("513"));
     EXPECT_TRUE(s.t.messages().messages.empty());
     EXPECT_EQ(db::PreviewQueryText(QStringLiteral("t")), QStringLiteral("SELECT * FROM `t` LIMIT 100;"));
 }
@@ -165,20 +212,20 @@ TEST(TablePage, ADroppedTableIsReportedAndLeavesAnEmptyFieldPage) {
     EXPECT_TRUE(
         report.text.contains(testing_support::AtLine("Form2.PushButton3_Click", pages::table_steps::kNextReadPreview)));
     EXPECT_TRUE(s.fields().isVisible());
-    EXPECT_EQ(s.fields().List1()->count(), 0);
-    EXPECT_EQ(s.fields().DataGrid1()->model()->columnCount(), 0);
+    EXPECT_EQ(Named<QListWidget>(s.fields(), "List1")->count(), 0);
+    EXPECT_EQ(Named<QTableView>(s.fields(), "DataGrid1")->model()->columnCount(), 0);
     EXPECT_EQ(look::GetPagePointer(&s.tables()), look::kDefaultPointer);
 }
 
 TEST(TablePage, NextWithoutASelectionAsksForATable) {
     TW_REQUIRE_SERVER();
     SignedIn s({QStringLiteral("CREATE TABLE t (a INT)")});
-    s.tables().List1()->setCurrentRow(-1);
+    Named<QListWidget>(s.tables(), "List1")->setCurrentRow(-1);
     s.tables().PushButton3_Click();
     s.t.Settle();
     ASSERT_EQ(s.t.messages().messages.size(), 1u);
     EXPECT_EQ(s.t.messages().messages[0].text, QStringLiteral("Please select a table"));
-    EXPECT_FALSE(s.t.wizard().hasPage(3));
+    EXPECT_FALSE(s.t.wizard().pageMade(pages::PageKind::Fields));
     EXPECT_TRUE(s.tables().isVisible());
 }
 
@@ -190,7 +237,7 @@ TEST(TablePage, AChosenFirstColumnLeavesNoAvailableEntrySelected) {
     s.fields().PushButton2_Click();
     s.Choose(QStringLiteral("t"));
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("name"), QStringLiteral("price")}));
-    EXPECT_EQ(pages::SelectedRow(s.fields().List1()), -1);
+    EXPECT_EQ(pages::SelectedRow(Named<QListWidget>(s.fields(), "List1")), -1);
     s.fields().PushButton5_Click();
     ASSERT_EQ(s.t.messages().messages.size(), 1u);
     EXPECT_EQ(s.t.messages().messages[0].text, QStringLiteral("Please select a field first."));
@@ -199,14 +246,14 @@ TEST(TablePage, AChosenFirstColumnLeavesNoAvailableEntrySelected) {
 TEST(TablePage, ReadsTheLoginBoxesAtThatMomentAndReportsARefusedConnection) {
     TW_REQUIRE_SERVER();
     SignedIn s({QStringLiteral("CREATE TABLE t (a INT)")});
-    s.t.wizard().form1().Text3()->setText(QStringLiteral("changed meanwhile"));
+    Named<QLineEdit>(s.t.wizard().EnsurePage<pages::Form1>(), "Text3")->setText(QStringLiteral("changed meanwhile"));
     s.Choose(QStringLiteral("t"));
     ASSERT_EQ(s.t.messages().messages.size(), 1u);
     EXPECT_TRUE(s.t.messages().messages[0].text.contains(
         testing_support::AtLine("Form2.PushButton3_Click", pages::table_steps::kNextConnect)));
     EXPECT_EQ(s.t.wizard().state().tableName, QStringLiteral("t"));
     EXPECT_TRUE(s.fields().isVisible());
-    EXPECT_EQ(s.fields().List1()->count(), 0);
+    EXPECT_EQ(Named<QListWidget>(s.fields(), "List1")->count(), 0);
     EXPECT_EQ(look::GetPagePointer(&s.tables()), look::kDefaultPointer);
 }
 
@@ -215,17 +262,19 @@ TEST(TablePage, PreviewsSakilaFilmsWithTheirColumnsAndGreyedNulls) {
     TW_REQUIRE_SAKILA();
     TestWizard t;
     t.Start();
-    testing_support::FillLogin(t.wizard().form1(), testing_support::ServerLogin(QStringLiteral("sakila")));
-    t.wizard().form1().PushButton3_Click();
+    testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(),
+                               testing_support::ServerLogin(QStringLiteral("sakila")));
+    t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
     t.Settle();
-    const auto film = t.wizard().form2().List1()->findItems(QStringLiteral("film"), Qt::MatchExactly);
+    const auto film = Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")
+                          ->findItems(QStringLiteral("film"), Qt::MatchExactly);
     ASSERT_EQ(film.size(), 1);
-    t.wizard().form2().List1()->setCurrentItem(film.first());
-    t.wizard().form2().PushButton3_Click();
+    Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")->setCurrentItem(film.first());
+    t.wizard().EnsurePage<pages::Form2>().PushButton3_Click();
     t.Settle();
-    QAbstractItemModel* grid = t.wizard().form3().DataGrid1()->model();
+    QAbstractItemModel* grid = Named<QTableView>(t.wizard().EnsurePage<pages::Form3>(), "DataGrid1")->model();
     EXPECT_EQ(grid->rowCount(), 100);
-    const QStringList columns = pages::EntryTexts(t.wizard().form3().List1());
+    const QStringList columns = pages::EntryTexts(Named<QListWidget>(t.wizard().EnsurePage<pages::Form3>(), "List1"));
     ASSERT_EQ(columns.size(), grid->columnCount());
     const int original = static_cast<int>(columns.indexOf(QStringLiteral("original_language_id")));
     const int features = static_cast<int>(columns.indexOf(QStringLiteral("special_features")));

@@ -6,16 +6,17 @@
 #include "pages/login/form1.h"
 #include "settings/login_settings.h"
 #include "settings/settings_store.h"
+#include "support/named_control.h"
 #include "support/wait_until.h"
 
 namespace testing_support {
 
 void FillLogin(pages::Form1& login, const db::LoginValues& values) {
-    login.Text1()->setText(values.server);
-    login.Text2()->setText(values.user);
-    login.Text3()->setText(values.password);
-    login.Text4()->setText(values.database);
-    login.Text5()->setText(values.port);
+    Named<QLineEdit>(login, "Text1")->setText(values.server);
+    Named<QLineEdit>(login, "Text2")->setText(values.user);
+    Named<QLineEdit>(login, "Text3")->setText(values.password);
+    Named<QLineEdit>(login, "Text4")->setText(values.database);
+    Named<QLineEdit>(login, "Text5")->setText(values.port);
 }
 
 QStringList Texts(std::initializer_list<const char*> items) {

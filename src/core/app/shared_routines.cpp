@@ -10,7 +10,7 @@ namespace app {
 
 QString GetSpecialFolderPath(int folder) {
     if (folder != 0) return QString();
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     if (!desktop.isEmpty() && QFileInfo(desktop).isDir()) return desktop;
     return QDir::homePath();
 }

@@ -88,8 +88,10 @@ OpeningEnd OpenWithin(MYSQL* handle, const QString& host, const std::function<bo
         if (stop || late) {
             attempt->abandoned = true;
             ++leftBehind;
-            if (stop) end.kind = OpeningEnd::Kind::Stopped;
-            else end.kind = attempt->lookingUp ? OpeningEnd::Kind::LookupTimedOut : OpeningEnd::Kind::TimedOut;
+            if (stop)
+                end.kind = OpeningEnd::Kind::Stopped;
+            else
+                end.kind = attempt->lookingUp ? OpeningEnd::Kind::LookupTimedOut : OpeningEnd::Kind::TimedOut;
             return end;
         }
         auto wait = kStopCheck;

@@ -12,13 +12,13 @@ namespace db {
 // How an opening ended.
 struct OpeningEnd {
     enum class Kind {
-        Opened,          // the connector connected
-        Failed,          // the connector gave up: its error is in the handle
-        NameNotFound,    // the host name does not exist
+        Opened,            // the connector connected
+        Failed,            // the connector gave up: its error is in the handle
+        NameNotFound,      // the host name does not exist
         NameLookupFailed,  // the name could not be looked up (`lookupError` says why)
-        LookupTimedOut,  // the name look-up did not end within the bound
-        TimedOut,        // the server did not answer within the bound
-        Stopped,         // a stop was asked for
+        LookupTimedOut,    // the name look-up did not end within the bound
+        TimedOut,          // the server did not answer within the bound
+        Stopped,           // a stop was asked for
     };
     Kind kind = Kind::Opened;
     int lookupError = 0;  // the look-up's EAI_ code

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <errmsg.h>
+#include <mysql.h>
 
 #include "app/logging.h"
 #include "db/bounded_opening.h"
@@ -53,6 +54,8 @@ Endpoint ResolveEndpoint(const LoginValues& values) {
     }
     return Endpoint{values.server, port, QString()};
 }
+
+void Connection::Closer::operator()(st_mysql* m) const { mysql_close(m); }
 
 Connection Connection::Open(const QString& connectionText, const ConnectOptions& options) {
     return Open(ParseConnectionText(connectionText), options);

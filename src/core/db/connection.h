@@ -5,14 +5,14 @@
 #include <memory>
 #include <optional>
 
-#include <mysql.h>
-
 #include "db/login_values.h"
 #include "db/result.h"
-#include "db/server_wait.h"
 #include "db/tls_settings.h"
+#include "db/wait_rules.h"
 
 namespace db {
+
+class BinaryResult;
 
 struct ConnectOptions {
     // How long opening may wait for the server; 0 leaves the connector's default.
@@ -89,16 +89,19 @@ public:
 
 private:
     friend class ConnectionCut;
-    MYSQL* handle() const { return mysql_.get(); }
+    friend class BinaryResult;
+    st_mysql* handle() const { return mysql_.get(); }
+    bool napsForRows() const { return napForRows_; }
+    const std::shared_ptr<const WaitRules>& waitRules() const { return waitRules_; }
 
     struct Closer {
-        void operator()(MYSQL* m) const { mysql_close(m); }
+        void operator()(st_mysql* m) const;
     };
-    explicit Connection(MYSQL* m) : mysql_(m) {}
+    explicit Connection(st_mysql* m) : mysql_(m) {}
     void Send(const QString& sql);
     [[noreturn]] void Fail() const;
 
-    std::unique_ptr<MYSQL, Closer> mysql_;
+    std::unique_ptr<st_mysql, Closer> mysql_;
     bool napForRows_ = false;
     std::shared_ptr<const WaitRules> waitRules_ = std::make_shared<const WaitRules>();
     // When the last statement was sent: a failure that comes at the read

@@ -3,46 +3,17 @@
 #include <chrono>
 
 #include <errmsg.h>
+#include <mysql.h>
 
+#include "db/connector_columns.h"
 #include "db/db_error.h"
+#include "db/server_wait.h"
 
 namespace db {
 
-bool ColumnInfo::isString() const {
-    switch (type) {
-    case MYSQL_TYPE_STRING:
-    case MYSQL_TYPE_VAR_STRING:
-    case MYSQL_TYPE_VARCHAR:
-    case MYSQL_TYPE_BLOB:
-    case MYSQL_TYPE_TINY_BLOB:
-    case MYSQL_TYPE_MEDIUM_BLOB:
-    case MYSQL_TYPE_LONG_BLOB:
-    case MYSQL_TYPE_ENUM:
-    case MYSQL_TYPE_SET:
-    case MYSQL_TYPE_JSON:
-    case MYSQL_TYPE_GEOMETRY: return true;
-    default: return false;
-    }
-}
+void ResultDeleter::operator()(st_mysql_res* res) const { mysql_free_result(res); }
 
-std::vector<ColumnInfo> ReadColumns(MYSQL_RES* res) {
-    std::vector<ColumnInfo> columns;
-    const unsigned count = mysql_num_fields(res);
-    MYSQL_FIELD* fields = mysql_fetch_fields(res);
-    columns.reserve(count);
-    for (unsigned i = 0; i < count; ++i) {
-        ColumnInfo c;
-        c.name = QString::fromUtf8(fields[i].name, static_cast<qsizetype>(fields[i].name_length));
-        c.type = fields[i].type;
-        c.flags = fields[i].flags;
-        c.charsetNumber = fields[i].charsetnr;
-        c.decimals = fields[i].decimals;
-        columns.push_back(std::move(c));
-    }
-    return columns;
-}
-
-StoredResult::StoredResult(MYSQL_RES* res) : columns_(ReadColumns(res)) {
+StoredResult::StoredResult(st_mysql_res* res) : columns_(ReadColumns(res)) {
     const int n = fieldCount();
     rows_.reserve(static_cast<std::size_t>(mysql_num_rows(res)));
     while (MYSQL_ROW row = mysql_fetch_row(res)) {
@@ -52,15 +23,15 @@ StoredResult::StoredResult(MYSQL_RES* res) : columns_(ReadColumns(res)) {
         for (int i = 0; i < n; ++i) {
             const ColumnInfo& c = columns_[static_cast<std::size_t>(i)];
             if (row[i] == nullptr)
-                values.push_back(DbValue::Null(c.type));
+                values.push_back(DbValue::Null(c.kind));
             else
-                values.emplace_back(QByteArray(row[i], static_cast<qsizetype>(lengths[i])), c.type, c.isBinary());
+                values.emplace_back(QByteArray(row[i], static_cast<qsizetype>(lengths[i])), c.kind);
         }
         rows_.push_back(std::move(values));
     }
 }
 
-StreamingResult::StreamingResult(MYSQL* connection, ResultHandle res, bool napForRows,
+StreamingResult::StreamingResult(st_mysql* connection, ResultHandle res, bool napForRows,
                                  std::shared_ptr<const WaitRules> waitRules)
     : connection_(connection),
       res_(std::move(res)),

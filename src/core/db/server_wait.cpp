@@ -65,8 +65,9 @@ DbError NoAnswerInTime(const WaitRules& rules) {
 }
 
 DbError NoRowInTime(const WaitRules& rules) {
-    const QString words = QStringLiteral("No row came from the server %1 within %2 seconds: the server or the link to it "
-                                         "stalls.")
+    const QString words = QStringLiteral(
+                              "No row came from the server %1 within %2 seconds: the server or the link to it "
+                              "stalls.")
                               .arg(rules.server)
                               .arg(rules.boundSeconds);
     return DbError(words, kNoAnswerInTime, words);

@@ -1,5 +1,7 @@
 #include "db/table_queries.h"
 
+#include <QStringList>
+
 #include "db/db_error.h"
 #include "db/identifier.h"
 
@@ -39,6 +41,20 @@ QString SelectQueryText(const QString& fieldListText, const QString& tableName) 
 
 StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName) {
     return NamingALock(tableName, [&] { return connection.Stream(SelectQueryText(fieldListText, tableName)); });
+}
+
+BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName) {
+    const auto floatsAsText = [&tableName](const std::vector<ColumnInfo>& columns) {
+        QStringList fields;
+        for (const ColumnInfo& column : columns) {
+            const QString name = QuoteIdentifier(column.name);
+            fields += column.kind == ColumnKind::Float ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
+        }
+        return SelectQueryText(fields.join(QStringLiteral(", ")), tableName);
+    };
+    return NamingALock(tableName, [&] {
+        return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName), floatsAsText);
+    });
 }
 
 std::uint64_t EstimateRowCount(Connection& connection, const QString& tableName) {

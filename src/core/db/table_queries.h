@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "db/binary_result.h"
 #include "db/connection.h"
 #include "db/result.h"
 
@@ -25,6 +26,10 @@ StoredResult PreviewTable(Connection& connection, const QString& tableName);
 // nothing after it: the export's query.
 QString SelectQueryText(const QString& fieldListText, const QString& tableName);
 StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName);
+// The same query prepared, its rows read in the server's binary form; FLOAT
+// and DOUBLE columns are selected as CONCAT(`column`) AS `column`, so they
+// come as the server's text. Throws as BinaryResult::Run does.
+BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName);
 
 // The server's estimate of a table's row count in the connection's database
 // (exact for some engines, a guess for InnoDB); 0 when it has none or the

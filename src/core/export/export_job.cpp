@@ -29,6 +29,7 @@ public:
                 : QStringLiteral("encrypted with %1, cipher %2").arg(connection.tlsVersion(), connection.tlsCipher()));
     }
     void StillWaiting(unsigned boundSeconds) override { emit job_.stillWaiting(boundSeconds); }
+    void RowsReadAs(const QString& how) override { emit job_.rowsReadAs(how); }
     void ConnectionClosing() override {
         const std::lock_guard lock(job_.connectionMutex_);
         job_.cut_.reset();
@@ -37,6 +38,20 @@ public:
 private:
     ExportJob& job_;
     std::uint64_t estimate_ = 0;
+};
+
+class ExportJob::SinkRegistration {
+public:
+    explicit SinkRegistration(ExportJob& job) : job_(job) {}
+    ~SinkRegistration() {
+        const std::lock_guard lock(job_.connectionMutex_);
+        job_.sink_ = nullptr;
+    }
+    SinkRegistration(const SinkRegistration&) = delete;
+    SinkRegistration& operator=(const SinkRegistration&) = delete;
+
+private:
+    ExportJob& job_;
 };
 
 ExportJob::ExportJob(QObject* parent) : QObject(parent) {}
@@ -75,7 +90,17 @@ void ExportJob::Run(const ExportRequest& request, const ValueStyle& style, const
     Monitor monitor(*this);
     try {
         const std::unique_ptr<OutputSink> sink = makeSink(request);
+        {
+            const std::lock_guard lock(connectionMutex_);
+            sink_ = sink.get();
+            if (stopRequested_) sink_->Interrupt();
+        }
+        // Gone for Stop() before the sink itself goes, also on an exception.
+        const SinkRegistration registration(*this);
         outcome_ = RunExport(request, style, *sink, monitor);
+        // A write that the stop ended is the stop, not a failure.
+        if (stopRequested_ && outcome_.status == ExportOutcome::Status::Failed)
+            outcome_ = ExportOutcome::StoppedByUser();
     } catch (const std::exception& e) {
         // Nothing may leave the thread: what went wrong (memory ran out) is
         // reported like a failure while reading the rows.
@@ -88,6 +113,7 @@ void ExportJob::Stop() {
     {
         const std::lock_guard lock(connectionMutex_);
         if (cut_) cut_->Cut();
+        if (sink_) sink_->Interrupt();
     }
     if (thread_) thread_->wait();
 }

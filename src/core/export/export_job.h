@@ -34,7 +34,8 @@ public:
     void Start(ExportRequest request, ValueStyle style, SinkMaker makeSink);
 
     // Stops a running export and waits until it has: the connection is cut,
-    // so an export that waits for the server stops at once too. The
+    // so an export that waits for the server stops at once too, and so does
+    // one that waits to write into a pipe nobody reads. The
     // temporary file is gone when this returns.
     void Stop();
 
@@ -51,10 +52,14 @@ signals:
     // No answer or row has come from the server for a while; the export
     // waits up to `boundSeconds` in all.
     void stillWaiting(unsigned boundSeconds);
+    // How the rows are read: "in the server's binary form", or "as text" and
+    // why.
+    void rowsReadAs(const QString& how);
     void finished();
 
 private:
     class Monitor;
+    class SinkRegistration;
     void Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink);
     void ThreadEnded();
 
@@ -63,6 +68,8 @@ private:
     // The running export's connection, cut by Stop(); guarded by the mutex.
     std::mutex connectionMutex_;
     std::unique_ptr<db::ConnectionCut> cut_;
+    // The running export's sink, whose waiting write Stop() ends.
+    OutputSink* sink_ = nullptr;
     bool running_ = false;
     ExportOutcome outcome_;
 };

@@ -7,6 +7,8 @@ namespace exporter {
 
 std::unique_ptr<OutputSink> SinkForPath(const QString& path) { return std::make_unique<SaveFileSink>(path); }
 
+std::unique_ptr<OutputSink> SinkForPath(const QByteArray& path) { return std::make_unique<SaveFileSink>(path); }
+
 std::unique_ptr<OutputSink> StandardOutputSink() { return DescriptorSink::ForStandardOutput(); }
 
 }  // namespace exporter

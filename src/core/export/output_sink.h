@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 
+#include <QByteArray>
 #include <QString>
 
 namespace exporter {
@@ -16,6 +17,9 @@ public:
     virtual bool Open() = 0;
     virtual bool Write(const char* data, std::size_t size) = 0;
     virtual bool Commit() = 0;
+    // Ends a write that waits for a reader (a pipe nobody reads) with a
+    // failure; from any thread.
+    virtual void Interrupt() {}
     // What failed: the file, what was being done and the file system's
     // reason ("Cannot create /x/out.txt: No such file or directory").
     virtual QString errorString() const = 0;
@@ -25,6 +29,8 @@ public:
 // temporary file beside it that replaces it only on commit; a device or a pipe
 // named by the path is written directly (see SaveFileSink).
 std::unique_ptr<OutputSink> SinkForPath(const QString& path);
+// The same for a path given as the bytes of the file system's names.
+std::unique_ptr<OutputSink> SinkForPath(const QByteArray& path);
 
 // Standard output, written directly.
 std::unique_ptr<OutputSink> StandardOutputSink();

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <deque>
 
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QList>
 
 namespace exporter {
 namespace {
@@ -22,22 +24,22 @@ bool Fail(int error, QString& problem) {
     return false;
 }
 
-// The kernel's rule for a link in a sticky folder that everyone may write
-// to: only its owner's links and the folder owner's are trusted there.
-bool LinkMayBeFollowed(const struct stat& folder, const struct stat& link) {
-    const bool everyonesStickyFolder = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
-    return !everyonesStickyFolder || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
-}
-
 bool InProc(int folder) {
     struct statfs system = {};
     return ::fstatfs(folder, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
 }
 
-// The link's text; false with errno set when it cannot be read.
-bool ReadLink(int folder, const QByteArray& name, QByteArray& text) {
+// The names of a path, in order; "" and the slashes between them dropped.
+void PushNames(const QByteArray& path, std::deque<QByteArray>& names) {
+    const QList<QByteArray> parts = path.split('/');
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part)
+        if (!part->isEmpty()) names.push_front(*part);
+}
+
+// The text of the link that `link` (opened without following it) is.
+bool ReadLink(int link, QByteArray& text) {
     text.resize(PATH_MAX);
-    const ssize_t length = ::readlinkat(folder, name.constData(), text.data(), static_cast<size_t>(text.size()));
+    const ssize_t length = ::readlinkat(link, "", text.data(), static_cast<size_t>(text.size()));
     if (length < 0) return false;
     if (length >= text.size()) {
         errno = ENAMETOOLONG;
@@ -47,55 +49,112 @@ bool ReadLink(int folder, const QByteArray& name, QByteArray& text) {
     return true;
 }
 
+const char kRefusedLink[] =
+    "it is a symbolic link in a folder that everyone may write to, and the link belongs neither to you nor to the "
+    "folder's owner";
+const char kForeignLink[] = "it is a symbolic link that belongs to another user";
+const char kRefusedFile[] =
+    "it is in a folder that everyone may write to and belongs neither to you nor to the folder's owner";
+
 }  // namespace
 
 QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-bool ResolveOutputTarget(const QString& path, OutputTarget& target, QString& problem) {
-    QByteArray current = QFile::encodeName(path);
-    if (current.isEmpty()) return Fail(ENOENT, problem);
-    for (int links = 0;; ++links) {
-        const qsizetype slash = current.lastIndexOf('/');
-        const QByteArray folderPath = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : current.left(slash);
-        target.name = slash < 0 ? current : current.mid(slash + 1);
-        if (target.name.isEmpty()) return Fail(EISDIR, problem);  // "folder/"
-        target.folder.Reset(::open(folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!target.folder.valid()) return Fail(errno, problem);
+bool TrustedIn(const struct stat& folder, uid_t owner) {
+    const bool everyonesStickyFolder = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !everyonesStickyFolder || owner == ::geteuid() || owner == folder.st_uid;
+}
 
-        if (::fstatat(target.folder.get(), target.name.constData(), &target.status, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno != ENOENT) return Fail(errno, problem);
-            target.kind = OutputTarget::Kind::Missing;
-            target.status = {};
-            return true;
+bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& problem, LinkRule rule) {
+    if (path.isEmpty()) return Fail(ENOENT, problem);
+    if (path.endsWith('/')) return Fail(EISDIR, problem);  // "folder/"
+    process::UniqueDescriptor folder(::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid()) return Fail(errno, problem);
+    std::deque<QByteArray> names;
+    PushNames(path, names);
+    int links = 0;
+    while (!names.empty()) {
+        const QByteArray name = names.front();
+        names.pop_front();
+        const bool last = names.empty();
+        if (name == "." || name == "..") {
+            if (last) return Fail(EISDIR, problem);
+            folder =
+                process::UniqueDescriptor(::openat(folder.get(), name.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (!folder.valid()) return Fail(errno, problem);
+            continue;
         }
-        if (S_ISLNK(target.status.st_mode)) {
-            if (links == kMaxLinks) return Fail(ELOOP, problem);
-            struct stat folder = {};
-            if (::fstat(target.folder.get(), &folder) != 0) return Fail(errno, problem);
-            if (!LinkMayBeFollowed(folder, target.status)) {
-                problem = QStringLiteral(
-                    "it is a symbolic link in a folder that everyone may write to, and the link belongs neither to "
-                    "you nor to the folder's owner");
+        struct stat folderStatus = {};
+        if (::fstat(folder.get(), &folderStatus) != 0) return Fail(errno, problem);
+        // The name itself, never what it leads to: what the link is is read
+        // from it once it is open, so that it cannot change in between.
+        process::UniqueDescriptor entry(::openat(folder.get(), name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        if (!entry.valid()) {
+            if (errno == ENOENT && last) {
+                target.folder = std::move(folder);
+                target.name = name;
+                target.kind = OutputTarget::Kind::Missing;
+                target.status = {};
+                return true;
+            }
+            return Fail(errno, problem);
+        }
+        struct stat status = {};
+        if (::fstat(entry.get(), &status) != 0) return Fail(errno, problem);
+
+        if (S_ISLNK(status.st_mode)) {
+            if (++links > kMaxLinks) return Fail(ELOOP, problem);
+            if (!TrustedIn(folderStatus, status.st_uid)) {
+                problem = last ? QString::fromLatin1(kRefusedLink)
+                               : QStringLiteral("the path goes through %1, which is %2")
+                                     .arg(QFile::decodeName(name), QString::fromLatin1(kRefusedLink + 6));
+                return false;
+            }
+            if (rule == LinkRule::OwnLinksOnly && status.st_uid != ::geteuid() && status.st_uid != 0) {
+                problem = QString::fromLatin1(kForeignLink);
                 return false;
             }
             struct stat followed = {};
-            if (InProc(target.folder.get()) &&
-                ::fstatat(target.folder.get(), target.name.constData(), &followed, 0) == 0 &&
+            if (last && InProc(folder.get()) && ::fstatat(folder.get(), name.constData(), &followed, 0) == 0 &&
                 !S_ISREG(followed.st_mode) && !S_ISDIR(followed.st_mode)) {
+                target.folder = std::move(folder);
+                target.name = name;
                 target.kind = OutputTarget::Kind::Other;
                 target.status = followed;
                 target.throughLink = true;
                 return true;
             }
-            QByteArray destination;
-            if (!ReadLink(target.folder.get(), target.name, destination)) return Fail(errno, problem);
-            current = destination.startsWith('/') ? destination : folderPath + '/' + destination;
+            QByteArray text;
+            if (!ReadLink(entry.get(), text)) return Fail(errno, problem);
+            if (text.isEmpty()) return Fail(ENOENT, problem);
+            if (text.startsWith('/')) {
+                folder = process::UniqueDescriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (!folder.valid()) return Fail(errno, problem);
+            }
+            // A link that ends in "/" names a folder, which no file can be.
+            if (last && text.endsWith('/')) return Fail(EISDIR, problem);
+            PushNames(text, names);
             continue;
         }
-        if (S_ISDIR(target.status.st_mode)) return Fail(EISDIR, problem);
-        target.kind = S_ISREG(target.status.st_mode) ? OutputTarget::Kind::RegularFile : OutputTarget::Kind::Other;
+        if (!last) {
+            // The folder opened is the one just looked at, whatever its name
+            // leads to by now.
+            if (!S_ISDIR(status.st_mode)) return Fail(ENOTDIR, problem);
+            folder = std::move(entry);
+            continue;
+        }
+        if (S_ISDIR(status.st_mode)) return Fail(EISDIR, problem);
+        if (!TrustedIn(folderStatus, status.st_uid)) {
+            problem = QString::fromLatin1(kRefusedFile);
+            return false;
+        }
+        target.folder = std::move(folder);
+        target.name = name;
+        target.status = status;
+        target.kind = S_ISREG(status.st_mode) ? OutputTarget::Kind::RegularFile : OutputTarget::Kind::Other;
         return true;
     }
+    return Fail(EISDIR, problem);  // only "." and ".." names: a folder
 }
 
 }  // namespace exporter

@@ -24,16 +24,31 @@ struct OutputTarget {
     bool throughLink = false;
 };
 
-// Follows the path's symbolic links as the kernel's protected_symlinks rule
-// does: in a folder that is sticky and writable by everyone (such as /tmp) a
-// link is followed only when it belongs to the user or to the folder's
-// owner, so that a link planted there by someone else cannot lead the export
-// to a file of the user's. The links are read here rather than by the
-// kernel, whose rule may be switched off, so the rule is applied here.
+// Walks the path one name at a time, each looked up in the folder opened
+// before it, so that nobody can swap a folder for a link while the walk goes
+// on. Symbolic links (in the folders of the path and its last name alike)
+// are followed as the kernel's protected_symlinks rule allows: in a folder
+// that is sticky and writable by everyone (such as /tmp) only a link of the
+// user's own or of the folder's owner. An existing file, pipe or device
+// there is refused on the same terms (the kernel's protected_regular and
+// protected_fifos rules), so that nothing another user planted can receive
+// the export or lend it its permissions. The rules are applied here rather
+// than left to the kernel, where they may be switched off.
 // Returns false with `problem` set (the reason, without the path) when the
-// path leads nowhere that a file could be written: a refused link, a missing
-// folder, a folder as the target, a name too long.
-bool ResolveOutputTarget(const QString& path, OutputTarget& target, QString& problem);
+// path leads nowhere that a file could be written: a refused link or file, a
+// missing folder, a folder as the target, a name too long.
+//
+// With LinkRule::OwnLinksOnly (for a file of the user's own, such as the
+// settings) a link is followed only when it belongs to the user or to root,
+// wherever it is.
+enum class LinkRule { AsTheKernel, OwnLinksOnly };
+bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& problem,
+                         LinkRule rule = LinkRule::AsTheKernel);
+
+// The kernel's rule for what another user left in a folder: in a sticky
+// folder that everyone may write to, only what belongs to the user or to the
+// folder's owner is trusted.
+bool TrustedIn(const struct stat& folder, uid_t owner);
 
 // The reason for a failed call with this error number, as the C library
 // words it.

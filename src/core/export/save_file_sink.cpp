@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QRandomGenerator>
 
 #include "export/descriptor_sink.h"
@@ -15,14 +16,19 @@ namespace {
 
 // Tries at a free temporary name before giving up.
 constexpr int kNameTries = 100;
-// ".XXXXXX" after the target's name.
-constexpr int kSuffixLength = 7;
+// What a temporary file's name puts around the target's: ".", then
+// ".tablewright-", six random letters and ".partial".
+constexpr int kRandomLetters = 6;
+constexpr char kPrefix[] = ".";
+constexpr char kMiddle[] = ".tablewright-";
+constexpr char kEnd[] = ".partial";
+constexpr int kAddedLength = sizeof kPrefix - 1 + sizeof kMiddle - 1 + kRandomLetters + sizeof kEnd - 1;
 
-QByteArray RandomSuffix() {
+QByteArray RandomLetters() {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray suffix(".");
-    for (int i = 1; i < kSuffixLength; ++i) suffix += kLetters[QRandomGenerator::global()->bounded(62)];
-    return suffix;
+    QByteArray letters;
+    for (int i = 0; i < kRandomLetters; ++i) letters += kLetters[QRandomGenerator::global()->bounded(62)];
+    return letters;
 }
 
 // The path by which the kernel finds an open file, for linking a file that
@@ -31,14 +37,16 @@ QByteArray OpenFilePath(int descriptor) { return "/proc/self/fd/" + QByteArray::
 
 }  // namespace
 
-SaveFileSink::SaveFileSink(QString path) : path_(std::move(path)) {}
+SaveFileSink::SaveFileSink(const QString& path) : path_(QFile::encodeName(path)), shownPath_(path) {}
+
+SaveFileSink::SaveFileSink(QByteArray path) : path_(std::move(path)), shownPath_(QFile::decodeName(path_)) {}
 
 SaveFileSink::~SaveFileSink() {
     if (!committed_ && !temporaryName_.isEmpty()) ::unlinkat(target_.folder.get(), temporaryName_.constData(), 0);
 }
 
 bool SaveFileSink::Fail(const char* doing, const QString& reason) {
-    error_ = QStringLiteral("Cannot %1 %2: %3").arg(QLatin1String(doing), path_, reason);
+    error_ = QStringLiteral("Cannot %1 %2: %3").arg(QLatin1String(doing), shownPath_, reason);
     return false;
 }
 
@@ -51,32 +59,42 @@ bool SaveFileSink::Open() {
     if (target_.kind == OutputTarget::Kind::Other) {
         // Opened without blocking, so that a named pipe nobody reads from
         // fails at once ("No such device or address") instead of waiting for
-        // a reader; the sink then writes blocking as usual.
+        // a reader.
         const int noFollow = target_.throughLink ? 0 : O_NOFOLLOW;
         process::UniqueDescriptor device(
             ::openat(folder, name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | noFollow));
         if (!device.valid()) return Fail("open", ErrorText(errno));
-        direct_ = DescriptorSink::ForOpenedPath(std::move(device), path_);
-        if (direct_->Open()) return true;
-        error_ = direct_->errorString();
-        return false;
+        // Still what was looked at, not something put in its place since.
+        struct stat opened = {};
+        if (::fstat(device.get(), &opened) != 0) return Fail("open", ErrorText(errno));
+        if (opened.st_dev != target_.status.st_dev || opened.st_ino != target_.status.st_ino)
+            return Fail("open", QStringLiteral("it was replaced while it was being opened"));
+        auto direct = DescriptorSink::ForOpenedPath(std::move(device), shownPath_);
+        if (!direct->Open()) {
+            error_ = direct->errorString();
+            return false;
+        }
+        const std::lock_guard lock(directMutex_);
+        direct_ = std::move(direct);
+        if (interrupted_) direct_->Interrupt();
+        return true;
     }
 
     const bool replacing = target_.kind == OutputTarget::Kind::RegularFile;
     if (replacing && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0)
         return Fail("replace", ErrorText(errno));
     if (!CreateTemporaryFile()) return Fail(replacing ? "replace" : "create", ErrorText(errno));
-    // The new file keeps the permissions of the one it replaces; a file
-    // system that has no permissions keeps its own.
-    if (replacing) ::fchmod(file_.get(), target_.status.st_mode & 0777);
+    // The new file keeps the permissions of the user's own file that it
+    // replaces; a file system that has no permissions keeps its own.
+    if (KeepsPermissions()) ::fchmod(file_.get(), target_.status.st_mode & 0777);
     return true;
 }
 
 bool SaveFileSink::CreateTemporaryFile() {
     const int folder = target_.folder.get();
-    // Private until it gets the old file's permissions; a new file gets what
+    // Private until it gets the old file's permissions; any other gets what
     // the umask leaves of read and write for everyone.
-    const mode_t mode = target_.kind == OutputTarget::Kind::RegularFile ? 0600 : 0666;
+    const mode_t mode = KeepsPermissions() ? 0600 : 0666;
     file_.Reset(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
     // Linking the file in at the end needs /proc; without it, a name now.
     if (file_.valid() && ::access(OpenFilePath(file_.get()).constData(), F_OK) == 0) return true;
@@ -93,17 +111,28 @@ bool SaveFileSink::CreateTemporaryFile() {
     return false;
 }
 
-// The target's name and ".XXXXXX", the name cut short (never inside a
-// character) where the two would be longer than the file system allows.
+// ".TARGET.tablewright-XXXXXX.partial", the target's name cut short (never
+// inside a character) where the whole would be longer than the file system
+// allows.
 QByteArray SaveFileSink::TemporaryName() const {
     const long limit = ::fpathconf(target_.folder.get(), _PC_NAME_MAX);
-    qsizetype room = (limit > kSuffixLength ? limit : 255) - kSuffixLength;
+    qsizetype room = (limit > kAddedLength ? limit : 255) - kAddedLength;
     QByteArray name = target_.name;
     if (name.size() > room) {
         while (room > 0 && (static_cast<unsigned char>(name[room]) & 0xC0) == 0x80) --room;
         name.truncate(room);
     }
-    return name + RandomSuffix();
+    return kPrefix + name + kMiddle + RandomLetters() + kEnd;
+}
+
+bool SaveFileSink::KeepsPermissions() const {
+    return target_.kind == OutputTarget::Kind::RegularFile && target_.status.st_uid == ::geteuid();
+}
+
+void SaveFileSink::Interrupt() {
+    const std::lock_guard lock(directMutex_);
+    interrupted_ = true;
+    if (direct_) direct_->Interrupt();
 }
 
 bool SaveFileSink::Write(const char* data, std::size_t size) {

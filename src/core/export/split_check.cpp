@@ -50,32 +50,25 @@ void SplitCheck::Look(const char* bytes, std::size_t count) {
     }
     // Without its first byte here, a separator of several bytes can only
     // straddle this part and the one before.
-    if ((seen & kSeparatorMark) == 0 && carried_ == 0) return;
+    if ((seen & kSeparatorMark) == 0 && carry_.isEmpty()) return;
     if (Holds(bytes, count, separator_)) {
         sawSeparator_ = true;
         return;
     }
-    // It may also straddle this part and the one before (longer separators
-    // than the carry holds are not looked for across parts).
-    const std::size_t overlap = length - 1;
-    if (overlap > sizeof carry_) return;
-    char joined[2 * sizeof carry_];
-    const std::size_t head = std::min(count, overlap);
-    std::memcpy(joined, carry_, carried_);
-    std::memcpy(joined + carried_, bytes, head);
-    if (carried_ != 0 && Holds(joined, carried_ + head, separator_)) {
+    // It may also straddle this part and the ones before: the bytes carried
+    // over and the head of this part are looked at together.
+    const auto overlap = static_cast<qsizetype>(length - 1);
+    const auto head = std::min(static_cast<qsizetype>(count), overlap);
+    QByteArray joined = carry_;
+    joined.append(bytes, head);
+    if (!carry_.isEmpty() && Holds(joined.constData(), static_cast<std::size_t>(joined.size()), separator_)) {
         sawSeparator_ = true;
         return;
     }
-    if (count >= overlap) {
-        std::memcpy(carry_, bytes + count - overlap, overlap);
-        carried_ = overlap;
-    } else {
-        const std::size_t all = carried_ + count;
-        const std::size_t keep = std::min(all, overlap);
-        std::memmove(carry_, joined + all - keep, keep);
-        carried_ = keep;
-    }
+    if (static_cast<qsizetype>(count) >= overlap)
+        carry_ = QByteArray(bytes + count - static_cast<std::size_t>(overlap), overlap);
+    else
+        carry_ = joined.right(overlap);
 }
 
 QString SplitWarningText(const SplitProblems& problems, const QString& separator) {

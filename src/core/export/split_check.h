@@ -35,7 +35,7 @@ public:
     void Begin(std::size_t offset) {
         start_ = offset;
         sawSeparator_ = sawBreak_ = false;
-        carried_ = 0;
+        carry_.clear();
     }
     // The buffer hands on its first `count` bytes; the value's among them
     // are looked at, and the value goes on from the buffer's start.
@@ -69,10 +69,9 @@ private:
     std::size_t start_ = kNoValue;
     bool sawSeparator_ = false;
     bool sawBreak_ = false;
-    // The end of the value's part before, so that a separator cut in two by
-    // a piece boundary is still found.
-    char carry_[16] = {};
-    std::size_t carried_ = 0;
+    // The end of the value's part before (one byte less than the
+    // separator), so that a separator cut by a piece boundary is still found.
+    QByteArray carry_;
 };
 
 }  // namespace exporter

@@ -34,7 +34,7 @@ void AddText(std::vector<DatePiece>& pieces, const QString& text) {
 // The locale name that governs one category, as the C library resolves it.
 QString CategoryLocaleName(const char* category) {
     for (const char* variable : {"LC_ALL", category, "LANG"}) {
-        const QString value = qEnvironmentVariable(variable);
+        QString value = qEnvironmentVariable(variable);
         if (!value.isEmpty()) return value;
     }
     return QStringLiteral("C");
@@ -107,9 +107,9 @@ ValueStyle ValueStyle::FromSystem() {
     return style;
 }
 
-ValueStyle ValueStyle::InCharacterSet(std::shared_ptr<const Transcoder> transcoder) const {
+ValueStyle ValueStyle::InCharacterSet(std::shared_ptr<const Transcoder> fileTranscoder) const {
     ValueStyle style = *this;
-    style.transcoder = std::move(transcoder);
+    style.transcoder = std::move(fileTranscoder);
     if (style.transcoder) {
         style.decimalPoint = style.transcoder->Convert(decimalPoint);
         for (DatePiece& piece : style.dateLayout) piece.text = style.transcoder->Convert(piece.text);

@@ -47,7 +47,7 @@ struct ValueStyle {
     // locale (LC_CTYPE).
     static ValueStyle ForFile();
     // This style with every text in the given character set.
-    ValueStyle InCharacterSet(std::shared_ptr<const Transcoder> transcoder) const;
+    ValueStyle InCharacterSet(std::shared_ptr<const Transcoder> fileTranscoder) const;
     // Everything as the server sends it.
     static ValueStyle Plain() { return ValueStyle(); }
 };

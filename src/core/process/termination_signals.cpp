@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <iterator>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,7 +14,13 @@
 namespace process {
 namespace {
 
-constexpr int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default action ends the program and that is not a
+// fault of the program itself (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT,
+// SIGTRAP, SIGSYS: after those nothing can be trusted to clean up). SIGPIPE
+// and SIGXFSZ are ignored by the programs instead: a failed write says more.
+// The real-time signals follow.
+constexpr int kTerminationSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2,  SIGALRM,
+                                       SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU, SIGPWR,  SIGSTKFLT};
 
 // A stop normally takes a moment; the same signal again after this long
 // means the stop is stuck, and the process ends at once.
@@ -57,18 +64,25 @@ void CatchTerminationSignals() {
     wakeReader = ends[0];
     wakeWriter = ends[1];
 
+    const std::vector<int> numbers = TerminationSignals();
     struct sigaction action = {};
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
-    for (const int number : kTerminationSignals) sigaddset(&action.sa_mask, number);
+    for (const int number : numbers) sigaddset(&action.sa_mask, number);
     // Reads and writes that the signal interrupts go on; the stop is asked
     // for through the event loop.
     action.sa_flags = SA_RESTART;
-    for (const int number : kTerminationSignals) {
+    for (const int number : numbers) {
         struct sigaction before = {};
         if (::sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
         ::sigaction(number, &action, nullptr);
     }
+}
+
+std::vector<int> TerminationSignals() {
+    std::vector<int> numbers(std::begin(kTerminationSignals), std::end(kTerminationSignals));
+    for (int number = SIGRTMIN; number <= SIGRTMAX; ++number) numbers.push_back(number);
+    return numbers;
 }
 
 int CaughtTerminationSignal() { return caught; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QObject>
 
@@ -8,14 +9,21 @@ class QSocketNotifier;
 
 namespace process {
 
-// Turns SIGINT, SIGTERM and SIGHUP into a request to stop instead of an
-// end on the spot, so that a running export can stop and remove its
+// Turns SIGINT, SIGTERM, SIGHUP and every other signal whose default action
+// ends the program (see TerminationSignals) into a request to stop instead
+// of an end on the spot, so that a running export can stop and remove its
 // temporary file before the program ends. A signal that was ignored when the
 // program started stays ignored (as under nohup). The same signal arriving
 // again two seconds or more after the first (a stop that hangs, say on a
 // pipe nobody reads) ends the process at once, as it does by default. Called
 // first thing in main, once.
 void CatchTerminationSignals();
+
+// The signals caught: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2,
+// SIGALRM, SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU, SIGPWR, SIGSTKFLT and the
+// real-time signals; not the program's own faults (SIGSEGV and the like),
+// nor SIGPIPE and SIGXFSZ, which the programs ignore.
+std::vector<int> TerminationSignals();
 
 // The number of the first termination signal caught; 0 while none was.
 int CaughtTerminationSignal();

@@ -1,58 +1,159 @@
 #include "settings/settings_store.h"
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QRandomGenerator>
 #include <QStandardPaths>
+
+#include "app/logging.h"
+#include "export/output_target.h"
 
 namespace settings {
 namespace {
+
 const QString kSection = QStringLiteral("Tablewright");
-constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+// More than any store of five login values could hold.
+constexpr qsizetype kLargestFile = 1 << 20;
+
+bool ReadAll(int descriptor, QByteArray& text) {
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        text.append(buffer, got);
+        if (text.size() > kLargestFile) {
+            errno = EFBIG;
+            return false;
+        }
+    }
+}
+
+bool WriteAll(int descriptor, const QByteArray& text) {
+    const char* data = text.constData();
+    std::size_t left = static_cast<std::size_t>(text.size());
+    while (left > 0) {
+        const ssize_t written = ::write(descriptor, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return false;
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 }  // namespace
 
 QString SettingsStore::DefaultFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Kestrafel.ini");
 }
 
-SettingsStore::SettingsStore() : SettingsStore(DefaultFilePath()) {}
+SettingsStore::SettingsStore(Access access) : SettingsStore(DefaultFilePath(), access) {}
 
-SettingsStore::SettingsStore(QString filePath) : filePath_(std::move(filePath)) {
-    QDir().mkpath(QFileInfo(filePath_).absolutePath());
-    // Create the file with owner-only rights before anything is written to it.
-    if (!QFileInfo::exists(filePath_)) {
-        QFile file(filePath_);
-        if (file.open(QIODevice::WriteOnly)) file.close();
-    }
-    KeepPrivate();
-    settings_ = std::make_unique<QSettings>(filePath_, QSettings::IniFormat);
+SettingsStore::SettingsStore(QString filePath, Access access) : filePath_(std::move(filePath)), access_(access) {
+    Open();
 }
 
 SettingsStore::~SettingsStore() = default;
 
+void SettingsStore::Refuse(FileState state, const QString& problem) {
+    state_ = state;
+    problem_ = problem;
+    saves_ = false;
+    qCDebug(lcUi).noquote() << "settings file" << filePath_ << "not used:" << problem;
+}
+
+void SettingsStore::Open() {
+    if (access_ == Access::ReadWrite) QDir().mkpath(QFileInfo(filePath_).absolutePath());
+    exporter::OutputTarget target;
+    QString problem;
+    if (!exporter::ResolveOutputTarget(QFile::encodeName(filePath_), target, problem, exporter::LinkRule::OwnLinksOnly))
+        return Refuse(FileState::Unreadable, problem);
+    folder_ = std::move(target.folder);
+    name_ = target.name;
+    if (target.kind == exporter::OutputTarget::Kind::Missing) {
+        if (access_ == Access::ReadOnly) return;
+        // Created private before anything is written to it.
+        process::UniqueDescriptor created(
+            ::openat(folder_.get(), name_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        saves_ = created.valid();
+        return;
+    }
+    if (target.kind != exporter::OutputTarget::Kind::RegularFile)
+        return Refuse(FileState::Unreadable, QStringLiteral("it is not a regular file"));
+    // Without following a link and without waiting, whatever was put there
+    // since it was looked at.
+    const process::UniqueDescriptor file(
+        ::openat(folder_.get(), name_.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file.valid()) return Refuse(FileState::Unreadable, exporter::ErrorText(errno));
+    struct stat status = {};
+    if (::fstat(file.get(), &status) != 0) return Refuse(FileState::Unreadable, exporter::ErrorText(errno));
+    if (!S_ISREG(status.st_mode)) return Refuse(FileState::Unreadable, QStringLiteral("it is not a regular file"));
+    QByteArray text;
+    if (!ReadAll(file.get(), text)) return Refuse(FileState::Unreadable, exporter::ErrorText(errno));
+    const bool own = status.st_uid == ::geteuid();
+    // Only the user's own file is made private; another's is only read.
+    if (own && (status.st_mode & 077) != 0) ::fchmod(file.get(), 0600);
+    content_ = ParseIniSection(text, kSection);
+    if (content_.malformed) return Refuse(FileState::Malformed, QStringLiteral("some of its lines cannot be read"));
+    saves_ = own && access_ == Access::ReadWrite;
+}
+
+QString SettingsStore::WarningText() const {
+    switch (state_) {
+    case FileState::Read: return QString();
+    case FileState::Malformed:
+        return QStringLiteral(
+                   "the settings file %1 has lines that cannot be read; the defaults take the place of what they "
+                   "held, and the file is left as it is")
+            .arg(filePath_);
+    case FileState::Unreadable: break;
+    }
+    return QStringLiteral(
+               "the settings file %1 cannot be used (%2); the login values are the defaults, and the file "
+               "is left as it is")
+        .arg(filePath_, problem_);
+}
+
 QString SettingsStore::Read(const QString& key, const QString& defaultValue) const {
-    const QString fullKey = kSection + QLatin1Char('/') + key;
-    if (!settings_->contains(fullKey)) return defaultValue;
-    return settings_->value(fullKey).toString();
+    QString value;
+    return content_.Find(key, value) ? value : defaultValue;
 }
 
 void SettingsStore::Write(const QString& key, const QString& value) {
-    settings_->setValue(kSection + QLatin1Char('/') + key, value);
-    settings_->sync();
-    KeepPrivate();
+    content_.Set(key, value);
+    if (saves_) Save();
 }
 
-SettingsStore::FileState SettingsStore::fileState() const {
-    switch (settings_->status()) {
-    case QSettings::AccessError: return FileState::Unreadable;
-    case QSettings::FormatError: return FileState::Malformed;
-    default: return FileState::Read;
+// A new private file beside the old one takes its place, so that a crash
+// leaves the one or the other, and nothing at the file's name is written
+// through.
+void SettingsStore::Save() {
+    const QByteArray text = ComposeIniSection(content_, kSection);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray temporary =
+            '.' + name_ + ".tablewright-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".partial";
+        process::UniqueDescriptor file(
+            ::openat(folder_.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!file.valid()) {
+            if (errno == EEXIST) continue;
+            break;
+        }
+        const bool saved = WriteAll(file.get(), text) && ::fdatasync(file.get()) == 0 && ::close(file.Release()) == 0 &&
+                           ::renameat(folder_.get(), temporary.constData(), folder_.get(), name_.constData()) == 0;
+        if (saved) return;
+        ::unlinkat(folder_.get(), temporary.constData(), 0);
+        break;
     }
-}
-
-void SettingsStore::KeepPrivate() const {
-    if (QFileInfo::exists(filePath_)) QFile::setPermissions(filePath_, kOwnerOnly);
+    qCWarning(lcUi).noquote() << "cannot save the settings file" << filePath_ << ":" << exporter::ErrorText(errno);
 }
 
 }  // namespace settings

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <memory>
-
 #include <QString>
 
-class QSettings;
+#include "process/unique_descriptor.h"
+#include "settings/ini_text.h"
 
 namespace settings {
 
@@ -12,11 +11,26 @@ namespace settings {
 // "Kestrafel" in the user's configuration folder, with every entry in the
 // section "Tablewright". It holds a password in the clear, so the file is
 // kept readable by its owner only.
+//
+// The file is found a name at a time (see exporter::ResolveOutputTarget),
+// following only links of the user's own (or root's), opened without
+// following a link and without waiting (a named pipe there would wait for
+// ever), and used only when it is a regular file. It is saved by writing a
+// new private file beside it that takes its place, so that nothing another
+// user planted there is written through and nothing but the store's own file
+// ever has its permissions changed. A file that cannot be used gives the
+// defaults, and is left as it is: nothing is saved over it.
 class SettingsStore {
 public:
-    SettingsStore();                           // the user's own store
-    explicit SettingsStore(QString filePath);  // a store at a path of our choosing
+    // ReadOnly: for a program that only reads the login values; a missing
+    // file is not created and nothing is saved.
+    enum class Access { ReadWrite, ReadOnly };
+    explicit SettingsStore(Access access = Access::ReadWrite);  // the user's own store
+    // A store at a path of our choosing.
+    explicit SettingsStore(QString filePath, Access access = Access::ReadWrite);
     ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
 
     // $XDG_CONFIG_HOME/Kestrafel.ini (normally ~/.config/Kestrafel.ini).
     static QString DefaultFilePath();
@@ -29,17 +43,30 @@ public:
 
     const QString& filePath() const { return filePath_; }
 
-    // Whether the file could be read when the store was opened: a file that
-    // cannot be read gives the defaults; of a malformed one, what could be
-    // read is used.
+    // Whether the file could be read when the store was opened: one that
+    // cannot be read or used (a folder, a pipe, a link another user made)
+    // gives the defaults; of a malformed one, what could be read is used.
     enum class FileState { Read, Unreadable, Malformed };
-    FileState fileState() const;
+    FileState fileState() const { return state_; }
+    // Why, in words, for a warning; empty for FileState::Read.
+    const QString& problem() const { return problem_; }
+    // The warning both programs show: the file, what is wrong with it, and
+    // that the defaults take the place of what could not be read.
+    QString WarningText() const;
 
 private:
-    void KeepPrivate() const;
+    void Open();
+    void Refuse(FileState state, const QString& problem);
+    void Save();
 
     QString filePath_;
-    std::unique_ptr<QSettings> settings_;
+    Access access_;
+    process::UniqueDescriptor folder_;  // the folder that holds the file
+    QByteArray name_;                   // the file's name in it
+    IniSection content_;
+    FileState state_ = FileState::Read;
+    QString problem_;
+    bool saves_ = false;  // the file is the user's own and was read whole
 };
 
 }  // namespace settings

@@ -1,6 +1,7 @@
 #include "wizard/wizard.h"
 
-#include <array>
+#include <optional>
+#include <stdexcept>
 
 #include "app/app_info.h"
 #include "pages/fields/form3.h"
@@ -10,57 +11,96 @@
 #include "pages/table/form2.h"
 
 namespace wizard {
+namespace {
+
+using pages::PageKind;
+
+// One page of the wizard: how it is made, and the pages before and after it.
+struct PageEntry {
+    PageKind kind;
+    std::unique_ptr<pages::WizardPage> (*make)(Wizard&);
+    std::optional<PageKind> previous;
+    std::optional<PageKind> next;
+};
+
+template <typename Page>
+constexpr PageEntry Entry(std::optional<PageKind> previous, std::optional<PageKind> next) {
+    return {Page::kKind,
+            [](Wizard& wizard) -> std::unique_ptr<pages::WizardPage> { return std::make_unique<Page>(wizard); },
+            previous, next};
+}
+
+// The wizard's pages in order; the first is shown at start.
+const PageEntry kPageTable[] = {
+    Entry<pages::Form1>(std::nullopt, PageKind::Table),
+    Entry<pages::Form2>(PageKind::Login, PageKind::Fields),
+    Entry<pages::Form3>(PageKind::Table, PageKind::Output),
+    Entry<pages::Form4>(PageKind::Fields, std::nullopt),
+};
+
+const PageEntry& EntryOf(PageKind kind) {
+    for (const PageEntry& entry : kPageTable)
+        if (entry.kind == kind) return entry;
+    throw std::logic_error("the wizard has no such page");
+}
+
+}  // namespace
 
 Wizard::Wizard(Services services) : services_(std::move(services)) {}
 
-// The output page stops an export that still runs as it goes.
-Wizard::~Wizard() = default;
-
-template <typename Page>
-Page& Wizard::Touch(std::unique_ptr<Page>& slot) {
-    if (!slot) {
-        slot = std::make_unique<Page>(*this);
-        pages::PressButtonsWithEnter(slot.get());
-        // The slot is filled before the load runs, so a load that touches its
-        // own page (start-up signing in) finds it.
-        slot->Form_Load();
-    }
-    return *slot;
+// The pages go last first; the output page stops an export that still runs
+// as it goes.
+Wizard::~Wizard() {
+    while (!pages_.empty()) pages_.erase(std::prev(pages_.end()));
 }
 
-pages::Form1& Wizard::form1() { return Touch(form1_); }
-pages::Form2& Wizard::form2() { return Touch(form2_); }
-pages::Form3& Wizard::form3() { return Touch(form3_); }
-pages::Form4& Wizard::form4() { return Touch(form4_); }
+pages::WizardPage& Wizard::EnsurePage(PageKind kind) {
+    if (const auto made = pages_.find(kind); made != pages_.end()) return *made->second;
+    std::unique_ptr<pages::WizardPage>& slot = pages_[kind];
+    slot = EntryOf(kind).make(*this);
+    pages::PressButtonsWithEnter(slot.get());
+    // The page is in place before its load runs, so a load that asks for
+    // its own page (start-up signing in) finds it.
+    pages::WizardPage& page = *slot;
+    page.Form_Load();
+    return page;
+}
+
+PageKind Wizard::KindOf(const pages::WizardPage& page) const {
+    for (const auto& [kind, made] : pages_)
+        if (made.get() == &page) return kind;
+    throw std::logic_error("the page is not one of this wizard's");
+}
+
+pages::WizardPage& Wizard::EnsurePrevious(const pages::WizardPage& page) {
+    const std::optional<PageKind> previous = EntryOf(KindOf(page)).previous;
+    if (!previous) throw std::logic_error("the first page has no page before it");
+    return EnsurePage(*previous);
+}
+
+pages::WizardPage& Wizard::EnsureNext(const pages::WizardPage& page) {
+    const std::optional<PageKind> next = EntryOf(KindOf(page)).next;
+    if (!next) throw std::logic_error("the last page has no page after it");
+    return EnsurePage(*next);
+}
 
 QWidget* Wizard::VisiblePageOtherThan(const QWidget* page) const {
-    const std::array<QWidget*, 4> all{form1_.get(), form2_.get(), form3_.get(), form4_.get()};
-    for (QWidget* other : all)
-        if (other != nullptr && other != page && other->isVisible()) return other;
+    for (const auto& [kind, other] : pages_)
+        if (other != nullptr && other.get() != page && other->isVisible()) return other.get();
     return nullptr;
-}
-
-bool Wizard::hasPage(int number) const {
-    switch (number) {
-    case 1: return form1_ != nullptr;
-    case 2: return form2_ != nullptr;
-    case 3: return form3_ != nullptr;
-    case 4: return form4_ != nullptr;
-    default: return false;
-    }
 }
 
 void Wizard::Start() {
     // The sign-in that the load may start waits off the window's thread, so
     // the login page is on screen at once.
-    form1().show();
+    EnsurePage(kPageTable[0].kind).show();
 }
 
 void Wizard::EndProcess() {
     if (services_.endProcess) services_.endProcess();
 }
 
-db::LoginValues Wizard::CurrentLoginValues() { return form1().CurrentLoginValues(); }
+db::LoginValues Wizard::CurrentLoginValues() { return EnsurePage<pages::Form1>().CurrentLoginValues(); }
 
 void Wizard::BeginDatabaseAction(std::shared_ptr<app::BackgroundWork::Cancel> action) {
     databaseAction_ = std::move(action);

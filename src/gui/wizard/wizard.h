@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include <QString>
@@ -9,17 +10,15 @@
 #include "app/messenger.h"
 #include "app/shared_state.h"
 #include "db/login_values.h"
+#include "pages/page_kind.h"
 #include "settings/settings_store.h"
 #include "wizard/file_dialog.h"
 
 class QWidget;
 
 namespace pages {
-class Form1;
-class Form2;
-class Form3;
-class Form4;
-}  // namespace pages
+class WizardPage;
+}
 
 namespace wizard {
 
@@ -38,9 +37,10 @@ struct Services {
     unsigned readingWaitSeconds = 30;
 };
 
-// The four pages and what they share. Each page is created the first time
-// any code touches it, runs its Form_Load once and lives as long as the
-// wizard; moving between pages only shows and hides them.
+// The pages and what they share. The page table in wizard.cpp lists the
+// pages: how each is made and which come before and after it. A page is made
+// the first time it is asked for, runs its Form_Load once and lives as long
+// as the wizard; moving between pages only shows and hides them.
 class Wizard {
 public:
     explicit Wizard(Services services);
@@ -48,15 +48,23 @@ public:
     Wizard(const Wizard&) = delete;
     Wizard& operator=(const Wizard&) = delete;
 
-    // Creates the login page and shows it; its load is the start-up
-    // sequence, whose sign-in, when it succeeds, hands over to the table page.
+    // Makes the table's first page, the login page, and shows it; its load
+    // is the start-up sequence, whose sign-in, when it succeeds, hands over
+    // to the table page.
     void Start();
 
-    pages::Form1& form1();
-    pages::Form2& form2();
-    pages::Form3& form3();
-    pages::Form4& form4();
-    bool hasPage(int number) const;
+    // The page of this kind; the first time, it is made and its Form_Load runs.
+    pages::WizardPage& EnsurePage(pages::PageKind kind);
+    template <typename Page>
+    Page& EnsurePage() {
+        return static_cast<Page&>(EnsurePage(Page::kKind));
+    }
+    // The page before or after `page` in the wizard's order, made like
+    // EnsurePage's. The first page has none before it, the last none after.
+    pages::WizardPage& EnsurePrevious(const pages::WizardPage& page);
+    pages::WizardPage& EnsureNext(const pages::WizardPage& page);
+    // Whether the page of this kind has been made.
+    bool pageMade(pages::PageKind kind) const { return pages_.count(kind) != 0; }
     // The page on screen other than this one: the one a page that is being
     // shown replaces.
     QWidget* VisiblePageOtherThan(const QWidget* page) const;
@@ -90,16 +98,13 @@ public:
     void CancelDatabaseAction();
 
 private:
-    template <typename Page>
-    Page& Touch(std::unique_ptr<Page>& slot);
+    pages::PageKind KindOf(const pages::WizardPage& page) const;
 
     Services services_;
     app::SharedState state_;
     std::shared_ptr<app::BackgroundWork::Cancel> databaseAction_;
-    std::unique_ptr<pages::Form1> form1_;
-    std::unique_ptr<pages::Form2> form2_;
-    std::unique_ptr<pages::Form3> form3_;
-    std::unique_ptr<pages::Form4> form4_;
+    // The pages made so far, in the wizard's order.
+    std::map<pages::PageKind, std::unique_ptr<pages::WizardPage>> pages_;
 };
 
 }  // namespace wizard

@@ -1,12 +1,50 @@
 #include "command_line.h"
 
+#include <cstring>
+#include <cwchar>
+
+#include <fcntl.h>
+#include <langinfo.h>
+
 #include <QCommandLineParser>
+#include <QFile>
+#include <QStringDecoder>
 
 #include "db/connection.h"
 #include "db/db_error.h"
 
 namespace exporter::cli {
 namespace {
+
+// An argument as text in the locale's character set: UTF-8 (as Qt takes
+// every locale to be) unless the locale says otherwise, a legacy one such as
+// ISO-8859-1 then read by the C library. Bytes that are no text there become
+// U+FFFD.
+QString ArgumentText(const QByteArray& bytes) {
+    const char* const codeset = ::nl_langinfo(CODESET);
+    if (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "ANSI_X3.4-1968") == 0)
+        return QString::fromUtf8(bytes);
+    QString text;
+    std::mbstate_t state = {};
+    const char* next = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        wchar_t character = 0;
+        std::size_t used = std::mbrtowc(&character, next, left, &state);
+        if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
+            text += QChar::ReplacementCharacter;
+            state = {};
+            used = 1;
+        } else {
+            const char32_t code = static_cast<char32_t>(character);
+            text += QString::fromUcs4(&code, 1);
+            if (used == 0) used = 1;
+        }
+        next += used;
+        left -= used;
+    }
+    return text;
+}
 
 CommandLine Problem(const QString& text) {
     CommandLine line;
@@ -29,26 +67,49 @@ bool IsPort(const QString& text) {
     }
 }
 
-// The bytes of the --separator value: the argument after "--separator" or
-// the text after "--separator=", one dash or two. Checked against what the
-// parser read, so that an argument that only looks like the option (the
-// value of another one) is never taken.
-std::optional<QByteArray> RawSeparator(const QList<QByteArray>& arguments, const QString& parsed) {
+// The bytes of an option's value: the argument after "--NAME" or the text
+// after "--NAME=", one dash or two. Checked against what the parser read, so
+// that an argument that only looks like the option (the value of another
+// one) is never taken.
+std::optional<QByteArray> RawValue(const QList<QByteArray>& arguments, const QByteArray& name, const QString& parsed) {
+    const QByteArray longForm = "--" + name;
+    const QByteArray shortForm = "-" + name;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QByteArray& argument = arguments[i];
         if (argument == "--") break;
         QByteArray raw;
-        if ((argument == "--separator" || argument == "-separator") && i + 1 < arguments.size())
+        if ((argument == longForm || argument == shortForm) && i + 1 < arguments.size())
             raw = arguments[i + 1];
-        else if (argument.startsWith("--separator="))
-            raw = argument.mid(12);
-        else if (argument.startsWith("-separator="))
-            raw = argument.mid(11);
+        else if (argument.startsWith(longForm + '='))
+            raw = argument.mid(longForm.size() + 1);
+        else if (argument.startsWith(shortForm + '='))
+            raw = argument.mid(shortForm.size() + 1);
         else
             continue;
-        if (QString::fromLocal8Bit(raw) == parsed) return raw;
+        if (ArgumentText(raw) == parsed) return raw;
     }
     return std::nullopt;
+}
+
+std::optional<QByteArray> RawPathIfSet(const QCommandLineParser& parser, const QList<QByteArray>& arguments,
+                                       const char* name) {
+    const QString option = QLatin1String(name);
+    if (!parser.isSet(option)) return std::nullopt;
+    const QString parsed = parser.value(option);
+    return RawValue(arguments, name, parsed).value_or(QFile::encodeName(parsed));
+}
+
+// A path as text that names the same file. Bytes that are no UTF-8 would be
+// another name once they are text: such a file is opened (without waiting,
+// should it be a pipe) and named by its descriptor, which stays open. One
+// that cannot be opened keeps the name, which the connection then reports
+// as a file that cannot be read.
+QString PathText(const QByteArray& path) {
+    const QString text = QFile::decodeName(path);
+    if (QFile::encodeName(text) == path) return text;
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
+    if (descriptor < 0) return text;
+    return QStringLiteral("/proc/self/fd/%1").arg(descriptor);
 }
 
 }  // namespace
@@ -80,6 +141,7 @@ QString UsageText() {
         "  --timeout SECONDS  how long to wait for the server's answer or a row before giving\n"
         "                     up (default 5000); a wait of 10 s or more is told on standard error\n"
         "  --verbose          tell on standard error how the connection is encrypted\n"
+        "                     and how the rows are read (binary or text)\n"
         "  --help             show this text\n"
         "  --version          show the program's version\n"
         "\n"
@@ -93,12 +155,13 @@ QString UsageText() {
         "\n"
 
         "Exit status: 0 when the file was written, 1 when the export failed, 2 for a usage error,\n"
-        "128 + N when signal N (SIGINT, SIGTERM, SIGHUP) stopped it; an existing file then stays as it was.\n");
+        "128 + N when signal N (SIGINT, SIGTERM, SIGHUP or another that would end it) stopped it;\n"
+        "an existing file then stays as it was.\n");
 }
 
 CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     QStringList arguments;
-    for (const QByteArray& raw : rawArguments) arguments += QString::fromLocal8Bit(raw);
+    for (const QByteArray& raw : rawArguments) arguments += ArgumentText(raw);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QStringList withValue = {QStringLiteral("table"),    QStringLiteral("field"),    QStringLiteral("separator"),
@@ -139,10 +202,11 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     line.fields = parser.values(QStringLiteral("field"));
     if (parser.isSet(QStringLiteral("separator"))) {
         line.separator = parser.value(QStringLiteral("separator"));
-        line.separatorBytes = RawSeparator(rawArguments, line.separator);
+        line.separatorBytes = RawValue(rawArguments, "separator", line.separator);
     }
     line.header = !parser.isSet(QStringLiteral("no-header"));
     line.output = parser.value(QStringLiteral("output"));
+    line.outputBytes = RawValue(rawArguments, "output", line.output).value_or(QFile::encodeName(line.output));
     // An empty path (an unset variable in a script) must not pour the table
     // onto the terminal.
     if (parser.isSet(QStringLiteral("output")) && line.output.isEmpty())
@@ -152,9 +216,19 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     line.user = ValueIfSet(parser, QStringLiteral("user"));
     line.database = ValueIfSet(parser, QStringLiteral("database"));
     if (line.port && !IsPort(*line.port)) return Problem(QStringLiteral("--port must be a number from 1 to 65535."));
-    line.sslCa = ValueIfSet(parser, QStringLiteral("ssl-ca"));
-    line.sslCert = ValueIfSet(parser, QStringLiteral("ssl-cert"));
-    line.sslKey = ValueIfSet(parser, QStringLiteral("ssl-key"));
+    line.sslCa = RawPathIfSet(parser, rawArguments, "ssl-ca");
+    line.sslCert = RawPathIfSet(parser, rawArguments, "ssl-cert");
+    line.sslKey = RawPathIfSet(parser, rawArguments, "ssl-key");
+    // Names and login values go to the server as text: bytes that are no
+    // text in the locale's character set would name something else.
+    QStringList texts = line.fields;
+    texts << line.table;
+    for (const auto& value : {line.server, line.port, line.user, line.database})
+        if (value) texts << *value;
+    for (const QString& text : texts) {
+        if (text.contains(QChar::ReplacementCharacter))
+            return Problem(QStringLiteral("\"%1\" is not text in the locale's character set.").arg(text));
+    }
     line.sslVerifyServerCert = parser.isSet(QStringLiteral("ssl-verify-server-cert"));
     line.verbose = parser.isSet(QStringLiteral("verbose"));
     if (parser.isSet(QStringLiteral("timeout"))) {
@@ -169,9 +243,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
 
 db::TlsSettings TlsSettingsFor(const CommandLine& line, db::TlsSettings fromOptionFiles) {
     db::TlsSettings settings = std::move(fromOptionFiles);
-    if (line.sslCa) settings.ca = *line.sslCa;
-    if (line.sslCert) settings.cert = *line.sslCert;
-    if (line.sslKey) settings.key = *line.sslKey;
+    if (line.sslCa) settings.ca = PathText(*line.sslCa);
+    if (line.sslCert) settings.cert = PathText(*line.sslCert);
+    if (line.sslKey) settings.key = PathText(*line.sslKey);
     if (line.sslVerifyServerCert) settings.verifyServerCert = true;
     return settings;
 }

@@ -24,11 +24,13 @@ struct CommandLine {
     // locale (written as they are).
     std::optional<QByteArray> separatorBytes;
     bool header = true;
-    QString output;  // empty or "-": standard output
+    QString output;          // empty or "-": standard output
+    QByteArray outputBytes;  // the path as given, which need not be text
     // Login values given on the command line; the stored ones fill the rest.
     std::optional<QString> server, port, user, database;
-    // TLS options given on the command line; the option files fill the rest.
-    std::optional<QString> sslCa, sslCert, sslKey;
+    // TLS options given on the command line, the paths as given; the option
+    // files fill the rest.
+    std::optional<QByteArray> sslCa, sslCert, sslKey;
     bool sslVerifyServerCert = false;
     // Tell on standard error how the connection is encrypted.
     bool verbose = false;
@@ -46,7 +48,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 QString UsageText();
 
 // The TLS settings of the option files with what the command line gives in
-// their place.
+// their place. A path whose bytes are no UTF-8 text (which the connector is
+// given) is opened here and given as /proc/self/fd/N, the descriptor kept
+// for the program's life.
 db::TlsSettings TlsSettingsFor(const CommandLine& line, db::TlsSettings fromOptionFiles);
 
 }  // namespace exporter::cli

@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 
 #include "command_line.h"
 #include "db/bounded_opening.h"
@@ -60,6 +62,20 @@ exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     request.outputPath = line.output;
     request.waitSeconds = line.timeoutSeconds;
     return request;
+}
+
+// Whether the path leads through a descriptor link of this process's (as
+// /dev/stdout, /dev/fd/1 and /proc/self/fd/1 do) to descriptor 1.
+bool NamesStandardOutput(const QByteArray& path) {
+    const QString ownDescriptors = QStringLiteral("/proc/%1/fd").arg(QCoreApplication::applicationPid());
+    QFileInfo step(QFile::decodeName(path));
+    for (int links = 0; links < 40; ++links) {
+        if (step.fileName() == QLatin1String("1") && QFileInfo(step.path()).canonicalFilePath() == ownDescriptors)
+            return true;
+        if (!step.isSymLink()) return false;
+        step.setFile(step.symLinkTarget());
+    }
+    return false;
 }
 
 // The tables of the login's database, one name a line (for shell completion).
@@ -125,7 +141,8 @@ int Ending(int status) {
 // Runs the export on a worker thread while this one watches for a
 // termination signal, which stops it: the connection is cut, so even a wait
 // for the server ends at once, and the temporary file goes.
-exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, bool toStandardOutput, bool verbose) {
+exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, const QByteArray& outputPath,
+                                           bool toStandardOutput, bool verbose) {
     exporter::ExportJob job;
     exporter::cli::TerminalProgress progress;
     QEventLoop loop;
@@ -134,6 +151,10 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, bool
     if (verbose) {
         QObject::connect(&job, &exporter::ExportJob::connected, &loop, [](const QString& encryption) {
             std::fprintf(stderr, "tablewright-export: connected, %s\n", encryption.toLocal8Bit().constData());
+            std::fflush(stderr);
+        });
+        QObject::connect(&job, &exporter::ExportJob::rowsReadAs, &loop, [](const QString& how) {
+            std::fprintf(stderr, "tablewright-export: rows read %s\n", how.toLocal8Bit().constData());
             std::fflush(stderr);
         });
     }
@@ -154,8 +175,8 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, bool
     process::TerminationNotifier termination;
     QObject::connect(&termination, &process::TerminationNotifier::arrived, &job, &exporter::ExportJob::Stop);
 
-    exporter::ExportJob::SinkMaker makeSink = [toStandardOutput](const exporter::ExportRequest& r) {
-        return toStandardOutput ? exporter::StandardOutputSink() : exporter::SinkForPath(r.outputPath);
+    exporter::ExportJob::SinkMaker makeSink = [toStandardOutput, outputPath](const exporter::ExportRequest&) {
+        return toStandardOutput ? exporter::StandardOutputSink() : exporter::SinkForPath(outputPath);
     };
     job.Start(std::move(request), exporter::ValueStyle::ForFile(), std::move(makeSink));
     loop.exec();
@@ -198,7 +219,7 @@ int main(int argc, char* argv[]) {
     // option files'.
     db::SetProcessTlsSettings(exporter::cli::TlsSettingsFor(line, db::ProcessTlsSettings()));
     if (line.action == CommandLine::Action::ListTables) return Ending(ListTables(line));
-    if (line.toStandardOutput() && closed.output) {
+    if (closed.output && (line.toStandardOutput() || NamesStandardOutput(line.outputBytes))) {
         PrintError(QStringLiteral("Cannot write to standard output: it is closed; give --output PATH for a file"));
         return kExportFailed;
     }
@@ -210,7 +231,7 @@ int main(int argc, char* argv[]) {
     const QString separator =
         request.separatorBytes ? QString::fromLocal8Bit(*request.separatorBytes) : request.separator;
     const exporter::ExportOutcome outcome =
-        RunStoppableExport(std::move(request), line.toStandardOutput(), line.verbose);
+        RunStoppableExport(std::move(request), line.outputBytes, line.toStandardOutput(), line.verbose);
     if (outcome.status == exporter::ExportOutcome::Status::Stopped)
         return Ending(kEndedBySignal + process::CaughtTerminationSignal());
     if (!outcome.written()) {

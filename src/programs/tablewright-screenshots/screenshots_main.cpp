@@ -107,7 +107,8 @@ int main(int argc, char* argv[]) {
 
     QDir().mkpath(folder);
     const QString suffix = skin.isEmpty() ? QString() : QStringLiteral("-skin");
-    const QList<QWidget*> pages{&wizard.form1(), &wizard.form2(), &wizard.form3(), &wizard.form4()};
+    const QList<QWidget*> pages{&wizard.EnsurePage<pages::Form1>(), &wizard.EnsurePage<pages::Form2>(),
+                                &wizard.EnsurePage<pages::Form3>(), &wizard.EnsurePage<pages::Form4>()};
     for (int i = 0; i < pages.size(); ++i) {
         const QString file = QStringLiteral("%1/form%2%3.png").arg(folder).arg(i + 1).arg(suffix);
         if (!pages[i]->grab().save(file)) {

@@ -4,9 +4,9 @@
 
 #include "look/look.h"
 #include "pages/fields/field_lists.h"
-#include "pages/output/form4.h"
+#include "pages/fields/list_routines.h"
 #include "pages/page_steps.h"
-#include "pages/table/form2.h"
+#include "pages/server_reading.h"
 #include "ui_form3.h"
 #include "wizard/wizard.h"
 
@@ -31,16 +31,6 @@ Form3::Form3(wizard::Wizard& wizard)
 
 Form3::~Form3() = default;
 
-QListWidget* Form3::List1() const { return ui_->List1; }
-QListWidget* Form3::List2() const { return ui_->List2; }
-QTableView* Form3::DataGrid1() const { return ui_->DataGrid1; }
-QPushButton* Form3::PushButton2() const { return ui_->PushButton2; }
-QPushButton* Form3::PushButton3() const { return ui_->PushButton3; }
-QPushButton* Form3::PushButton5() const { return ui_->PushButton5; }
-QPushButton* Form3::PushButton6() const { return ui_->PushButton6; }
-QPushButton* Form3::PushButton7() const { return ui_->PushButton7; }
-QPushButton* Form3::PushButton8() const { return ui_->PushButton8; }
-
 void Form3::Form_Load() {
     app::ErrorTrap trap = Trap(QStringLiteral("Form_Load"));
     DressLoadingPage(trap);
@@ -56,9 +46,36 @@ void Form3::ApplyButtonStateRule() {
     ui_->PushButton3->setEnabled(chosen);
 }
 
+bool Form3::ShowTableColumns(app::ErrorTrap& trap, ServerReading& preview, const ColumnSteps& steps) {
+    trap.Step(steps.clearFields, [&] { ui_->List1->clear(); });
+    trap.Step(steps.clearPreview, [&] { preview_->SetResult(db::StoredResult()); });
+    if (!preview.connected) return false;
+    if (!trap.Step(steps.readPreview, [&] { preview.ThrowIfNotRead(); })) return false;
+    trap.Step(steps.showPreview, [&] { preview_->SetResult(std::move(preview.rows)); });
+    for (const db::ColumnInfo& column : preview_->result().columns())
+        trap.Step(steps.addField, [&] { ui_->List1->addItem(column.name); });
+    return true;
+}
+
+void Form3::Arrive(app::ErrorTrap& trap, const ArrivalSteps& steps) {
+    trap.Step(steps.buttonStates, [&] { ApplyButtonStateRule(); });
+    trap.Step(steps.selectFirst, [&] {
+        if (ui_->List1->count() > 0) ui_->List1->setCurrentRow(0);
+    });
+    trap.Step(steps.focusGrid, [&] { ui_->DataGrid1->setFocus(); });
+}
+
+void Form3::DropChosenFromAvailable(bool newColumns) {
+    // With the same table nothing changes; the chosen fields keep their order.
+    if (newColumns && KeepOnlyEntries(ui_->List2, EntryTexts(ui_->List1))) ApplyButtonStateRule();
+    ListWidgetTextList available(ui_->List1);
+    const ListWidgetTextList chosen(ui_->List2);
+    RemoveMatchingItems(available, chosen);
+}
+
 void Form3::PushButton2_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
-    trap.Step(field_steps::kBackShowTablePage, [&] { wizard_.form2().show(); });
+    trap.Step(field_steps::kBackShowTablePage, [&] { wizard_.EnsurePrevious(*this).show(); });
     trap.Step(field_steps::kBackHide, [&] { hide(); });
 }
 
@@ -101,7 +118,7 @@ void Form3::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
     trap.Step(field_steps::kNextBuildFieldList,
               [&] { wizard_.state().fieldListText = BuildFieldListText(EntryTexts(ui_->List2)); });
-    trap.Step(field_steps::kNextShowOutputPage, [&] { wizard_.form4().show(); });
+    trap.Step(field_steps::kNextShowOutputPage, [&] { wizard_.EnsureNext(*this).show(); });
     trap.Step(field_steps::kNextHide, [&] { hide(); });
 }
 

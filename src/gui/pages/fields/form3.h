@@ -3,11 +3,10 @@
 #include <memory>
 
 #include "pages/fields/preview_model.h"
+#include "pages/page_kind.h"
 #include "pages/wizard_page.h"
 
 class QListWidget;
-class QPushButton;
-class QTableView;
 
 namespace Ui {
 class Form3;
@@ -15,16 +14,20 @@ class Form3;
 
 namespace pages {
 
+struct ServerReading;
+
 // The field page: a preview of the chosen table and two lists, the available
 // fields and the chosen ones, whose order is the column order of the export.
 class Form3 : public WizardPage {
     Q_OBJECT
 
 public:
+    static constexpr PageKind kKind = PageKind::Fields;
+
     explicit Form3(wizard::Wizard& wizard);
     ~Form3() override;
 
-    void Form_Load();
+    void Form_Load() override;
     void PushButton2_Click();  // "< Back"
     void PushButton3_Click();  // "Next >"
     void PushButton5_Click();  // ">"
@@ -41,15 +44,36 @@ public:
     // The rows shown in the preview grid.
     PreviewModel* preview() const { return preview_; }
 
-    QListWidget* List1() const;  // available fields
-    QListWidget* List2() const;  // chosen fields
-    QTableView* DataGrid1() const;
-    QPushButton* PushButton2() const;
-    QPushButton* PushButton3() const;
-    QPushButton* PushButton5() const;
-    QPushButton* PushButton6() const;
-    QPushButton* PushButton7() const;
-    QPushButton* PushButton8() const;
+    // The labels under which the table page's "Next >" reports the steps of
+    // showing a table's columns.
+    struct ColumnSteps {
+        int clearFields;
+        int clearPreview;
+        int readPreview;
+        int showPreview;
+        int addField;
+    };
+    // Arrives with a table's columns: shows the preview that was read and
+    // offers its columns as the available fields. Returns whether the
+    // preview was read; without a connection nothing is shown, its failure
+    // has been reported already.
+    bool ShowTableColumns(app::ErrorTrap& trap, ServerReading& preview, const ColumnSteps& steps);
+
+    // The labels of the arrival's steps in the handler that arrives.
+    struct ArrivalSteps {
+        int buttonStates;
+        int selectFirst;
+        int focusGrid;
+    };
+    // What the page does whenever it is arrived at, from the table page or
+    // back from the output page: the button states, the first available
+    // field selected, the focus on the grid.
+    void Arrive(app::ErrorTrap& trap, const ArrivalSteps& steps);
+
+    // The chosen fields leave the available list. With `newColumns`, chosen
+    // fields that the table just shown does not have first leave the chosen
+    // list: they would only make the export fail ("Unknown column").
+    void DropChosenFromAvailable(bool newColumns);
 
 private:
     // ">" and "<": the selected entry moves to the end of the other list.

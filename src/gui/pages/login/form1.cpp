@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QListWidget>
 #include <QTimer>
 
 #include "app/app_info.h"
@@ -17,6 +16,7 @@
 #include "look/look.h"
 #include "look/page_pointer.h"
 #include "pages/page_steps.h"
+#include "pages/server_reading.h"
 #include "pages/table/form2.h"
 #include "settings/login_settings.h"
 #include "ui_form1.h"
@@ -40,12 +40,6 @@ QLineEdit* Form1::LoginBox(settings::LoginField field) const {
     const std::array<QLineEdit*, 5> boxes{ui_->Text1, ui_->Text2, ui_->Text3, ui_->Text4, ui_->Text5};
     return boxes.at(static_cast<std::size_t>(field));
 }
-
-QLineEdit* Form1::Text1() const { return ui_->Text1; }
-QLineEdit* Form1::Text2() const { return ui_->Text2; }
-QLineEdit* Form1::Text3() const { return ui_->Text3; }
-QLineEdit* Form1::Text4() const { return ui_->Text4; }
-QLineEdit* Form1::Text5() const { return ui_->Text5; }
 
 void Form1::BindToStore(QLineEdit* box, const QString& key) {
     // Change rule: every change writes the box's whole text to its key at once.
@@ -90,6 +84,14 @@ void Form1::Form_Load() {
         trap.Step(fillSteps.at(static_cast<std::size_t>(setting.field)),
                   [&] { LoginBox(setting.field)->setText(settings::ReadLoginValue(store, setting.field)); });
     }
+    // A settings file that could not be used (a folder or a pipe in its
+    // place, a link another user made, a file that cannot be read) is said
+    // once; the boxes hold the defaults.
+    if (store.fileState() != settings::SettingsStore::FileState::Read) {
+        QString warning = store.WarningText();
+        warning[0] = warning[0].toUpper();
+        wizard_.Tell(warning + QLatin1Char('.'));
+    }
 
     // Automatic sign-in: only with all four values and a server that answers.
     bool allFilled = false;
@@ -102,7 +104,7 @@ void Form1::Form_Load() {
     // it does, "Next >" signs in and hands over to the table page.
     const db::LoginValues values = CurrentLoginValues();
     auto reachable = std::make_shared<bool>(false);
-    RunDatabaseAction(
+    databaseActions_.Run(
         [values, reachable](app::BackgroundWork::Cancel&) { *reachable = db::OpenConnection(values, SignInOptions()); },
         [this, reachable] {
             if (!*reachable) return;
@@ -149,7 +151,7 @@ void Form1::PushButton5_Click() {
     // the driver's own text or the error report; where TLS could not be used,
     // the words say why.
     auto tlsProblem = std::make_shared<QString>();
-    RunDatabaseAction(
+    databaseActions_.Run(
         [values, opened, tlsProblem](app::BackgroundWork::Cancel&) {
             *opened = db::OpenConnection(values, SignInOptions(), tlsProblem.get());
         },
@@ -174,7 +176,7 @@ struct TableListReading {
 void Form1::PushButton3_Click() {
     const db::LoginValues values = CurrentLoginValues();
     auto reading = std::make_shared<TableListReading>();
-    RunDatabaseAction(
+    databaseActions_.Run(
         [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
             reading->opens = db::OpenConnection(values, SignInOptions());
             if (reading->opens) reading->tables.Read(values, options, cancel, db::ListTables);
@@ -189,11 +191,11 @@ void Form1::ShowTableList(TableListReading& reading) {
     trap.Step(login_steps::kNextConnect, [&] { reading.tables.ThrowIfNotConnected(); });
     db::StoredResult& tables = reading.tables.rows;
     trap.Step(login_steps::kNextListTables, [&] { reading.tables.ThrowIfNotRead(); });
-    QListWidget* list = nullptr;
+    Form2* tablePage = nullptr;
     std::size_t rowCount = 0;
     trap.Step(login_steps::kNextClearList, [&] {
-        list = wizard_.form2().List1();
-        list->clear();
+        tablePage = &wizard_.EnsurePage<Form2>();
+        tablePage->ClearTables();
         rowCount = tables.rowCount();
     });
     for (std::size_t row = 0; row < rowCount; ++row) {
@@ -201,15 +203,15 @@ void Form1::ShowTableList(TableListReading& reading) {
         // counts as running, so a second press meanwhile is ignored.
         QCoreApplication::processEvents();
         trap.Step(login_steps::kNextAddTable, [&] {
-            list->addItem(app::NullSubstitute(tables.value(row, 0), db::DbValue::Text(QString())).text());
+            tablePage->AddTable(app::NullSubstitute(tables.value(row, 0), db::DbValue::Text(QString())).text());
         });
     }
     // The connection was closed on the action's thread once the list was read.
     trap.Step(login_steps::kNextFreeList, [&] { tables = db::StoredResult(); });
     trap.Step(login_steps::kNextSelectFirst, [&] {
-        if (list != nullptr && list->count() > 0) list->setCurrentRow(0);
+        if (tablePage != nullptr) tablePage->SelectFirstTable();
     });
-    trap.Step(login_steps::kNextShowTablePage, [&] { wizard_.form2().show(); });
+    trap.Step(login_steps::kNextShowTablePage, [&] { wizard_.EnsureNext(*this).show(); });
     trap.Step(login_steps::kNextHide, [&] { hide(); });
 }
 

@@ -3,11 +3,11 @@
 #include <memory>
 
 #include "db/login_values.h"
+#include "pages/page_kind.h"
 #include "pages/wizard_page.h"
 #include "settings/login_settings.h"
 
 class QLineEdit;
-class QPushButton;
 
 namespace Ui {
 class Form1;
@@ -23,23 +23,18 @@ class Form1 : public WizardPage {
     Q_OBJECT
 
 public:
+    static constexpr PageKind kKind = PageKind::Login;
+
     explicit Form1(wizard::Wizard& wizard);
     ~Form1() override;
 
-    void Form_Load();
+    void Form_Load() override;
     void PushButton2_Click();  // "Help"
     void PushButton3_Click();  // "Next >"
     void PushButton5_Click();  // "Test Connection"
 
     // The five boxes as they read at this moment.
     db::LoginValues CurrentLoginValues() const;
-    // The box that holds a login value: Text1 the server to Text5 the port.
-    QLineEdit* LoginBox(settings::LoginField field) const;
-    QLineEdit* Text1() const;
-    QLineEdit* Text2() const;
-    QLineEdit* Text3() const;
-    QLineEdit* Text4() const;
-    QLineEdit* Text5() const;
 
     // The text of the help message.
     static QString HelpText();
@@ -49,6 +44,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The box that holds a login value: Text1 the server to Text5 the port.
+    QLineEdit* LoginBox(settings::LoginField field) const;
     void BindToStore(QLineEdit* box, const QString& key);
     // The steps of "Next >" after the server has answered.
     void ShowTableList(TableListReading& reading);

@@ -2,8 +2,6 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QListWidget>
-#include <QTableView>
 
 #include "app/error_report.h"
 #include "app/shared_routines.h"
@@ -12,7 +10,6 @@
 #include "look/look.h"
 #include "look/page_pointer.h"
 #include "pages/fields/form3.h"
-#include "pages/fields/list_routines.h"
 #include "pages/page_steps.h"
 #include "ui_form4.h"
 #include "wizard/wizard.h"
@@ -68,14 +65,6 @@ bool Form4::eventFilter(QObject* watched, QEvent* event) {
 // controls go.
 Form4::~Form4() { job_.reset(); }
 
-QLineEdit* Form4::Text1() const { return ui_->Text1; }
-QLineEdit* Form4::Text2() const { return ui_->Text2; }
-QCheckBox* Form4::Check6() const { return ui_->Check6; }
-QPushButton* Form4::PushButton2() const { return ui_->PushButton2; }
-QPushButton* Form4::PushButton3() const { return ui_->PushButton3; }
-QPushButton* Form4::PushButton4() const { return ui_->PushButton4; }
-QProgressBar* Form4::ProgressBar1() const { return ui_->ProgressBar1; }
-
 QStringList Form4::OutputFilters() {
     return {QStringLiteral("Text Files (*.txt)"), QStringLiteral("CSV Files (*.csv)"), QStringLiteral("All Files (*)")};
 }
@@ -107,24 +96,15 @@ void Form4::PushButton2_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
     Form3* fields = nullptr;
     trap.Step(output_steps::kBackShowFieldPage, [&] {
-        fields = &wizard_.form3();
+        fields = &wizard_.EnsurePage<Form3>();
         fields->show();
     });
-    if (fields != nullptr) {
-        trap.Step(output_steps::kBackButtonStates, [&] { fields->ApplyButtonStateRule(); });
-        trap.Step(output_steps::kBackSelectFirst, [&] {
-            if (fields->List1()->count() > 0) fields->List1()->setCurrentRow(0);
-        });
-        trap.Step(output_steps::kBackFocusGrid, [&] { fields->DataGrid1()->setFocus(); });
-    }
+    if (fields != nullptr)
+        fields->Arrive(trap,
+                       {output_steps::kBackButtonStates, output_steps::kBackSelectFirst, output_steps::kBackFocusGrid});
     trap.Step(output_steps::kBackHide, [&] { hide(); });
-    if (fields != nullptr) {
-        trap.Step(output_steps::kBackDropChosenFields, [&] {
-            ListWidgetTextList available(fields->List1());
-            const ListWidgetTextList chosen(fields->List2());
-            RemoveMatchingItems(available, chosen);
-        });
-    }
+    if (fields != nullptr)
+        trap.Step(output_steps::kBackDropChosenFields, [&] { fields->DropChosenFromAvailable(false); });
 }
 
 void Form4::PushButton4_Click() {

@@ -2,12 +2,8 @@
 
 #include <memory>
 
+#include "pages/page_kind.h"
 #include "pages/wizard_page.h"
-
-class QCheckBox;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
 
 namespace Ui {
 class Form4;
@@ -28,10 +24,12 @@ class Form4 : public WizardPage {
     Q_OBJECT
 
 public:
+    static constexpr PageKind kKind = PageKind::Output;
+
     explicit Form4(wizard::Wizard& wizard);
     ~Form4() override;
 
-    void Form_Load();
+    void Form_Load() override;
     void PushButton2_Click();  // "< Back"
     void PushButton3_Click();  // "..."
     void PushButton4_Click();  // "Finish" / "Exit"
@@ -39,14 +37,6 @@ public:
     // True from "Finish" until the export has ended; exportFinished() is
     // emitted when it has, after the page has shown the result.
     bool exportRunning() const;
-
-    QLineEdit* Text1() const;   // output path
-    QLineEdit* Text2() const;   // separator
-    QCheckBox* Check6() const;  // header line
-    QPushButton* PushButton2() const;
-    QPushButton* PushButton3() const;
-    QPushButton* PushButton4() const;
-    QProgressBar* ProgressBar1() const;
 
     static QStringList OutputFilters();
 

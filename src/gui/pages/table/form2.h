@@ -2,10 +2,8 @@
 
 #include <memory>
 
+#include "pages/page_kind.h"
 #include "pages/wizard_page.h"
-
-class QListWidget;
-class QPushButton;
 
 namespace Ui {
 class Form2;
@@ -21,16 +19,20 @@ class Form2 : public WizardPage {
     Q_OBJECT
 
 public:
+    static constexpr PageKind kKind = PageKind::Table;
+
     explicit Form2(wizard::Wizard& wizard);
     ~Form2() override;
 
-    void Form_Load();
+    void Form_Load() override;
     void PushButton2_Click();  // "< Back"
     void PushButton3_Click();  // "Next >"
 
-    QListWidget* List1() const;
-    QPushButton* PushButton2() const;
-    QPushButton* PushButton3() const;
+    // The login page's "Next >" arrives with the database's tables: the
+    // list is emptied, filled one table at a time, and the first selected.
+    void ClearTables();
+    void AddTable(const QString& name);
+    void SelectFirstTable();
 
 private:
     // The steps of "Next >" after the server has answered.
