@@ -2,9 +2,28 @@
 
 #include <QStringList>
 
+#include "db/db_error.h"
 #include "db/identifier.h"
 
 namespace db {
+namespace {
+
+// A statement on a table that gets no answer in time most likely waits for a
+// lock: the words say which table and why.
+template <typename Read>
+auto NamingALock(const QString& tableName, Read read) {
+    try {
+        return read();
+    } catch (const DbError& e) {
+        if (e.number() != kNoAnswerInTime) throw;
+        const QString words =
+            QString::fromUtf8(e.what()) +
+            QStringLiteral(" The table %1 may be locked by another session.").arg(QuoteIdentifier(tableName));
+        throw DbError(words, e.number(), words);
+    }
+}
+
+}  // namespace
 
 StoredResult ListTables(Connection& connection) { return connection.Query(QStringLiteral("SHOW TABLES;")); }
 
@@ -13,7 +32,7 @@ QString PreviewQueryText(const QString& tableName) {
 }
 
 StoredResult PreviewTable(Connection& connection, const QString& tableName) {
-    return connection.Query(PreviewQueryText(tableName));
+    return NamingALock(tableName, [&] { return connection.Query(PreviewQueryText(tableName)); });
 }
 
 QString SelectQueryText(const QString& fieldListText, const QString& tableName) {
@@ -21,7 +40,7 @@ QString SelectQueryText(const QString& fieldListText, const QString& tableName) 
 }
 
 StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName) {
-    return connection.Stream(SelectQueryText(fieldListText, tableName));
+    return NamingALock(tableName, [&] { return connection.Stream(SelectQueryText(fieldListText, tableName)); });
 }
 
 BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName) {
@@ -33,7 +52,9 @@ BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldL
         }
         return SelectQueryText(fields.join(QStringLiteral(", ")), tableName);
     };
-    return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName), floatsAsText);
+    return NamingALock(tableName, [&] {
+        return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName), floatsAsText);
+    });
 }
 
 std::uint64_t EstimateRowCount(Connection& connection, const QString& tableName) {

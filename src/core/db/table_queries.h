@@ -17,7 +17,8 @@ namespace db {
 StoredResult ListTables(Connection& connection);
 
 // "SELECT * FROM `table` LIMIT 100;": what the field page previews; the
-// result's columns are the table's column list.
+// result's columns are the table's column list. A preview or selection that
+// gets no answer within the read time-out says that the table may be locked.
 QString PreviewQueryText(const QString& tableName);
 StoredResult PreviewTable(Connection& connection, const QString& tableName);
 
