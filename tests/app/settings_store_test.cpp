@@ -1,5 +1,12 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -69,4 +76,73 @@ TEST(SettingsStore, TheFileIsPrivateFromTheMomentTheStoreIsOpened) {
 TEST(SettingsStore, DefaultFileLivesInTheConfigurationFolder) {
     EXPECT_EQ(settings::SettingsStore::DefaultFilePath(),
               qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Kestrafel.ini"));
+}
+
+// Files written by QSettings (as earlier versions of the store wrote them)
+// read back the same, and QSettings reads what the store writes.
+TEST(SettingsStore, ReadsAndWritesTheTextQSettingsDoes) {
+    QTemporaryDir dir;
+    const QStringList values{QStringLiteral("  spaced  "),
+                             QStringLiteral("pa;ss=w,o\"r\\d"),
+                             QStringLiteral("@at"),
+                             QStringLiteral("tab\tline\nbreak\x01"
+                                            "f"),
+                             QStringLiteral("ünï ✓"),
+                             QString()};
+    const QString byQt = dir.path() + QStringLiteral("/qt.ini");
+    {
+        QSettings qt(byQt, QSettings::IniFormat);
+        for (int i = 0; i < values.size(); ++i) qt.setValue(QStringLiteral("Tablewright/K%1").arg(i), values[i]);
+    }
+    const settings::SettingsStore fromQt(byQt);
+    EXPECT_EQ(fromQt.fileState(), settings::SettingsStore::FileState::Read);
+    const QString byStore = dir.path() + QStringLiteral("/store.ini");
+    settings::SettingsStore store(byStore);
+    for (int i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(fromQt.Read(QStringLiteral("K%1").arg(i), QStringLiteral("-")), values[i]) << i;
+        store.Write(QStringLiteral("K%1").arg(i), values[i]);
+    }
+    QSettings qt(byStore, QSettings::IniFormat);
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(qt.value(QStringLiteral("Tablewright/K%1").arg(i)).toString(), values[i]) << i;
+}
+
+// What is at the store's path and cannot be used: the defaults, a warning,
+// and nothing written through it or changed; a named pipe is not waited on.
+TEST(SettingsStore, WhatIsNoFileOfTheUsersOwnIsNeitherFollowedNorChanged) {
+    QTemporaryDir dir;
+    const QString target = dir.path() + QStringLiteral("/target");
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Tablewright]\nMyServer=target\n");
+    file.close();
+    ASSERT_EQ(chmod(QFile::encodeName(target).constData(), 0644), 0);
+    const QString path = dir.path() + QStringLiteral("/Kestrafel.ini");
+    const QByteArray bytes = QFile::encodeName(path);
+    using State = settings::SettingsStore::FileState;
+    const std::pair<std::function<bool()>, State> plants[] = {
+        {[&] { return mkfifo(bytes.constData(), 0600) == 0; }, State::Unreadable},
+        {[&] { return mkdir(bytes.constData(), 0700) == 0; }, State::Unreadable},
+        {[&] { return file.setFileName(path), file.open(QIODevice::WriteOnly) && file.write("\xff\xfe[x\n") > 0; },
+         State::Malformed},
+        // Another user's link, as root can make one.
+        {[&] { return geteuid() == 0 && symlink(target.toUtf8(), bytes) == 0 && lchown(bytes, 65534, 65534) == 0; },
+         State::Unreadable},
+    };
+    for (const auto& [plant, state] : plants) {
+        file.close();
+        QDir(path).removeRecursively();
+        QFile::remove(path);
+        if (!plant()) continue;
+        file.close();
+        settings::SettingsStore store(path);
+        EXPECT_EQ(store.fileState(), state) << store.problem().toStdString();
+        EXPECT_TRUE(store.WarningText().contains(path)) << store.WarningText().toStdString();
+        EXPECT_EQ(store.Read(QStringLiteral("MyServer"), QStringLiteral("localhost")), QStringLiteral("localhost"));
+        store.Write(QStringLiteral("MyServer"), QStringLiteral("typed"));
+    }
+    QFile check(target);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), "[Tablewright]\nMyServer=target\n");
+    EXPECT_EQ(QFileInfo(target).permissions() & QFile::ReadOther, QFile::ReadOther);
 }

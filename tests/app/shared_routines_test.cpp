@@ -50,7 +50,7 @@ TEST(SharedRoutines, NullSubstituteReplacesOnlyNull) {
     EXPECT_EQ(app::NullSubstitute(db::DbValue::Null(), substitute), substitute);
     EXPECT_EQ(app::NullSubstitute(empty, substitute), empty);
     EXPECT_FALSE(app::NullSubstitute(empty, substitute).isNull());
-    const db::DbValue zero(QByteArray("0"), MYSQL_TYPE_LONG);
+    const db::DbValue zero(QByteArray("0"), db::ColumnKind::Integer);
     EXPECT_EQ(app::NullSubstitute(zero, substitute).bytes(), QByteArray("0"));
-    EXPECT_EQ(app::NullSubstitute(zero, substitute).type(), MYSQL_TYPE_LONG);
+    EXPECT_EQ(app::NullSubstitute(zero, substitute).kind(), db::ColumnKind::Integer);
 }

@@ -13,6 +13,7 @@
 #include "settings/settings_store.h"
 #include "support/named_control.h"
 #include "support/test_wizard.h"
+#include "wizard/wizard.h"
 
 using testing_support::Named;
 
@@ -116,3 +117,6 @@ TEST(WizardFrame, AShownPageAppearsCentredOnThePageItReplaces) {
                   .manhattanLength(),
               1);
 }
+
+// The tests pass their own bound in; the program itself waits 30 seconds.
+TEST(WizardFrame, TheProgramsOwnReadingBoundIsThirtySeconds) { EXPECT_EQ(wizard::Services().readingWaitSeconds, 30u); }

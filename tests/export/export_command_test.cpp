@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <csignal>
 #include <functional>
+#include <vector>
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -71,16 +73,17 @@ bool HoldsFileIn(qint64 pid, const QString& folder) {
 // SIGINT, SIGTERM and SIGHUP in the middle of an export into the folder: the
 // command stops with 128 and the signal's number, the old file stays as it
 // was and nothing else is left in the folder.
-void ExpectSignalsStopTheExport(const ScratchDatabase& db, const QString& folder) {
+void ExpectSignalsStopTheExport(const ScratchDatabase& db, const QString& folder,
+                                const std::vector<int>& numbers = {SIGINT, SIGTERM, SIGHUP}) {
     const QString path = folder + QStringLiteral("/out.txt");
     WriteFile(path, "old\r\n");
-    for (const int number : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int number : numbers) {
         QProcess process;
         export_testing::StartExportCommand(
             process, db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path},
             {}, [] {
                 // As started from a terminal, whatever the test runner ignores.
-                for (const int caught : {SIGINT, SIGTERM, SIGHUP}) signal(caught, SIG_DFL);
+                for (int caught = 1; caught < NSIG; ++caught) signal(caught, SIG_DFL);
             });
         ASSERT_TRUE(WaitUntil([&] { return HoldsFileIn(process.processId(), folder); })) << number;
         kill(static_cast<pid_t>(process.processId()), number);
@@ -209,6 +212,17 @@ TEST(ExportCommand, FailuresExitWithOneAndTheLayersMessageAndKeepTheOldFile) {
     EXPECT_TRUE(result.err.contains("No space left on device")) << result.err.toStdString();
     EXPECT_EQ(ReadFile(path), "old\r\n");
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
+
+    // A disk that fails to flush the new file before it would replace the old.
+    if (!kSanitized) {
+        result = RunExportCommand(db.login(),
+                                  {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), path},
+                                  {QStringLiteral("LD_PRELOAD=" TABLEWRIGHT_FAILING_FLUSH)});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains("Cannot save")) << result.err.toStdString();
+        EXPECT_EQ(ReadFile(path), "old\r\n");
+        EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
+    }
 
     result = RunExportCommand(db.login(),
                               {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), path});
@@ -400,6 +414,71 @@ TEST(ExportCommand, ASlowReaderOnANamedPipeGetsEveryByte) {
     EXPECT_EQ(received.count('\n'), 20002);
 }
 
+// A reader that does not read, on a named pipe or on standard output: the
+// first termination signal ends the wait.
+TEST(ExportCommand, ASignalEndsAWriteIntoAPipeNobodyReads) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 20000);  // about 2 MiB of text
+    QTemporaryDir dir;
+    const QString fifo = dir.path() + QStringLiteral("/pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const bool named : {true, false}) {
+        int ends[2] = {-1, -1};
+        if (named) {
+            ends[0] = open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        } else {
+            ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+        }
+        ASSERT_GE(ends[0], 0);
+        const int writer = ends[1];
+        QProcess process;
+        export_testing::StartExportCommand(process, db.login(),
+                                           {QStringLiteral("--table"), QStringLiteral("big"),
+                                            QStringLiteral("--output"), named ? fifo : QStringLiteral("-")},
+                                           {}, [writer] {
+                                               if (writer >= 0) dup2(writer, STDOUT_FILENO);
+                                               signal(SIGTERM, SIG_DFL);
+                                           });
+        if (writer >= 0) close(writer);
+        ASSERT_TRUE(WaitUntil([&] {
+            int waiting = 0;
+            return ioctl(ends[0], FIONREAD, &waiting) == 0 && waiting >= fcntl(ends[0], F_GETPIPE_SZ);
+        }));
+        kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        EXPECT_TRUE(process.waitForFinished(10000)) << named;
+        EXPECT_EQ(process.exitCode(), 128 + SIGTERM) << process.readAllStandardError().toStdString();
+        close(ends[0]);
+    }
+}
+
+// Paths and names as the bytes given: a name that is no UTF-8 is written as
+// it is, and a table name that is no text is refused rather than changed.
+TEST(ExportCommand, PathsAreTheBytesGivenAndNamesThatAreNoTextAreRefused) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QString wrapper = dir.path() + QStringLiteral("/with-bytes");
+    WriteFile(wrapper, "#!/bin/sh\nexec '" + QFile::encodeName(export_testing::ExportProgram()) +
+                           "' \"$@\" --output \"$(printf '" + folder + "/r\\351port.csv')\"\n");
+    QFile::setPermissions(wrapper, QFile::ReadOwner | QFile::ExeOwner);
+    export_testing::CommandResult result =
+        RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t")}, {}, {}, wrapper);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    // (Removed here: the temporary folder's clean-up skips such a name.)
+    EXPECT_EQ(unlink(folder + "/r\xe9port.csv"), 0);
+
+    const QString tableWrapper = dir.path() + QStringLiteral("/with-table");
+    WriteFile(tableWrapper, "#!/bin/sh\nexec '" + QFile::encodeName(export_testing::ExportProgram()) +
+                                "' \"$@\" --table \"$(printf 'r\\351port')\"\n");
+    QFile::setPermissions(tableWrapper, QFile::ReadOwner | QFile::ExeOwner);
+    result = RunExportCommand(db.login(), {}, {}, {}, tableWrapper);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.err.contains("is not text in the locale's character set")) << result.err.toStdString();
+}
+
 TEST(ExportCommand, ClosedStandardDescriptorsNeverCarryRowsToTheServer) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
@@ -416,9 +495,14 @@ TEST(ExportCommand, ClosedStandardDescriptorsNeverCarryRowsToTheServer) {
         close(STDOUT_FILENO);
     };
     const QStringList crafted{QStringLiteral("--table"), QStringLiteral("crafted"), QStringLiteral("--no-header")};
-    export_testing::CommandResult result = RunExportCommand(db.login(), crafted, {}, inputAndOutputClosed);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains("standard output: it is closed")) << result.err.toStdString();
+    export_testing::CommandResult result;
+    for (const QStringList& toStandardOutput :
+         {QStringList{}, QStringList{QStringLiteral("--output"), QStringLiteral("/dev/stdout")},
+          QStringList{QStringLiteral("--output"), QStringLiteral("/dev/fd/1")}}) {
+        result = RunExportCommand(db.login(), crafted + toStandardOutput, {}, inputAndOutputClosed);
+        EXPECT_EQ(result.exitCode, 1) << toStandardOutput.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(result.err.contains("standard output: it is closed")) << result.err.toStdString();
+    }
     result =
         RunExportCommand(db.login(), crafted + QStringList{QStringLiteral("--output"), path}, {}, inputAndOutputClosed);
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
@@ -453,7 +537,23 @@ TEST(ExportCommand, TerminationSignalsLeaveNoNamedTemporaryFile) {
     if (!fuse.mounted()) GTEST_SKIP() << "no FUSE mount here (bindfs and /dev/fuse are needed)";
     ScratchDatabase db;
     export_testing::CreateBigTable(db, 500000);
-    ExpectSignalsStopTheExport(db, fuse.path());
+    // Every signal that would end the program cleans up, not only the usual three.
+    ExpectSignalsStopTheExport(db, fuse.path(), {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGRTMIN});
+
+    // What SIGKILL leaves says what it is.
+    QProcess process;
+    const QString path = fuse.path() + QStringLiteral("/out.txt");
+    export_testing::StartExportCommand(
+        process, db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path});
+    ASSERT_TRUE(WaitUntil([&] { return HoldsFileIn(process.processId(), fuse.path()); }));
+    kill(static_cast<pid_t>(process.processId()), SIGKILL);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QStringList left = FolderEntries(fuse.path());
+    ASSERT_EQ(left.size(), 2) << left.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\.out\\.txt\\.tablewright-[A-Za-z0-9]{6}\\.partial$"))
+                    .match(left.at(0))
+                    .hasMatch())
+        << left.at(0).toStdString();
 }
 
 // As root, whatever the kernel's protected_symlinks says.
@@ -496,6 +596,69 @@ TEST(ExportCommand, ALinkPlantedInASharedFolderIsRefusedAndItsTargetKept) {
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(ReadFile(secret), "a\r\n1\r\n\r\n");
     EXPECT_TRUE(QFileInfo(own).isSymLink());
+}
+
+// Runs a command as the unprivileged user "nobody".
+void AsNobody(const QStringList& command) {
+    ASSERT_EQ(QProcess::execute(QStringLiteral("setpriv"),
+                                QStringList{QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                            QStringLiteral("--clear-groups")} +
+                                    command),
+              0)
+        << command.join(QLatin1Char(' ')).toStdString();
+}
+
+// What another user plants in a folder like /tmp: a link on the way to the
+// output, a named pipe or a file anyone may write to at its end, a link or a
+// pipe where the settings file would be. Nothing of it is written to or
+// waited on, and nothing it leads to changes.
+TEST(ExportCommand, WhatAnotherUserPlantedInASharedFolderIsNeitherFollowedNorWrittenTo) {
+    TW_REQUIRE_SERVER();
+    if (geteuid() != 0) GTEST_SKIP() << "runs as root only, to plant objects as another user";
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    QTemporaryDir dir;
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
+    const QString secret = dir.path() + QStringLiteral("/private/secret");
+    WriteFile(secret, "root's own\n");
+    ASSERT_EQ(chmod(QFile::encodeName(secret).constData(), 0644), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path() + QStringLiteral("/private")).constData(), 0700), 0);
+    const QString shared = dir.path() + QStringLiteral("/shared");
+    ASSERT_TRUE(QDir().mkdir(shared));
+    ASSERT_EQ(chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    AsNobody({QStringLiteral("ln"), QStringLiteral("-s"), dir.path() + QStringLiteral("/private"),
+              shared + QStringLiteral("/reports")});
+    AsNobody({QStringLiteral("mkfifo"), shared + QStringLiteral("/pipe")});
+    AsNobody({QStringLiteral("sh"), QStringLiteral("-c"),
+              QStringLiteral("umask 0; echo planted > '%1/planted.txt'").arg(shared)});
+    const QString config = shared + QStringLiteral("/config");
+    AsNobody({QStringLiteral("mkdir"), config});
+    const QString settings = config + QStringLiteral("/Kestrafel.ini");
+
+    const std::pair<QString, QByteArray> outputs[] = {
+        {shared + QStringLiteral("/reports/secret"), "goes through reports, which is a symbolic link"},
+        {shared + QStringLiteral("/pipe"), "belongs neither to you nor to the folder's owner"},
+        {shared + QStringLiteral("/planted.txt"), "belongs neither to you nor to the folder's owner"}};
+    for (const auto& [output, why] : outputs) {
+        const export_testing::CommandResult result = RunExportCommand(
+            db.login(), {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"), output});
+        EXPECT_EQ(result.exitCode, 1) << output.toStdString();
+        EXPECT_TRUE(result.err.contains(why)) << result.err.toStdString();
+    }
+    EXPECT_EQ(ReadFile(shared + QStringLiteral("/planted.txt")), "planted\n");
+
+    for (const QStringList& plant : {QStringList{QStringLiteral("ln"), QStringLiteral("-s"), secret, settings},
+                                     QStringList{QStringLiteral("mkfifo"), settings}}) {
+        AsNobody({QStringLiteral("rm"), QStringLiteral("-f"), settings});
+        AsNobody(plant);
+        const export_testing::CommandResult result =
+            RunExportCommand(db.login(), {QStringLiteral("--table"), QStringLiteral("t")},
+                             {QStringLiteral("XDG_CONFIG_HOME=") + config});
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("cannot be used")) << result.err.toStdString();
+    }
+    EXPECT_EQ(ReadFile(secret), "root's own\n");
+    EXPECT_EQ(QFileInfo(secret).permissions() & QFile::ReadOther, QFile::ReadOther);
 }
 
 TEST(ExportCommand, SettingsFilesThatCannotBeReadOrParsedAreWarnedAbout) {

@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -11,6 +14,7 @@
 #include "export/export_job.h"
 #include "export/save_file_sink.h"
 #include "export_fixture.h"
+#include "support/wait_until.h"
 
 using export_testing::Export;
 using export_testing::FolderEntries;
@@ -215,4 +219,27 @@ TEST_F(ExportFault, StoppingTheJobRemovesTheTemporaryFile) {
     EXPECT_EQ(progress.last().at(0).toULongLong(), 200000u);
     EXPECT_GT(progress.last().at(1).toULongLong(), 0u);  // the server's estimate
     EXPECT_TRUE(ReadFile(path_).startsWith("id\r\n1\r\n2\r\n"));
+}
+
+// The wizard's stop (closing its window) ends an export that waits to write
+// into a named pipe whose reader does not read.
+TEST_F(ExportFault, StoppingTheJobEndsAWriteIntoAPipeNobodyReads) {
+    export_testing::CreateBigTable(*db_, 20000);
+    const QString pipe = dir_.path() + QStringLiteral("/pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const int reader = open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    exporter::ExportJob job;
+    QSignalSpy finished(&job, &exporter::ExportJob::finished);
+    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("filler")}, pipe), exporter::ValueStyle::Plain());
+    ASSERT_TRUE(testing_support::WaitUntil(
+        [&] {
+            int waiting = 0;
+            return ioctl(reader, FIONREAD, &waiting) == 0 && waiting >= fcntl(reader, F_GETPIPE_SZ);
+        },
+        30000));
+    job.Stop();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(job.outcome().status, exporter::ExportOutcome::Status::Stopped);
+    close(reader);
 }

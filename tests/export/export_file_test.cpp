@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -128,12 +131,36 @@ TEST_F(ExportFile, RowsLargerThanOneChunkAndManyChunksArriveWhole) {
               expected);
 }
 
-TEST_F(ExportFile, AnExistingFileIsReplacedWithItsPermissionsKept) {
+// The user's own file keeps its permissions; a new file, and one of another
+// user's that is replaced, get what the umask leaves of 0666.
+TEST_F(ExportFile, PermissionsAreTheOwnFilesOrWhatTheUmaskLeaves) {
     db_->Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
-    WriteFile(path_, "older and longer content\r\n");
-    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("a")}, true, QStringLiteral(",")), "a\r\n1\r\n\r\n");
-    EXPECT_EQ(QFile::permissions(path_), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    struct Case {
+        mode_t umask;
+        mode_t before;  // 0: no file yet
+        bool othersFile;
+        mode_t after;
+    };
+    const Case cases[] = {{022, 0, false, 0644},    {027, 0, false, 0640},    {077, 0, false, 0600},
+                          {022, 0600, false, 0600}, {077, 0664, false, 0664}, {077, 0666, true, 0600},
+                          {022, 0600, true, 0644}};
+    for (const Case& c : cases) {
+        if (c.othersFile && geteuid() != 0) continue;  // only root can hand a file to another user
+        QFile::remove(path_);
+        if (c.before != 0) {
+            WriteFile(path_, "older and longer content\r\n");
+            ASSERT_EQ(chmod(QFile::encodeName(path_).constData(), c.before), 0);
+            if (c.othersFile) {
+                ASSERT_EQ(chown(QFile::encodeName(path_).constData(), 65534, 65534), 0);
+            }
+        }
+        const mode_t before = umask(c.umask);
+        EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("a")}, true, QStringLiteral(",")), "a\r\n1\r\n\r\n");
+        umask(before);
+        struct stat status = {};
+        ASSERT_EQ(stat(QFile::encodeName(path_).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, c.after) << std::oct << c.umask << " " << c.before << " " << c.othersFile;
+    }
 }
 
 TEST_F(ExportFile, AFileWithANameOfTheLongestLengthIsReplaced) {

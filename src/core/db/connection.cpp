@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <mysql.h>
+
 #include "app/logging.h"
 #include "db/connect_failure.h"
 #include "db/connection_cut.h"
@@ -49,6 +51,8 @@ Endpoint ResolveEndpoint(const LoginValues& values) {
     }
     return Endpoint{values.server, port, QString()};
 }
+
+void Connection::Closer::operator()(st_mysql* m) const { mysql_close(m); }
 
 Connection Connection::Open(const QString& connectionText, const ConnectOptions& options) {
     return Open(ParseConnectionText(connectionText), options);

@@ -4,13 +4,13 @@
 #include <memory>
 #include <optional>
 
-#include <mysql.h>
-
 #include "db/login_values.h"
 #include "db/result.h"
 #include "db/tls_settings.h"
 
 namespace db {
+
+class BinaryResult;
 
 struct ConnectOptions {
     // How long opening may wait for the server; 0 leaves the connector's default.
@@ -75,16 +75,18 @@ public:
 
 private:
     friend class ConnectionCut;
-    MYSQL* handle() const { return mysql_.get(); }
+    friend class BinaryResult;
+    st_mysql* handle() const { return mysql_.get(); }
+    bool napsForRows() const { return napForRows_; }
 
     struct Closer {
-        void operator()(MYSQL* m) const { mysql_close(m); }
+        void operator()(st_mysql* m) const;
     };
-    explicit Connection(MYSQL* m) : mysql_(m) {}
+    explicit Connection(st_mysql* m) : mysql_(m) {}
     void Send(const QString& sql);
     [[noreturn]] void Fail() const;
 
-    std::unique_ptr<MYSQL, Closer> mysql_;
+    std::unique_ptr<st_mysql, Closer> mysql_;
     bool napForRows_ = false;
 };
 

@@ -3,6 +3,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <mysql.h>
+
 namespace db {
 
 ConnectionCut::ConnectionCut(const Connection& connection)

@@ -4,25 +4,25 @@
 #include <memory>
 #include <vector>
 
-#include <mysql.h>
-
 #include "db/db_value.h"
+
+// The connector's handles, known here by name only.
+struct st_mysql;
+struct st_mysql_res;
 
 namespace db {
 
 struct ResultDeleter {
-    void operator()(MYSQL_RES* res) const { mysql_free_result(res); }
+    void operator()(st_mysql_res* res) const;
 };
-using ResultHandle = std::unique_ptr<MYSQL_RES, ResultDeleter>;
-
-std::vector<ColumnInfo> ReadColumns(MYSQL_RES* res);
+using ResultHandle = std::unique_ptr<st_mysql_res, ResultDeleter>;
 
 // A result held wholly on the client with an exact row count (the table list,
 // the preview). It owns copies of its rows and keeps no server handle.
 class StoredResult {
 public:
     StoredResult() = default;
-    explicit StoredResult(MYSQL_RES* res);  // reads every row; does not take ownership
+    explicit StoredResult(st_mysql_res* res);  // reads every row; does not take ownership
 
     std::size_t rowCount() const { return rows_.size(); }
     int fieldCount() const { return static_cast<int>(columns_.size()); }
@@ -42,7 +42,7 @@ private:
 // must outlive it and must not be used for anything else meanwhile.
 class StreamingResult {
 public:
-    StreamingResult(MYSQL* connection, ResultHandle res, bool napForRows = false);
+    StreamingResult(st_mysql* connection, ResultHandle res, bool napForRows = false);
 
     int fieldCount() const { return static_cast<int>(columns_.size()); }
     const std::vector<ColumnInfo>& columns() const { return columns_; }
@@ -62,11 +62,11 @@ public:
     std::size_t length(int i) const { return lengths_[i]; }
 
 private:
-    MYSQL* connection_;
+    st_mysql* connection_;
     ResultHandle res_;
     bool napForRows_;
     std::vector<ColumnInfo> columns_;
-    MYSQL_ROW row_ = nullptr;
+    char** row_ = nullptr;
     unsigned long* lengths_ = nullptr;
 };
 

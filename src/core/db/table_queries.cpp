@@ -21,18 +21,11 @@ constexpr std::size_t kBytesPerCharacter = 4;
 constexpr std::size_t kMostPreviewCharacters = 1024;
 constexpr std::size_t kLeastPreviewCharacters = 16;
 
-// Columns whose values may run to megabytes; CHAR and VARCHAR values are
-// bounded by the row size, ENUM and SET by their definition.
-bool MayHoldLongValues(const ColumnInfo& column) {
-    switch (column.type) {
-    case MYSQL_TYPE_BLOB:
-    case MYSQL_TYPE_TINY_BLOB:
-    case MYSQL_TYPE_MEDIUM_BLOB:
-    case MYSQL_TYPE_LONG_BLOB:
-    case MYSQL_TYPE_JSON:
-    case MYSQL_TYPE_GEOMETRY: return true;
-    default: return false;
-    }
+// Text and binary columns whose values may be longer than the preview
+// reads (TEXT, BLOB, JSON, GEOMETRY, a long VARCHAR): their widest value,
+// in bytes, is more than that many characters.
+bool MayHoldLongValues(const ColumnInfo& column, std::size_t keptCharacters) {
+    return column.isString() && column.displayWidth > keptCharacters;
 }
 
 QString PreviewStatement(const QString& tableName, const QString& columnList) {
@@ -54,12 +47,13 @@ std::size_t PreviewCharacters(const std::vector<ColumnInfo>& columns) {
 QString PreviewQueryText(const QString& tableName) { return PreviewStatement(tableName, QStringLiteral("*")); }
 
 QString PreviewQueryText(const QString& tableName, const std::vector<ColumnInfo>& columns) {
-    if (std::none_of(columns.begin(), columns.end(), MayHoldLongValues)) return PreviewQueryText(tableName);
-    const QString kept = QString::number(PreviewCharacters(columns) + 1);
+    const std::size_t kept = PreviewCharacters(columns) + 1;
+    const auto isLong = [kept](const ColumnInfo& column) { return MayHoldLongValues(column, kept); };
+    if (std::none_of(columns.begin(), columns.end(), isLong)) return PreviewQueryText(tableName);
     QStringList list;
     for (const ColumnInfo& column : columns) {
         const QString name = QuoteIdentifier(column.name);
-        list << (MayHoldLongValues(column) ? QStringLiteral("LEFT(%1, %2) AS %1").arg(name, kept) : name);
+        list << (isLong(column) ? QStringLiteral("LEFT(%1, %2) AS %1").arg(name, QString::number(kept)) : name);
     }
     return PreviewStatement(tableName, list.join(QStringLiteral(", ")));
 }
@@ -76,6 +70,18 @@ QString SelectQueryText(const QString& fieldListText, const QString& tableName) 
 
 StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName) {
     return connection.Stream(SelectQueryText(fieldListText, tableName));
+}
+
+BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName) {
+    const auto floatsAsText = [&tableName](const std::vector<ColumnInfo>& columns) {
+        QStringList fields;
+        for (const ColumnInfo& column : columns) {
+            const QString name = QuoteIdentifier(column.name);
+            fields += column.kind == ColumnKind::Float ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
+        }
+        return SelectQueryText(fields.join(QStringLiteral(", ")), tableName);
+    };
+    return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName), floatsAsText);
 }
 
 std::uint64_t EstimateRowCount(Connection& connection, const QString& tableName) {

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "db/binary_result.h"
 #include "db/connection.h"
 #include "db/result.h"
 
@@ -28,13 +29,13 @@ std::size_t PreviewCharacters(const std::vector<ColumnInfo>& columns);
 // table whose columns hold no long values; the result's columns are the
 // table's column list.
 QString PreviewQueryText(const QString& tableName);
-// The same statement with each column that can hold a long value (TEXT,
-// BLOB, JSON, GEOMETRY) named as "LEFT(`c`, n) AS `c`", n one more than
-// PreviewCharacters, so that a 256 MiB value costs neither the network nor
-// the client more than its start and a longer value still shows it was
-// cut; the other columns are named as they are. The column names and their
-// order stay those of "SELECT *". Without such a column it is the statement
-// above.
+// The same statement with each column that can hold a value longer than n
+// (TEXT, BLOB, JSON, GEOMETRY, a long VARCHAR) named as "LEFT(`c`, n) AS
+// `c`", n one more than PreviewCharacters, so that a 256 MiB value costs
+// neither the network nor the client more than its start and a longer
+// value still shows it was cut; the other columns are named as they are.
+// The column names and their order stay those of "SELECT *". Without such
+// a column it is the statement above.
 QString PreviewQueryText(const QString& tableName, const std::vector<ColumnInfo>& columns);
 // Learns the table's columns from an empty read of it ("LIMIT 0;"), then
 // reads the preview.
@@ -44,6 +45,10 @@ StoredResult PreviewTable(Connection& connection, const QString& tableName);
 // nothing after it: the export's query.
 QString SelectQueryText(const QString& fieldListText, const QString& tableName);
 StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName);
+// The same query prepared, its rows read in the server's binary form; FLOAT
+// and DOUBLE columns are selected as CONCAT(`column`) AS `column`, so they
+// come as the server's text. Throws as BinaryResult::Run does.
+BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName);
 
 // The server's estimate of a table's row count in the connection's database
 // (exact for some engines, a guess for InnoDB); 0 when it has none or the

@@ -27,10 +27,9 @@ void AppendUnpadded(OutputBuffer& out, const char* twoDigits) {
 
 // Written in steps, so that a long value never asks the buffer for room
 // beyond one step.
-void AppendHex(OutputBuffer& out, const char* value, std::size_t length) {
+void AppendHexDigits(OutputBuffer& out, const char* value, std::size_t length) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     constexpr std::size_t kStep = std::size_t{32} << 10;
-    out.append("0x", 2);
     while (length > 0) {
         const std::size_t step = std::min(length, kStep);
         char* p = out.tail(2 * step);
@@ -65,57 +64,43 @@ void AppendBitNumber(OutputBuffer& out, const char* value, std::size_t length) {
 QByteArray AlphabetOf(const db::ColumnInfo& column, bool hex, const ValueStyle& style) {
     QByteArray digits = QByteArrayLiteral("0123456789");
     if (hex) return digits + QByteArrayLiteral("ABCDEFx");
-    switch (column.type) {
-    case MYSQL_TYPE_TINY:
-    case MYSQL_TYPE_SHORT:
-    case MYSQL_TYPE_INT24:
-    case MYSQL_TYPE_LONG:
-    case MYSQL_TYPE_LONGLONG:
-    case MYSQL_TYPE_YEAR: return digits + '-';
-    case MYSQL_TYPE_BIT: return digits;
-    case MYSQL_TYPE_DECIMAL:
-    case MYSQL_TYPE_NEWDECIMAL:
-    case MYSQL_TYPE_FLOAT:
-    case MYSQL_TYPE_DOUBLE: return digits + QByteArrayLiteral("-+.eE") + style.decimalPoint;
-    case MYSQL_TYPE_DATE:
-    case MYSQL_TYPE_NEWDATE:
-    case MYSQL_TYPE_DATETIME:
-    case MYSQL_TYPE_DATETIME2:
-    case MYSQL_TYPE_TIMESTAMP:
-    case MYSQL_TYPE_TIMESTAMP2:
-    case MYSQL_TYPE_TIME:
-    case MYSQL_TYPE_TIME2: {
+    using K = db::ColumnKind;
+    switch (column.kind) {
+    case K::Integer:
+    case K::Year: return digits + '-';
+    case K::Bit: return digits;
+    case K::Decimal:
+    case K::Float: return digits + QByteArrayLiteral("-+.eE") + style.decimalPoint;
+    case K::Date:
+    case K::DateTime:
+    case K::Time: {
         QByteArray alphabet = digits + QByteArrayLiteral("-:. ");
         for (const DatePiece& piece : style.dateLayout) alphabet += piece.text;
         return alphabet;
     }
-    default: return QByteArray();
+    case K::Text:
+    case K::Bytes:
+    case K::Other: return QByteArray();
     }
+    return QByteArray();
 }
 
 }  // namespace
 
 ColumnFormatter::ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style) : style_(style) {
-    switch (column.type) {
-    case MYSQL_TYPE_DECIMAL:
-    case MYSQL_TYPE_NEWDECIMAL:
-    case MYSQL_TYPE_FLOAT:
-    case MYSQL_TYPE_DOUBLE: kind_ = style.plainNumbers() ? Kind::Verbatim : Kind::Decimal; break;
-    case MYSQL_TYPE_DATE:
-    case MYSQL_TYPE_NEWDATE: kind_ = style.plainDates() ? Kind::Verbatim : Kind::Date; break;
-    case MYSQL_TYPE_DATETIME:
-    case MYSQL_TYPE_DATETIME2:
-    case MYSQL_TYPE_TIMESTAMP:
-    case MYSQL_TYPE_TIMESTAMP2: kind_ = style.plainDates() ? Kind::Verbatim : Kind::DateTime; break;
-    case MYSQL_TYPE_BIT: kind_ = Kind::Bit; break;
-    default:
-        if (column.isBinary())
-            kind_ = Kind::Hex;  // raw bytes would break lines and the encoding
-        else if (column.isString() && !style.plainText())
-            kind_ = Kind::Transcoded;
-        else
-            kind_ = Kind::Verbatim;
-        break;
+    using K = db::ColumnKind;
+    switch (column.kind) {
+    case K::Decimal:
+    case K::Float: kind_ = style.plainNumbers() ? Kind::Verbatim : Kind::Decimal; break;
+    case K::Date: kind_ = style.plainDates() ? Kind::Verbatim : Kind::Date; break;
+    case K::DateTime: kind_ = style.plainDates() ? Kind::Verbatim : Kind::DateTime; break;
+    case K::Bit: kind_ = Kind::Bit; break;
+    case K::Bytes: kind_ = Kind::Hex; break;  // raw bytes would break lines and the encoding
+    case K::Text: kind_ = style.plainText() ? Kind::Verbatim : Kind::Transcoded; break;
+    case K::Integer:
+    case K::Year:
+    case K::Time:
+    case K::Other: kind_ = Kind::Verbatim; break;
     }
     alphabet_ = AlphabetOf(column, kind_ == Kind::Hex, style);
 }
@@ -135,9 +120,19 @@ void ColumnFormatter::AppendConverted(OutputBuffer& out, const char* value, std:
             out.append(value, length);
         break;
     case Kind::Bit: AppendBitNumber(out, value, length); break;
-    case Kind::Hex: AppendHex(out, value, length); break;
+    case Kind::Hex:
+        out.append("0x", 2);
+        AppendHexDigits(out, value, length);
+        break;
     case Kind::Transcoded: style_.transcoder->Append(out, value, length); break;
     }
+}
+
+void ColumnFormatter::AppendMore(OutputBuffer& out, const char* value, std::size_t length) const {
+    if (kind_ == Kind::Hex)
+        AppendHexDigits(out, value, length);
+    else
+        Append(out, value, length);
 }
 
 void ColumnFormatter::AppendDecimal(OutputBuffer& out, const char* value, std::size_t length) const {

@@ -18,6 +18,8 @@ public:
     ColumnFormatter(const db::ColumnInfo& column, const ValueStyle& style);
 
     bool verbatim() const { return kind_ == Kind::Verbatim; }
+    // True when a value given in parts must be cut between characters.
+    bool needsWholeCharacters() const { return kind_ == Kind::Transcoded; }
     // False when no value of the column can hold this byte as written:
     // numbers, dates, times, BIT and hex values are drawn from few bytes.
     bool MayHold(char byte) const { return alphabet_.isEmpty() || alphabet_.contains(byte); }
@@ -29,6 +31,10 @@ public:
         else
             AppendConverted(out, value, length);
     }
+
+    // Appends the next part of a value given in parts, the first of which
+    // went to Append(). A text part must end between characters.
+    void AppendMore(OutputBuffer& out, const char* value, std::size_t length) const;
 
 private:
     enum class Kind { Verbatim, Decimal, Date, DateTime, Bit, Hex, Transcoded };

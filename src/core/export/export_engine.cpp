@@ -1,15 +1,13 @@
 #include "export/export_engine.h"
 
 #include <optional>
-#include <vector>
 
 #include "app/logging.h"
+#include "db/binary_result.h"
 #include "db/connection.h"
 #include "db/connection_text.h"
 #include "db/table_queries.h"
-#include "export/column_formatter.h"
-#include "export/output_buffer.h"
-#include "export/split_check.h"
+#include "export/row_writer.h"
 
 namespace exporter {
 namespace {
@@ -64,15 +62,13 @@ struct Interrupted {
 };
 
 // Hands each full chunk to the sink and tells the monitor; a failed write or
-// a stop ends the export by throwing Interrupted. The buffer calls it also in
-// the middle of a long value.
+// a stop ends the export by throwing Interrupted. It is called also in the
+// middle of a long value.
 class ChunkWriter final : public BufferDrain {
 public:
-    ChunkWriter(OutputSink& sink, ExportMonitor& monitor, SplitCheck& check)
-        : sink_(sink), monitor_(monitor), check_(check) {}
+    ChunkWriter(OutputSink& sink, ExportMonitor& monitor) : sink_(sink), monitor_(monitor) {}
 
     void Drain(const char* bytes, std::size_t count) override {
-        check_.Drained(bytes, count);
         if (!sink_.Write(bytes, count)) throw Interrupted{ExportOutcome::Failure(kWriteStep, sink_.errorString())};
         monitor_.RowsWritten(rows);
         if (monitor_.StopRequested()) throw Interrupted{ExportOutcome::StoppedByUser()};
@@ -83,111 +79,134 @@ public:
 private:
     OutputSink& sink_;
     ExportMonitor& monitor_;
-    SplitCheck& check_;
 };
 
-void AppendLineEnd(OutputBuffer& out) { out.append("\r\n", 2); }
+// One export, step by step. Each step returns the outcome that ends the
+// export early, or nothing to go on.
+class ExportRun {
+public:
+    ExportRun(const ExportRequest& request, const ValueStyle& style, OutputSink& sink, ExportMonitor& monitor)
+        : request_(request), style_(style), sink_(sink), monitor_(monitor), chunks_(sink, monitor) {}
 
-void AppendHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns, const QByteArray& separator,
-                  const ValueStyle& style) {
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (i != 0) out.append(separator.constData(), static_cast<std::size_t>(separator.size()));
-        const QByteArray name = style.Encode(columns[i].name);
-        out.append(name.constData(), static_cast<std::size_t>(name.size()));
+    // The connection, the query and the sink; the file is touched only once
+    // the server has accepted the query.
+    std::optional<ExportOutcome> Open() {
+        qCDebug(lcExport) << "exporting" << request_.fieldListText << "of" << request_.tableName << "to"
+                          << request_.outputPath;
+        try {
+            connection_.emplace(db::Connection::Open(db::BuildConnectionText(request_.login), ExportConnectOptions()));
+        } catch (const std::exception& e) {
+            return Failure(kConnectStep, Describe(e));
+        }
+        announcement_.emplace(monitor_, *connection_);
+        monitor_.EstimateKnown(db::EstimateRowCount(*connection_, request_.tableName));
+        if (monitor_.StopRequested()) return ExportOutcome::StoppedByUser();
+
+        try {
+            if (!RunQuery()) return ExportOutcome::StoppedByUser();
+        } catch (const std::exception& e) {
+            return Failure(kQueryStep, Describe(e));
+        }
+        abandon_.emplace(*connection_);
+        if (!sink_.Open()) return ExportOutcome::Failure(kCreateFileStep, sink_.errorString());
+        return std::nullopt;
     }
-    AppendLineEnd(out);
-}
+
+    // Every row through the row writer, and the last line end.
+    std::optional<ExportOutcome> Stream() {
+        const QByteArray separator =
+            request_.separatorBytes ? *request_.separatorBytes : style_.Encode(request_.separator);
+        try {
+            return binaryRows_ ? StreamRows(*binaryRows_, separator) : StreamRows(*textRows_, separator);
+        } catch (const Interrupted& interrupted) {
+            return interrupted.outcome;
+        }
+    }
+
+    ExportOutcome Commit() {
+        if (!sink_.Commit()) return ExportOutcome::Failure(kFinishFileStep, sink_.errorString());
+        monitor_.RowsWritten(chunks_.rows);
+        qCDebug(lcExport) << "written:" << chunks_.rows << "rows";
+        ExportOutcome outcome;
+        outcome.rowsWritten = chunks_.rows;
+        outcome.splitProblems = splitProblems_;
+        return outcome;
+    }
+
+private:
+    // A failure after a stop was asked for is the stop cutting the connection.
+    ExportOutcome Failure(int label, const QString& description) const {
+        qCDebug(lcExport) << "step" << label << "failed:" << description;
+        return monitor_.StopRequested() ? ExportOutcome::StoppedByUser() : ExportOutcome::Failure(label, description);
+    }
+
+    // Asks for the rows in the server's binary form, and as text where the
+    // statement cannot be prepared (the server's max_prepared_stmt_count
+    // reached, a proxy or an old server that refuses it) or a column is not
+    // read that way. False when a stop came meanwhile.
+    bool RunQuery() {
+        QString why;
+        try {
+            binaryRows_.emplace(db::ReadSelectionInBinary(*connection_, request_.fieldListText, request_.tableName));
+            Announce(QStringLiteral("in the server's binary form"));
+            return true;
+        } catch (const db::RowsNotBinary& e) {
+            why = Describe(e);
+        }
+        if (monitor_.StopRequested()) return false;
+        Announce(QStringLiteral("as text (%1)").arg(why));
+        textRows_.emplace(db::StreamSelection(*connection_, request_.fieldListText, request_.tableName));
+        return true;
+    }
+    void Announce(const QString& how) {
+        qCDebug(lcExport).noquote() << "rows are read" << how;
+        monitor_.RowsReadAs(how);
+    }
+
+    template <class Rows>
+    std::optional<ExportOutcome> StreamRows(Rows& rows, const QByteArray& separator) {
+        RowWriter writer(rows.columns(), style_, separator, chunks_);
+        if (request_.header) writer.WriteHeader();
+        for (;;) {
+            try {
+                if (!rows.Next()) break;
+            } catch (const std::exception& e) {
+                return Failure(kReadRowsStep, Describe(e));
+            }
+            writer.WriteRow(rows);
+            ++chunks_.rows;
+            if (writer.chunkFull()) writer.Flush();
+        }
+        abandon_->finished();
+        writer.WriteEnd();
+        writer.Flush();
+        splitProblems_ = writer.splitProblems();
+        return std::nullopt;
+    }
+
+    const ExportRequest& request_;
+    const ValueStyle& style_;
+    OutputSink& sink_;
+    ExportMonitor& monitor_;
+    ChunkWriter chunks_;
+    SplitProblems splitProblems_;
+    // Dropped in the reverse order: the stream is abandoned before its
+    // result is freed, and the result before its connection.
+    std::optional<db::Connection> connection_;
+    std::optional<ConnectionAnnouncement> announcement_;
+    std::optional<db::StreamingResult> textRows_;
+    std::optional<db::BinaryResult> binaryRows_;
+    std::optional<AbandonUnfinishedStream> abandon_;
+};
 
 }  // namespace
 
 ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, OutputSink& sink,
                         ExportMonitor& monitor) {
-    // A failure after a stop was asked for is the stop cutting the connection.
-    auto failure = [&monitor](int label, const QString& description) {
-        qCDebug(lcExport) << "step" << label << "failed:" << description;
-        return monitor.StopRequested() ? ExportOutcome::StoppedByUser() : ExportOutcome::Failure(label, description);
-    };
-    qCDebug(lcExport) << "exporting" << request.fieldListText << "of" << request.tableName << "to"
-                      << request.outputPath;
-    std::optional<db::Connection> connection;
-    try {
-        connection.emplace(db::Connection::Open(db::BuildConnectionText(request.login), ExportConnectOptions()));
-    } catch (const std::exception& e) {
-        return failure(kConnectStep, Describe(e));
-    }
-    const ConnectionAnnouncement announcement(monitor, *connection);
-    monitor.EstimateKnown(db::EstimateRowCount(*connection, request.tableName));
-    if (monitor.StopRequested()) return ExportOutcome::StoppedByUser();
-
-    std::optional<db::StreamingResult> result;
-    try {
-        result.emplace(db::StreamSelection(*connection, request.fieldListText, request.tableName));
-    } catch (const std::exception& e) {
-        return failure(kQueryStep, Describe(e));
-    }
-    AbandonUnfinishedStream abandon(*connection);
-
-    // The file is touched only once the server has accepted the query.
-    if (!sink.Open()) return ExportOutcome::Failure(kCreateFileStep, sink.errorString());
-
-    const QByteArray separatorBytes =
-        request.separatorBytes ? *request.separatorBytes : style.Encode(request.separator);
-    const char* const separator = separatorBytes.constData();
-    const auto separatorLength = static_cast<std::size_t>(separatorBytes.size());
-    std::vector<ColumnFormatter> formatters;
-    for (const db::ColumnInfo& column : result->columns()) formatters.emplace_back(column, style);
-    const int fieldCount = result->fieldCount();
-
-    // The chunk never grows: a long value goes to the sink in pieces.
-    SplitCheck check(separatorBytes);
-    // Only columns whose values can hold a line break or the separator are
-    // looked at: numbers and dates are written with a few bytes only.
-    std::vector<bool> checked;
-    checked.reserve(formatters.size());
-    for (const ColumnFormatter& formatter : formatters)
-        checked.push_back(formatter.MayHold('\r') || formatter.MayHold('\n') ||
-                          (separatorLength != 0 && formatter.MayHold(separator[0])));
-    ChunkWriter writer(sink, monitor, check);
-    OutputBuffer out(kChunkSize + (kChunkSize >> 2), &writer);
-    try {
-        if (request.header) AppendHeader(out, result->columns(), separatorBytes, style);
-        for (;;) {
-            try {
-                if (!result->Next()) break;
-            } catch (const std::exception& e) {
-                return failure(kReadRowsStep, Describe(e));
-            }
-            for (int i = 0; i < fieldCount; ++i) {
-                if (i != 0) out.append(separator, separatorLength);
-                if (result->isNull(i)) continue;
-                const auto column = static_cast<std::size_t>(i);
-                if (!checked[column]) {
-                    formatters[column].Append(out, result->data(i), result->length(i));
-                    continue;
-                }
-                check.Begin(out.size());
-                formatters[column].Append(out, result->data(i), result->length(i));
-                check.End(out.data(), out.size());
-            }
-            AppendLineEnd(out);
-            ++writer.rows;
-            if (out.size() >= kChunkSize) out.flush();
-        }
-        // The file always ends with one more line end.
-        AppendLineEnd(out);
-    } catch (const Interrupted& interrupted) {
-        return interrupted.outcome;
-    }
-    abandon.finished();
-
-    if (!sink.Write(out.data(), out.size())) return ExportOutcome::Failure(kWriteStep, sink.errorString());
-    if (!sink.Commit()) return ExportOutcome::Failure(kFinishFileStep, sink.errorString());
-    monitor.RowsWritten(writer.rows);
-    qCDebug(lcExport) << "written:" << writer.rows << "rows";
-    ExportOutcome outcome;
-    outcome.rowsWritten = writer.rows;
-    outcome.splitProblems = check.problems();
-    return outcome;
+    ExportRun run(request, style, sink, monitor);
+    if (std::optional<ExportOutcome> ended = run.Open()) return *ended;
+    if (std::optional<ExportOutcome> ended = run.Stream()) return *ended;
+    return run.Commit();
 }
 
 ExportOutcome ExportToFile(const ExportRequest& request, const ValueStyle& style, ExportMonitor& monitor) {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <QString>
+
 #include "db/connection.h"
 #include "export/export_outcome.h"
 #include "export/export_request.h"
@@ -24,15 +26,17 @@ public:
     // (db::ConnectionCut) even while the export waits for the server.
     virtual void ConnectionOpened(const db::Connection& connection) { (void)connection; }
     virtual void ConnectionClosing() {}
+    // How the rows are read, in words: "in the server's binary form", or "as
+    // text" and why.
+    virtual void RowsReadAs(const QString& how) { (void)how; }
 };
 
-// Bytes formatted before they are handed to the sink in one write.
-inline constexpr std::size_t kChunkSize = std::size_t{2} << 20;
-
-// Runs one export: its own connection, the query streamed row by row, every
-// line formatted into a chunk that goes to the sink when full, and the sink
-// committed after the last row. Stops at the first failed step; the sink is
-// then never committed, so an existing file stays as it was.
+// Runs one export in three steps: open (its own connection, the query, the
+// sink), stream (every row through one RowWriter, whose chunks go to the
+// sink when full) and commit. The rows are read in the server's binary form
+// where the server allows it, as text otherwise; the file is the same.
+// Stops at the first failed step; the sink is then never committed, so an
+// existing file stays as it was.
 ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, OutputSink& sink,
                         ExportMonitor& monitor);
 

@@ -10,6 +10,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QList>
 
 namespace exporter {
@@ -104,7 +105,9 @@ bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& 
         if (S_ISLNK(status.st_mode)) {
             if (++links > kMaxLinks) return Fail(ELOOP, problem);
             if (!TrustedIn(folderStatus, status.st_uid)) {
-                problem = QString::fromLatin1(kRefusedLink);
+                problem = last ? QString::fromLatin1(kRefusedLink)
+                               : QStringLiteral("the path goes through %1, which is %2")
+                                     .arg(QFile::decodeName(name), QString::fromLatin1(kRefusedLink + 6));
                 return false;
             }
             if (rule == LinkRule::OwnLinksOnly && status.st_uid != ::geteuid() && status.st_uid != 0) {

@@ -167,8 +167,7 @@ IniSection ParseIniSection(const QByteArray& text, const QString& section) {
             continue;
         }
         QString value = items.size() == 1 ? items.front() : QString();
-        if (value.startsWith(QStringLiteral("@@")))
-            value.remove(0, 1);
+        if (value.startsWith(QStringLiteral("@@"))) value.remove(0, 1);
         content.Set(line.left(equals).trimmed(), value);
     }
     return content;

@@ -13,8 +13,8 @@ namespace settings {
 // Everything outside the section is kept as it was.
 struct IniSection {
     QList<QPair<QString, QString>> entries;  // in file order
-    QByteArray otherText;                     // the lines of other sections
-    bool malformed = false;                   // some line could not be read
+    QByteArray otherText;                    // the lines of other sections
+    bool malformed = false;                  // some line could not be read
 
     // The value of a key; false when it is missing.
     bool Find(const QString& key, QString& value) const;

@@ -108,12 +108,19 @@ void SettingsStore::Open() {
 }
 
 QString SettingsStore::WarningText() const {
-    if (state_ == FileState::Read) return QString();
-    const QString kept = state_ == FileState::Malformed
-                             ? QStringLiteral("what could not be read of it is replaced by the defaults")
-                             : QStringLiteral("the login values are the defaults");
-    return QStringLiteral("the settings file %1 is not used (%2); %3, and it is not changed")
-        .arg(filePath_, problem_, kept);
+    switch (state_) {
+    case FileState::Read: return QString();
+    case FileState::Malformed:
+        return QStringLiteral(
+                   "the settings file %1 has lines that cannot be read; the defaults take the place of what they "
+                   "held, and the file is left as it is")
+            .arg(filePath_);
+    case FileState::Unreadable: break;
+    }
+    return QStringLiteral(
+               "the settings file %1 cannot be used (%2); the login values are the defaults, and the file "
+               "is left as it is")
+        .arg(filePath_, problem_);
 }
 
 QString SettingsStore::Read(const QString& key, const QString& defaultValue) const {

@@ -138,6 +138,7 @@ QString UsageText() {
         "  --ssl-cert FILE, --ssl-key FILE\n"
         "                     a client certificate and its key, for a user that requires one\n"
         "  --verbose          tell on standard error how the connection is encrypted\n"
+        "                     and how the rows are read (binary or text)\n"
         "  --help             show this text\n"
         "  --version          show the program's version\n"
         "\n"

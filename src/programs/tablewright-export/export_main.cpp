@@ -97,6 +97,10 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, cons
             std::fprintf(stderr, "tablewright-export: connected, %s\n", encryption.toLocal8Bit().constData());
             std::fflush(stderr);
         });
+        QObject::connect(&job, &exporter::ExportJob::rowsReadAs, &loop, [](const QString& how) {
+            std::fprintf(stderr, "tablewright-export: rows read %s\n", how.toLocal8Bit().constData());
+            std::fflush(stderr);
+        });
     }
     QObject::connect(&job, &exporter::ExportJob::finished, &loop, &QEventLoop::quit);
     process::TerminationNotifier termination;

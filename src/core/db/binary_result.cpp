@@ -1,0 +1,187 @@
+#include "db/binary_result.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include <mysql.h>
+
+#include "app/logging.h"
+#include "db/connector_columns.h"
+#include "db/db_error.h"
+#include "db/server_wait.h"
+
+namespace db {
+
+// The time cells are handed to the connector as its own time structure.
+static_assert(sizeof(TimeFields) == sizeof(MYSQL_TIME));
+static_assert(offsetof(TimeFields, year) == offsetof(MYSQL_TIME, year));
+static_assert(offsetof(TimeFields, month) == offsetof(MYSQL_TIME, month));
+static_assert(offsetof(TimeFields, day) == offsetof(MYSQL_TIME, day));
+static_assert(offsetof(TimeFields, hour) == offsetof(MYSQL_TIME, hour));
+static_assert(offsetof(TimeFields, minute) == offsetof(MYSQL_TIME, minute));
+static_assert(offsetof(TimeFields, second) == offsetof(MYSQL_TIME, second));
+static_assert(offsetof(TimeFields, microsecond) == offsetof(MYSQL_TIME, second_part));
+static_assert(offsetof(TimeFields, negative) == offsetof(MYSQL_TIME, neg));
+
+namespace {
+
+// A string value longer than its column's buffer is read in parts; the
+// buffers of all columns together stay within a few MiB.
+constexpr std::size_t kLargestPart = std::size_t{16} << 10;
+constexpr std::size_t kSmallestPart = 256;
+constexpr std::size_t kAllParts = std::size_t{4} << 20;
+
+bool IsTime(ColumnKind kind) {
+    return kind == ColumnKind::Date || kind == ColumnKind::DateTime || kind == ColumnKind::Time;
+}
+
+// Whether a column's values are known to come out the same as in a text
+// result. A two-digit YEAR, more than six fractional digits and types of
+// their own are left to a text result.
+bool IsReadInBinary(const ColumnInfo& column) {
+    switch (column.kind) {
+    case ColumnKind::Year: return column.displayWidth == 4;
+    case ColumnKind::DateTime:
+    case ColumnKind::Time: return column.decimals <= 6;
+    case ColumnKind::Other: return false;
+    default: return true;
+    }
+}
+
+[[noreturn]] void FailStatement(MYSQL_STMT* statement) {
+    qCDebug(lcDb) << "statement failed:" << mysql_stmt_errno(statement) << mysql_stmt_error(statement);
+    throw DbError(QString::fromUtf8(mysql_stmt_error(statement)), mysql_stmt_errno(statement));
+}
+
+}  // namespace
+
+struct BinaryResult::Statement {
+    explicit Statement(MYSQL* connection) : handle(mysql_stmt_init(connection)) {
+        if (handle == nullptr) throw DbError(QStringLiteral("Out of memory while preparing a statement."));
+    }
+    ~Statement() { mysql_stmt_close(handle); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Throws RowsNotBinary with the server's reason when it refuses.
+    static std::unique_ptr<Statement> Prepared(MYSQL* connection, const QString& sql) {
+        qCDebug(lcDb).noquote() << "preparing:" << sql;
+        auto statement = std::make_unique<Statement>(connection);
+        const QByteArray bytes = sql.toUtf8();
+        if (mysql_stmt_prepare(statement->handle, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) {
+            qCDebug(lcDb) << "not prepared:" << mysql_stmt_errno(statement->handle)
+                          << mysql_stmt_error(statement->handle);
+            throw RowsNotBinary(std::string("the statement could not be prepared: ") +
+                                mysql_stmt_error(statement->handle));
+        }
+        return statement;
+    }
+    std::vector<ColumnInfo> Columns() const {
+        const std::unique_ptr<MYSQL_RES, ResultDeleter> metadata(mysql_stmt_result_metadata(handle));
+        if (!metadata) throw RowsNotBinary("the statement returns no rows");
+        return ReadColumns(metadata.get());
+    }
+
+    MYSQL_STMT* handle;
+    std::vector<MYSQL_BIND> binds;
+};
+
+BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const FloatsAsText& floatsAsText) {
+    std::unique_ptr<Statement> statement = Statement::Prepared(connection.handle(), sql);
+    std::vector<ColumnInfo> columns = statement->Columns();
+    bool floats = false;
+    for (const ColumnInfo& column : columns) {
+        if (!IsReadInBinary(column))
+            throw RowsNotBinary(QStringLiteral("the column %1 is not read that way").arg(column.name).toStdString());
+        floats = floats || column.kind == ColumnKind::Float;
+    }
+    if (floats) {
+        // The columns keep what the first statement said of them; the second
+        // one only sends FLOAT and DOUBLE values as text.
+        statement = Statement::Prepared(connection.handle(), floatsAsText(columns));
+        if (statement->Columns().size() != columns.size()) throw RowsNotBinary("the columns changed");
+    }
+    if (mysql_stmt_execute(statement->handle) != 0) FailStatement(statement->handle);
+    return BinaryResult(connection, std::move(statement), std::move(columns));
+}
+
+BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> statement,
+                           std::vector<ColumnInfo> columns)
+    : connection_(connection.handle()),
+      napForRows_(connection.napsForRows()),
+      statement_(std::move(statement)),
+      columns_(std::move(columns)),
+      cells_(columns_.size()) {
+    const std::size_t partSize = std::clamp(kAllParts / std::max<std::size_t>(columns_.size(), 1), kSmallestPart,
+                                            kLargestPart);
+    std::vector<MYSQL_BIND>& binds = statement_->binds;
+    binds.resize(columns_.size());
+    const MYSQL_FIELD* fields = statement_->handle->fields;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const ColumnInfo& column = columns_[i];
+        Cell& cell = cells_[i];
+        MYSQL_BIND& bind = binds[i];
+        bind = MYSQL_BIND{};
+        bind.is_null = &cell.null;
+        bind.length = &cell.length;
+        bind.error = &cell.truncated;
+        if (column.kind == ColumnKind::Integer || column.kind == ColumnKind::Year) {
+            bind.buffer_type = MYSQL_TYPE_LONGLONG;
+            bind.buffer = &cell.integer;
+            bind.is_unsigned = column.isUnsigned;
+        } else if (IsTime(column.kind)) {
+            bind.buffer_type = fields[i].type;
+            bind.buffer = &cell.time;
+            bind.buffer_length = sizeof(MYSQL_TIME);
+        } else {
+            cell.capacity = std::clamp<std::size_t>(column.displayWidth, 64, partSize);
+            cell.bytes = std::make_unique<char[]>(cell.capacity);
+            bind.buffer_type = MYSQL_TYPE_STRING;
+            bind.buffer = cell.bytes.get();
+            bind.buffer_length = cell.capacity;
+        }
+    }
+    if (mysql_stmt_bind_result(statement_->handle, binds.data()) != 0) FailStatement(statement_->handle);
+}
+
+BinaryResult::~BinaryResult() = default;
+BinaryResult::BinaryResult(BinaryResult&&) noexcept = default;
+
+bool BinaryResult::Next() {
+    MYSQL_STMT* const statement = statement_->handle;
+    int result = 0;
+    if (napForRows_) {
+        int waitingFor = mysql_stmt_fetch_start(&result, statement);
+        while (waitingFor != 0)
+            waitingFor = mysql_stmt_fetch_cont(&result, statement, WaitForServer(connection_, waitingFor));
+    } else {
+        result = mysql_stmt_fetch(statement);
+    }
+    if (result == MYSQL_NO_DATA) return false;
+    if (result == 0 || result == MYSQL_DATA_TRUNCATED) return true;
+    // A lost connection is told by the connection, not by the statement.
+    if (mysql_stmt_errno(statement) != 0) FailStatement(statement);
+    qCDebug(lcDb) << "fetch failed:" << mysql_errno(connection_) << mysql_error(connection_);
+    if (mysql_errno(connection_) != 0)
+        throw DbError(QString::fromUtf8(mysql_error(connection_)), mysql_errno(connection_));
+    throw DbError(QStringLiteral("The connection to the server was lost while the rows were read."));
+}
+
+std::size_t BinaryResult::ReadPart(int i, std::size_t offset) {
+    Cell& cell = cells_[static_cast<std::size_t>(i)];
+    unsigned long length = 0;
+    char null = 0;
+    char truncated = 0;
+    MYSQL_BIND part{};
+    part.buffer_type = MYSQL_TYPE_STRING;
+    part.buffer = cell.bytes.get();
+    part.buffer_length = cell.capacity;
+    part.length = &length;
+    part.is_null = &null;
+    part.error = &truncated;
+    if (mysql_stmt_fetch_column(statement_->handle, &part, static_cast<unsigned>(i), offset) != 0)
+        FailStatement(statement_->handle);
+    return offset >= length ? 0 : std::min<std::size_t>(length - offset, cell.capacity);
+}
+
+}  // namespace db

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include <QString>
+
+#include "db/column_info.h"
+#include "db/connection.h"
+
+namespace db {
+
+// A date, a time or both, as the server sends it in its binary form. Hours
+// of a TIME count beyond 24; `negative` is set for a negative TIME.
+struct TimeFields {
+    unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    unsigned long microsecond = 0;
+    char negative = 0;
+    int connectorKind = 0;  // not used
+};
+
+// The rows of a prepared SELECT, read one at a time (an unbuffered fetch),
+// with numbers, dates and times in the server's binary form instead of
+// text: the server spends about a third less time on such values. Every
+// other value arrives as the same bytes as in a text result.
+//
+// FLOAT and DOUBLE columns are asked for as the server's own text, so that
+// their digits are exactly those of a text result.
+//
+// The connection that made it must outlive it and must not be used for
+// anything else meanwhile.
+class BinaryResult {
+public:
+    ~BinaryResult();
+    BinaryResult(BinaryResult&&) noexcept;
+    BinaryResult& operator=(BinaryResult&&) = delete;
+
+    // The same SELECT with its FLOAT and DOUBLE columns (their positions in
+    // `columns`) as text.
+    using FloatsAsText = std::function<QString(const std::vector<ColumnInfo>& columns)>;
+
+    // Prepares and runs a SELECT. Throws DbError when the statement cannot be
+    // prepared or run, and RowsNotBinary when a column has a type this
+    // result does not read.
+    static BinaryResult Run(Connection& connection, const QString& sql, const FloatsAsText& floatsAsText);
+
+    int fieldCount() const { return static_cast<int>(columns_.size()); }
+    const std::vector<ColumnInfo>& columns() const { return columns_; }
+
+    // Moves to the next row: false at the end. Throws DbError when a row is
+    // lost. Waits for rows as StreamingResult::Next() does.
+    bool Next();
+
+    // Valid after Next() returned true, until the next call.
+    bool isNull(int i) const { return cells_[static_cast<std::size_t>(i)].null != 0; }
+    // Integer and Year columns; UNSIGNED ones hold the bits of a uint64_t.
+    std::int64_t integer(int i) const { return cells_[static_cast<std::size_t>(i)].integer; }
+    // Date, DateTime and Time columns.
+    const TimeFields& time(int i) const { return cells_[static_cast<std::size_t>(i)].time; }
+    // Every other column: the value's first bytes, up to its whole length()
+    // or to partCapacity(), whichever is less; ReadPart() gives the rest.
+    const char* data(int i) const { return cells_[static_cast<std::size_t>(i)].bytes.get(); }
+    std::size_t length(int i) const { return cells_[static_cast<std::size_t>(i)].length; }
+    std::size_t partCapacity(int i) const { return cells_[static_cast<std::size_t>(i)].capacity; }
+    // Copies the bytes of a long value from `offset` into the column's
+    // buffer (data()), as many as fit; returns how many.
+    std::size_t ReadPart(int i, std::size_t offset);
+
+private:
+    struct Cell {
+        union {
+            std::int64_t integer;
+            TimeFields time;
+        };
+        unsigned long length = 0;
+        char null = 0;
+        char truncated = 0;
+        std::unique_ptr<char[]> bytes;
+        std::size_t capacity = 0;
+        Cell() : time() {}
+    };
+    struct Statement;
+
+    BinaryResult(Connection& connection, std::unique_ptr<Statement> statement, std::vector<ColumnInfo> columns);
+
+    st_mysql* connection_;
+    bool napForRows_;
+    std::unique_ptr<Statement> statement_;
+    std::vector<ColumnInfo> columns_;
+    std::vector<Cell> cells_;
+};
+
+// Why a SELECT is not read in the binary form although it could be prepared.
+class RowsNotBinary : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace db

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace db {
+
+// What a column holds, as far as writing its values as text goes. The
+// connector's many type codes are reduced to these once, in the database
+// layer, so that nothing above it depends on the connector.
+enum class ColumnKind : unsigned char {
+    Integer,   // TINYINT to BIGINT, signed or UNSIGNED
+    Year,      // YEAR
+    Decimal,   // DECIMAL: the server's digits
+    Float,     // FLOAT and DOUBLE: always the server's own text
+    Date,      // DATE
+    DateTime,  // DATETIME and TIMESTAMP
+    Time,      // TIME, also negative or beyond 24 hours
+    Bit,       // BIT: the value's bytes, most significant first
+    Text,      // character strings, ENUM, SET, JSON
+    Bytes,     // binary strings, BLOBs and geometry (the binary character set)
+    Other,     // the NULL literal and types the program does not know
+};
+
+// What a result says about one of its columns.
+struct ColumnInfo {
+    QString name;
+    ColumnKind kind = ColumnKind::Other;
+    bool isUnsigned = false;
+    // ZEROFILL: numbers are padded with zeros to the display width.
+    bool zeroFill = false;
+    unsigned displayWidth = 0;
+    // Fractional digits of a time, DATETIME or TIMESTAMP, or of a number.
+    unsigned decimals = 0;
+
+    bool isString() const { return kind == ColumnKind::Text || kind == ColumnKind::Bytes; }
+    bool isBinary() const { return kind == ColumnKind::Bytes; }
+};
+
+}  // namespace db

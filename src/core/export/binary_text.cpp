@@ -1,0 +1,111 @@
+#include "export/binary_text.h"
+
+#include <cstring>
+
+namespace exporter {
+namespace {
+
+// The digits of a number, written backwards from `end`; returns where they
+// start.
+char* DigitsBefore(char* end, std::uint64_t value) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    while (value >= 100) {
+        const auto pair = static_cast<unsigned>(value % 100) * 2;
+        value /= 100;
+        *--end = kPairs[pair + 1];
+        *--end = kPairs[pair];
+    }
+    if (value >= 10) {
+        const auto pair = static_cast<unsigned>(value) * 2;
+        *--end = kPairs[pair + 1];
+        *--end = kPairs[pair];
+    } else {
+        *--end = static_cast<char>('0' + value);
+    }
+    return end;
+}
+
+// A number with at least `width` digits, zeros in front.
+char* Padded(char* out, unsigned value, int width) {
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + width;
+}
+
+char* Fraction(char* out, unsigned long microsecond, unsigned decimals) {
+    if (decimals == 0) return out;
+    *out++ = '.';
+    unsigned long digits = microsecond;
+    for (unsigned i = decimals; i < 6; ++i) digits /= 10;
+    return Padded(out, static_cast<unsigned>(digits), static_cast<int>(decimals));
+}
+
+char* Date(char* out, const db::TimeFields& time) {
+    out = Padded(out, time.year, 4);
+    *out++ = '-';
+    out = Padded(out, time.month, 2);
+    *out++ = '-';
+    return Padded(out, time.day, 2);
+}
+
+char* Clock(char* out, unsigned long hours, const db::TimeFields& time, unsigned decimals) {
+    if (hours < 100) {
+        out = Padded(out, static_cast<unsigned>(hours), 2);
+    } else {
+        char digits[20];
+        char* const end = digits + sizeof digits;
+        const char* start = DigitsBefore(end, hours);
+        std::memcpy(out, start, static_cast<std::size_t>(end - start));
+        out += end - start;
+    }
+    *out++ = ':';
+    out = Padded(out, time.minute, 2);
+    *out++ = ':';
+    out = Padded(out, time.second, 2);
+    return Fraction(out, time.microsecond, decimals);
+}
+
+}  // namespace
+
+std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned zeroFillWidth) {
+    const bool negative = !isUnsigned && value < 0;
+    // The magnitude of the smallest BIGINT does not fit a signed number.
+    const std::uint64_t magnitude =
+        negative ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    char digits[20];
+    char* const end = digits + sizeof digits;
+    const char* start = DigitsBefore(end, magnitude);
+    const auto count = static_cast<std::size_t>(end - start);
+    char* p = out;
+    if (negative) *p++ = '-';
+    if (zeroFillWidth > count) {
+        std::memset(p, '0', zeroFillWidth - count);
+        p += zeroFillWidth - count;
+    }
+    std::memcpy(p, start, count);
+    return static_cast<std::size_t>(p + count - out);
+}
+
+std::size_t DateText(char* out, const db::TimeFields& time) {
+    return static_cast<std::size_t>(Date(out, time) - out);
+}
+
+std::size_t DateTimeText(char* out, const db::TimeFields& time, unsigned decimals) {
+    char* p = Date(out, time);
+    *p++ = ' ';
+    return static_cast<std::size_t>(Clock(p, time.hour, time, decimals) - out);
+}
+
+std::size_t TimeText(char* out, const db::TimeFields& time, unsigned decimals) {
+    char* p = out;
+    if (time.negative != 0) *p++ = '-';
+    const unsigned long hours = static_cast<unsigned long>(time.day) * 24 + time.hour;
+    return static_cast<std::size_t>(Clock(p, hours, time, decimals) - out);
+}
+
+}  // namespace exporter

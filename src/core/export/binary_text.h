@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "db/binary_result.h"
+
+namespace exporter {
+
+// The text a server writes for a value that it sent in binary, byte for
+// byte, so that a file does not depend on how its rows were read. Each
+// writes at `out` and returns the count of bytes written.
+
+// At most 20 digits and a sign; ZEROFILL pads with zeros to the column's
+// display width (at most 255 bytes).
+inline constexpr std::size_t kLongestInteger = 255;
+std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned zeroFillWidth);
+
+// "yyyy-MM-dd", also for zero dates ("0000-00-00") and zero parts.
+inline constexpr std::size_t kLongestDate = 10;
+std::size_t DateText(char* out, const db::TimeFields& time);
+
+// "yyyy-MM-dd hh:mm:ss" and, with fractional digits, "." and that many.
+inline constexpr std::size_t kLongestDateTime = 26;
+std::size_t DateTimeText(char* out, const db::TimeFields& time, unsigned decimals);
+
+// "hh:mm:ss", the hours counted on beyond 24 (at least two digits), "-"
+// before a negative time, and the fraction as above.
+inline constexpr std::size_t kLongestTime = 32;
+std::size_t TimeText(char* out, const db::TimeFields& time, unsigned decimals);
+
+}  // namespace exporter

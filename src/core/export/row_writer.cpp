@@ -1,0 +1,140 @@
+#include "export/row_writer.h"
+
+#include "export/binary_text.h"
+
+namespace exporter {
+namespace {
+
+// Where a part of UTF-8 text that a long value is read in can end without
+// cutting a character in two: before the last character when that one is not
+// whole.
+std::size_t WholeCharacters(const char* bytes, std::size_t count) {
+    std::size_t start = count;
+    // A character is at most four bytes: its first byte is among the last four.
+    for (std::size_t back = 1; back <= 4 && back <= count; ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[count - back]);
+        if ((byte & 0xC0) != 0x80) {
+            start = count - back;
+            break;
+        }
+    }
+    if (start == count) return count;
+    const auto lead = static_cast<unsigned char>(bytes[start]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return count - start >= length || start == 0 ? count : start;
+}
+
+}  // namespace
+
+RowWriter::RowWriter(const std::vector<db::ColumnInfo>& columns, const ValueStyle& style, QByteArray separator,
+                     BufferDrain& chunks)
+    : style_(style),
+      separator_(std::move(separator)),
+      chunks_(chunks),
+      check_(separator_),
+      out_(kChunkSize + (kChunkSize >> 2), this) {
+    columns_.reserve(columns.size());
+    for (const db::ColumnInfo& info : columns) {
+        ColumnFormatter formatter(info, style);
+        const bool checked = formatter.MayHold('\r') || formatter.MayHold('\n') ||
+                             (!separator_.isEmpty() && formatter.MayHold(separator_[0]));
+        columns_.push_back(Column{info, std::move(formatter), checked});
+    }
+}
+
+void RowWriter::Drain(const char* bytes, std::size_t count) {
+    check_.Drained(bytes, count);
+    chunks_.Drain(bytes, count);
+}
+
+void RowWriter::WriteHeader() {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (i != 0) Separator();
+        const QByteArray name = style_.Encode(columns_[i].info.name);
+        out_.append(name.constData(), static_cast<std::size_t>(name.size()));
+    }
+    LineEnd();
+}
+
+void RowWriter::WriteRow(const db::StreamingResult& row) {
+    const int count = static_cast<int>(columns_.size());
+    for (int i = 0; i < count; ++i) {
+        if (i != 0) Separator();
+        if (!row.isNull(i)) Text(columns_[static_cast<std::size_t>(i)], row.data(i), row.length(i));
+    }
+    LineEnd();
+}
+
+void RowWriter::WriteRow(db::BinaryResult& row) {
+    const int count = static_cast<int>(columns_.size());
+    for (int i = 0; i < count; ++i) {
+        if (i != 0) Separator();
+        if (!row.isNull(i)) Binary(columns_[static_cast<std::size_t>(i)], row, i);
+    }
+    LineEnd();
+}
+
+void RowWriter::Text(const Column& column, const char* value, std::size_t length) {
+    if (!column.checked) {
+        column.formatter.Append(out_, value, length);
+        return;
+    }
+    check_.Begin(out_.size());
+    column.formatter.Append(out_, value, length);
+    check_.End(out_.data(), out_.size());
+}
+
+void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
+    using K = db::ColumnKind;
+    char text[kLongestInteger];
+    std::size_t length = 0;
+    switch (column.info.kind) {
+    case K::Integer:
+    case K::Year: {
+        const unsigned width = column.info.zeroFill ? column.info.displayWidth : 0;
+        if (!column.checked) {
+            // A number is never reformatted: it is written in place.
+            out_.advance(IntegerText(out_.tail(kLongestInteger), row.integer(i), column.info.isUnsigned, width));
+            return;
+        }
+        length = IntegerText(text, row.integer(i), column.info.isUnsigned, width);
+        break;
+    }
+    case K::Date: length = DateText(text, row.time(i)); break;
+    case K::DateTime: length = DateTimeText(text, row.time(i), column.info.decimals); break;
+    case K::Time: length = TimeText(text, row.time(i), column.info.decimals); break;
+    default:
+        if (row.length(i) > row.partCapacity(i)) {
+            LongValue(column, row, i);
+            return;
+        }
+        Text(column, row.data(i), row.length(i));
+        return;
+    }
+    Text(column, text, length);
+}
+
+// The value's first part is in the result's buffer; the rest is read part by
+// part, and a text that is turned into another character set is cut only
+// between characters.
+void RowWriter::LongValue(const Column& column, db::BinaryResult& row, int i) {
+    const std::size_t total = row.length(i);
+    if (column.checked) check_.Begin(out_.size());
+    std::size_t offset = 0;
+    std::size_t available = row.partCapacity(i);
+    while (available != 0) {
+        std::size_t usable = available;
+        if (offset + available < total && column.formatter.needsWholeCharacters())
+            usable = WholeCharacters(row.data(i), available);
+        if (offset == 0)
+            column.formatter.Append(out_, row.data(i), usable);
+        else
+            column.formatter.AppendMore(out_, row.data(i), usable);
+        offset += usable;
+        if (offset >= total) break;
+        available = row.ReadPart(i, offset);
+    }
+    if (column.checked) check_.End(out_.data(), out_.size());
+}
+
+}  // namespace exporter

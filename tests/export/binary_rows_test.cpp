@@ -1,0 +1,132 @@
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include "export_fixture.h"
+#include "export/transcoder.h"
+
+using testing_support::ScratchDatabase;
+
+namespace {
+
+// Remembers how the export read its rows.
+class PathMonitor : public exporter::ExportMonitor {
+public:
+    void RowsReadAs(const QString& how) override { how_ = how; }
+    QString how_;
+};
+
+// While it lives, the server prepares no statement at all, so every export
+// falls back to reading text rows.
+class NoPreparedStatements {
+public:
+    explicit NoPreparedStatements(ScratchDatabase& db) : db_(db) {
+        db_.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = 0"));
+    }
+    ~NoPreparedStatements() { db_.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = DEFAULT")); }
+
+private:
+    ScratchDatabase& db_;
+};
+
+// Every column type at its edges: the extremes of each integer width, signed,
+// UNSIGNED and ZEROFILL; zero dates and the last instant of a year with every
+// count of fractional digits; negative times beyond 24 hours; FLOAT and DOUBLE
+// values whose text is hard to get right; strings, bytes and a text longer
+// than the part a long value is read in, its characters cut by the parts.
+const QString kColumns = QStringLiteral(
+    "ti TINYINT, tu TINYINT UNSIGNED, si SMALLINT, sz SMALLINT UNSIGNED ZEROFILL, mi MEDIUMINT, "
+    "mu MEDIUMINT UNSIGNED, i INT, iz INT(8) ZEROFILL, bi BIGINT, bu BIGINT UNSIGNED, bz BIGINT ZEROFILL, "
+    "y YEAR, d DATE, dt DATETIME, dt3 DATETIME(3), dt6 DATETIME(6), ts TIMESTAMP NULL, ts2 TIMESTAMP(2) NULL, "
+    "t TIME, t1 TIME(1), t6 TIME(6), de DECIMAL(12,2), dz DECIMAL(10,3) ZEROFILL, dl DECIMAL(65,30), "
+    "f FLOAT, db DOUBLE, fm FLOAT(7,2), dm DOUBLE(12,3) ZEROFILL, du DOUBLE UNSIGNED, "
+    "b1 BIT(1), b64 BIT(64), c CHAR(5), v VARCHAR(20), tx TEXT, bn BINARY(4), vb VARBINARY(8), bl BLOB, "
+    "j JSON, e ENUM('a','b'), st SET('x','y'), g POINT");
+
+const QStringList kRows = {
+    QStringLiteral("(-128, 0, -32768, 0, -8388608, 0, -2147483648, 0, -9223372036854775808, 0, 0, "
+                   "1901, '0000-00-00', '0000-00-00 00:00:00', '0000-00-00 00:00:00', '1000-01-01 00:00:00', "
+                   "'0000-00-00 00:00:00', '1970-01-01 00:00:01.01', '-838:59:59', '-00:00:00.5', "
+                   "'-100:00:00.000001', -9999999999.99, 0, -1e-30, 1e-7, 4.9e-324, -99999.99, 0, 0, "
+                   "0, 0, '', '', '', X'00', X'', X'', '{}', 'a', '', POINT(0, 0))"),
+    QStringLiteral("(127, 255, 32767, 65535, 8388607, 16777215, 2147483647, 4294967295, 9223372036854775807, "
+                   "18446744073709551615, 18446744073709551615, 2155, '9999-12-31', '9999-12-31 23:59:59', "
+                   "'2024-02-29 12:00:00.999', '9999-12-31 23:59:59.999999', '2038-01-19 03:14:07', "
+                   "'2038-01-19 03:14:07.99', '838:59:59', '23:59:59.9', '100:00:00.000001', 9999999999.99, "
+                   "1.5, 12345678901234567890.123456789012345678901234567890, 3.4028234e38, "
+                   "1.7976931348623157e308, 99999.99, 1.5, 1e300, 1, 18446744073709551615, "
+                   "'żółw,', 'a,b\r\nc\"d', CONCAT('a', REPEAT('żółw€😀', 3000)), X'FF0D0A2C', X'00FF', "
+                   "REPEAT(X'00FF2C0A', 9000), '{\"k\": [1, \"ż\"]}', 'b', 'x,y', POINT(-1.5, 1e300))"),
+    QStringLiteral("(-1, 1, 0, 7, -1, 1, 0, 123, -1, 1, 42, 0, '2020-00-00', '2024-01-05 07:08:09', "
+                   "'1999-12-25 00:00:00.5', '2000-01-01 00:00:00.000001', '2006-02-15 05:03:42', "
+                   "'2006-02-15 05:03:42.05', '00:00:00', '-01:02:03.4', '24:00:00', 0.05, 0.001, 0.1, "
+                   "1e15, 1e16, -1.25, 0.1, 0.1, 0, 256, 'x', ' y ', '', X'', X'0A', X'', 'null', 'a', 'y', "
+                   "POINT(1, 2))"),
+    QStringLiteral("(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
+                   "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
+                   "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)"),
+};
+
+// The first line in which two files differ, for a readable failure.
+std::string FirstDifference(const QByteArray& binary, const QByteArray& text) {
+    const QList<QByteArray> a = binary.split('\n');
+    const QList<QByteArray> b = text.split('\n');
+    for (qsizetype i = 0; i < std::min(a.size(), b.size()); ++i) {
+        if (a[i] == b[i]) continue;
+        qsizetype at = 0;
+        while (at < a[i].size() && at < b[i].size() && a[i][at] == b[i][at]) ++at;
+        const qsizetype from = std::max<qsizetype>(0, at - 40);
+        return "line " + std::to_string(i + 1) + ", byte " + std::to_string(at) + "\n binary: " +
+               a[i].mid(from, 120).toHex(' ').toStdString() + "\n text:   " + b[i].mid(from, 120).toHex(' ').toStdString();
+    }
+    return "line counts " + std::to_string(a.size()) + " and " + std::to_string(b.size());
+}
+
+}  // namespace
+
+// The rows read in the server's binary form give the file that text rows
+// give, byte for byte, for every column type and under every value style.
+TEST(BinaryRows, GiveTheSameFileAsTextRowsForEveryColumnType) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("SET SESSION sql_mode = ''"), QStringLiteral("SET SESSION time_zone = '+00:00'"),
+            QStringLiteral("CREATE TABLE edges (") + kColumns + QStringLiteral(")"),
+            QStringLiteral("INSERT INTO edges VALUES ") + kRows.join(QStringLiteral(", "))});
+    const QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/edges.txt");
+    exporter::ExportRequest request = export_testing::RequestFor(db, QStringLiteral("edges"), {}, path);
+    request.fieldListText = QStringLiteral("*");
+
+    const exporter::ValueStyle german = exporter::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany));
+    const struct {
+        const char* name;
+        exporter::ValueStyle style;
+        QString separator;
+    } cases[] = {
+        {"C locale", exporter::ValueStyle::Plain(), QStringLiteral(",")},
+        {"comma decimal, latin1", german.InCharacterSet(exporter::Transcoder::ForCharacterSet("ISO-8859-1")),
+         QStringLiteral(";")},
+        {"comma decimal, UTF-8, digits as separator", german, QStringLiteral("0")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        request.separator = c.separator;
+        QByteArray files[2];
+        QString paths[2];
+        for (int text = 0; text < 2; ++text) {
+            std::optional<NoPreparedStatements> refused;
+            if (text == 1) refused.emplace(db);
+            PathMonitor monitor;
+            const exporter::ExportOutcome outcome = exporter::ExportToFile(request, c.style, monitor);
+            ASSERT_TRUE(outcome.written()) << outcome.description.toStdString();
+            EXPECT_EQ(outcome.rowsWritten, 4u);
+            paths[text] = monitor.how_;
+            files[text] = export_testing::ReadFile(path);
+        }
+        EXPECT_EQ(paths[0], QStringLiteral("in the server's binary form"));
+        EXPECT_TRUE(paths[1].startsWith(QStringLiteral("as text (the statement could not be prepared: ")))
+            << paths[1].toStdString();
+        EXPECT_TRUE(files[0] == files[1]) << FirstDifference(files[0], files[1]);
+        EXPECT_GT(files[0].size(), 80000);
+    }
+}

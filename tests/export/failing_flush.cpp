@@ -1,0 +1,13 @@
+// Preloaded (LD_PRELOAD) into a program under test: its flushes to the disk
+// fail as they would on a disk that reports an error.
+#include <cerrno>
+
+extern "C" int fdatasync(int) {
+    errno = EIO;
+    return -1;
+}
+
+extern "C" int fsync(int) {
+    errno = EIO;
+    return -1;
+}
