@@ -125,6 +125,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
     } catch (const std::exception& e) {
         return failure(kQueryStep, Describe(e));
     }
+    monitor.QueryAnswered();
     AbandonUnfinishedStream abandon(*connection);
 
     // The file is touched only once the server has accepted the query.
