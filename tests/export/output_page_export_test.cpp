@@ -1,8 +1,12 @@
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +53,15 @@ void ExpectEndedWithTheOldFileKept(TestWizard& t, const QString& folder, const Q
     EXPECT_EQ(ReadFile(path), "kept\r\n");
     EXPECT_EQ(FolderEntries(folder), QStringList{QStringLiteral("kept.txt")});
     EXPECT_TRUE(t.messages().messages.empty());
+}
+
+// "Exit" takes no press until a double-click's second press would have come.
+void PressExitAfterADoubleClick(pages::Form4& page) {
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QElapsedTimer waited;
+    waited.start();
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return waited.hasExpired(interval); }, interval + 1000));
+    Named<QPushButton>(page, "PushButton4")->click();
 }
 
 void PressFinishAndWait(pages::Form4& page) {
@@ -102,7 +115,7 @@ TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
     EXPECT_TRUE(written == command.out);
 
     EXPECT_EQ(t.endProcessCalls(), 0);
-    Named<QPushButton>(page, "PushButton4")->click();  // "Exit"
+    PressExitAfterADoubleClick(page);
     EXPECT_EQ(t.endProcessCalls(), 1);
     EXPECT_EQ(ReadFile(path), written);
 }
@@ -194,6 +207,47 @@ TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAt
     EXPECT_FALSE(page.isVisible());
     ExpectEndedWithTheOldFileKept(t, dir.path(), path);
     holder.Execute(QStringLiteral("UNLOCK TABLES"));
+}
+
+// A table another session holds locked: the bar is busy and a note says
+// what the export waits for until the rows come; a double-click's second
+// press on the "Exit" that then appears is no press of "Exit".
+TEST(OutputPageExport, WhileALockedTableHoldsTheRowsBackTheBarSaysItWaits) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 10);
+    db::Connection holder = db.Connect();
+    holder.Execute(QStringLiteral("LOCK TABLES big WRITE"));
+    QTemporaryDir dir;
+    TestWizard t;
+    pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`"),
+                                       dir.path() + QStringLiteral("/out.txt"));
+    auto* bar = Named<QProgressBar>(page, "ProgressBar1");
+    auto* note = Named<QLabel>(page, "Label1");
+    QSignalSpy finished(&page, &pages::Form4::exportFinished);
+    Named<QPushButton>(page, "PushButton4")->click();
+    const QString waiting = QStringLiteral(
+                                "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' "
+                                "AND INFO LIKE 'SELECT % FROM `big`'")
+                                .arg(db.name());
+    ASSERT_TRUE(
+        testing_support::WaitUntil([&] { return holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->maximum(), 0);
+    EXPECT_TRUE(note->isVisible());
+
+    holder.Execute(QStringLiteral("UNLOCK TABLES"));
+    ASSERT_TRUE(finished.wait(60000));
+    QElapsedTimer sinceExit;
+    sinceExit.start();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_FALSE(note->isVisible());
+    Named<QPushButton>(page, "PushButton4")->click();
+    ASSERT_LT(sinceExit.elapsed(), QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    EXPECT_EQ(t.endProcessCalls(), 0);
+    PressExitAfterADoubleClick(page);
+    EXPECT_EQ(t.endProcessCalls(), 1);
 }
 
 TEST(OutputPageExport, AnEmptyPathIsRefusedBeforeConnectingAndShortPathsStartAtHomeOrTheDesktop) {

@@ -1,12 +1,15 @@
 // The pages' waits for the server: off the window's thread, one at a time,
 // bounded, and given up when the window closes.
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "app/background_work.h"
 #include "look/page_pointer.h"
+#include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/page_steps.h"
@@ -46,14 +49,26 @@ struct LockedTable {
     TestWizard t;
 
     explicit LockedTable(unsigned readingWaitSeconds) : t(readingWaitSeconds) {
-        scratch.Run(QStringLiteral("CREATE TABLE t (a INT)"));
+        scratch.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("CREATE TABLE other (a INT, b INT)")});
         holder.Execute(QStringLiteral("LOCK TABLES t WRITE"));
         t.Start();
         testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), scratch.login());
         t.wizard().EnsurePage<pages::Form1>().PushButton3_Click();
         t.Settle();
-        Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1")->setCurrentRow(0);
+        Select(QStringLiteral("t"));
     }
+    void Select(const QString& table) {
+        auto* list = Named<QListWidget>(t.wizard().EnsurePage<pages::Form2>(), "List1");
+        list->setCurrentItem(list->findItems(table, Qt::MatchExactly).value(0));
+    }
+};
+
+bool Enabled(QWidget& page, const char* name) { return Named<QWidget>(page, name)->isEnabled(); }
+
+using Press = void (pages::Form1::*)();
+const std::pair<const char*, Press> kLoginPresses[] = {
+    {"Test Connection", &pages::Form1::PushButton5_Click},
+    {"Next >", &pages::Form1::PushButton3_Click},
 };
 
 // Waits until the work that a closed window gave up has ended by itself.
@@ -63,38 +78,72 @@ bool WorkEnded(int timeoutMs) {
 
 }  // namespace
 
+// A press on the login page waits with both its buttons off, so that a
+// second press is seen to do nothing, and a refused login is said in words.
 TEST(DatabaseWait, ASilentServerKeepsTheWindowAliveAndAgainPressesStartNoSecondConnection) {
-    StallingServer silent;
-    TestWizard t;
-    t.Start();
-    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
-    testing_support::FillLogin(login, LoginAt(silent));
+    for (const auto& [name, press] : kLoginPresses) {
+        SCOPED_TRACE(name);
+        StallingServer silent;
+        TestWizard t;
+        t.Start();
+        pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
+        testing_support::FillLogin(login, LoginAt(silent));
 
-    login.PushButton5_Click();  // "Test Connection"
-    ASSERT_TRUE(WaitUntil([&] { return silent.connections() == 1; }));
-    EXPECT_TRUE(WindowKeepsRunningWhile([&] { return t.wizard().databaseBusy(); }));
-    EXPECT_EQ(look::GetPagePointer(&login), look::kHourglass);
-    login.PushButton5_Click();
-    login.PushButton3_Click();  // "Next >" waits its turn: it is not queued either
+        (login.*press)();
+        ASSERT_TRUE(WaitUntil([&] { return silent.connections() == 1; }));
+        EXPECT_TRUE(WindowKeepsRunningWhile([&] { return t.wizard().databaseBusy(); }));
+        EXPECT_EQ(look::GetPagePointer(&login), look::kHourglass);
+        EXPECT_FALSE(Enabled(login, "PushButton3"));
+        EXPECT_FALSE(Enabled(login, "PushButton5"));
+        login.PushButton5_Click();
+        login.PushButton3_Click();
 
-    ASSERT_TRUE(t.Settle());
-    EXPECT_EQ(silent.connections(), 1);
-    ASSERT_EQ(t.messages().messages.size(), 1u);
-    // The answer names the server that did not answer.
-    EXPECT_EQ(t.messages().messages[0].text,
-              pages::Form1::CouldNotConnectText() +
-                  QStringLiteral("\r\rCannot connect to the server at 127.0.0.1, port %1: no answer within 10 seconds")
-                      .arg(silent.port()));
-    EXPECT_EQ(look::GetPagePointer(&login), look::kDefaultPointer);
-    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
+        ASSERT_TRUE(t.Settle());
+        EXPECT_EQ(silent.connections(), 1);
+        ASSERT_EQ(t.messages().messages.size(), 1u);
+        // The answer names the server that did not answer.
+        EXPECT_EQ(t.messages().messages[0].text,
+                  pages::Form1::CouldNotConnectText() +
+                      QStringLiteral("\r\rCannot connect to the server at 127.0.0.1, port %1: no answer within 10 seconds")
+                          .arg(silent.port()));
+        EXPECT_EQ(look::GetPagePointer(&login), look::kDefaultPointer);
+        EXPECT_TRUE(Enabled(login, "PushButton3"));
+        EXPECT_TRUE(Enabled(login, "PushButton5"));
+        EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
+    }
+}
+
+// The sign-in at start-up keeps the login page back for a moment, then
+// leaves its buttons on: the user's press replaces the sign-in.
+TEST(DatabaseWait, APressDuringTheSignInReplacesIt) {
+    for (const auto& [name, press] : kLoginPresses) {
+        SCOPED_TRACE(name);
+        StallingServer stalling(StallingServer::Mode::GreetThenStall);
+        TestWizard t(LoginAt(stalling));
+        t.wizard().Start();
+        pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
+        EXPECT_FALSE(login.isVisible());
+        ASSERT_TRUE(WaitUntil([&] { return login.isVisible(); }));
+        ASSERT_TRUE(t.wizard().databaseBusy());
+        EXPECT_TRUE(Enabled(login, "PushButton3"));
+        EXPECT_TRUE(Enabled(login, "PushButton5"));
+
+        Named<QLineEdit>(login, "Text5")->setText(QStringLiteral("1"));  // nothing listens there
+        (login.*press)();
+        ASSERT_TRUE(t.Settle());
+        ASSERT_EQ(t.messages().messages.size(), 1u);
+        EXPECT_TRUE(t.messages().messages[0].text.startsWith(pages::Form1::CouldNotConnectText()));
+        EXPECT_EQ(stalling.connections(), 1);
+        EXPECT_EQ(look::GetPagePointer(&login), look::kDefaultPointer);
+    }
 }
 
 TEST(DatabaseWait, StartUpShowsTheLoginPageAtOnceAndClosingGivesTheSignInUp) {
     StallingServer stalling(StallingServer::Mode::GreetThenStall);
     TestWizard t(LoginAt(stalling));
     t.wizard().Start();
-    // The sign-in waits for the server while the login page is already up.
-    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form1>().isVisible());
+    // The sign-in waits for the server while the login page comes up.
+    ASSERT_TRUE(WaitUntil([&] { return t.wizard().EnsurePage<pages::Form1>().isVisible(); }));
     EXPECT_TRUE(t.wizard().databaseBusy());
     ASSERT_TRUE(WaitUntil([&] { return stalling.connections() == 1; }));
 
@@ -108,38 +157,80 @@ TEST(DatabaseWait, StartUpShowsTheLoginPageAtOnceAndClosingGivesTheSignInUp) {
     EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
 }
 
+// While the preview waits, the table list and "Next >" are off: the table
+// shown selected is the one read. The time-out names the table and the
+// likely lock; no field of another table stays chosen; that table's choice
+// comes back with it.
 TEST(DatabaseWait, ALockedTableEndsItsWaitAtTheBoundWithThePreviewReport) {
     TW_REQUIRE_SERVER();
     LockedTable locked(2);
     TestWizard& t = locked.t;
     pages::Form2& tables = t.wizard().EnsurePage<pages::Form2>();
+    locked.Select(QStringLiteral("other"));
+    tables.PushButton3_Click();
+    ASSERT_TRUE(t.Settle());
+    pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
+    fields.PushButton5_Click();  // a
+    fields.PushButton2_Click();
+    locked.Select(QStringLiteral("t"));
+
     tables.PushButton3_Click();
     EXPECT_TRUE(WindowKeepsRunningWhile([&] { return t.wizard().databaseBusy(); }));
     EXPECT_EQ(look::GetPagePointer(&tables), look::kHourglass);
+    EXPECT_FALSE(Enabled(tables, "List1"));
+    EXPECT_FALSE(Enabled(tables, "PushButton3"));
+    EXPECT_TRUE(Enabled(tables, "PushButton2"));
 
     ASSERT_TRUE(t.Settle());
     ASSERT_EQ(t.messages().messages.size(), 1u);
-    EXPECT_TRUE(t.messages().messages[0].text.contains(
-        testing_support::AtLine("Form2.PushButton3_Click", pages::table_steps::kNextReadPreview)));
-    EXPECT_TRUE(t.wizard().EnsurePage<pages::Form3>().isVisible());
-    EXPECT_EQ(Named<QListWidget>(t.wizard().EnsurePage<pages::Form3>(), "List1")->count(), 0);
+    const QString& report = t.messages().messages[0].text;
+    EXPECT_TRUE(
+        report.contains(testing_support::AtLine("Form2.PushButton3_Click", pages::table_steps::kNextReadPreview)));
+    EXPECT_TRUE(report.startsWith(pages::Form2::TableWaitText(QStringLiteral("t"), 2, QString())))
+        << report.toStdString();
+    EXPECT_TRUE(fields.isVisible());
+    EXPECT_EQ(Named<QListWidget>(fields, "List1")->count(), 0);
+    EXPECT_EQ(Named<QListWidget>(fields, "List2")->count(), 0);
+    EXPECT_FALSE(Enabled(fields, "PushButton3"));
     EXPECT_EQ(look::GetPagePointer(&tables), look::kDefaultPointer);
+    EXPECT_TRUE(Enabled(tables, "List1"));
+
+    fields.PushButton2_Click();
+    locked.Select(QStringLiteral("other"));
+    tables.PushButton3_Click();
+    ASSERT_TRUE(t.Settle());
+    EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(fields, "List2")), QStringList{QStringLiteral("a")});
 }
 
-TEST(DatabaseWait, ClosingWhileALockedTableHoldsThePreviewCutsTheWaitShort) {
+// Closing the window or "< Back" while a locked table holds the preview
+// cuts the wait short, and its result never shows.
+TEST(DatabaseWait, LeavingWhileALockedTableHoldsThePreviewCutsTheWaitShort) {
     TW_REQUIRE_SERVER();
-    LockedTable locked(30);  // the full bound: only the cut can end the wait early
-    TestWizard& t = locked.t;
-    t.wizard().EnsurePage<pages::Form2>().PushButton3_Click();
-    const QString waiting =
-        QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT %'")
-            .arg(locked.scratch.name());
-    ASSERT_TRUE(WaitUntil([&] { return locked.holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
+    const std::pair<const char*, void (*)(pages::Form2&)> leavings[] = {
+        {"closing the window", [](pages::Form2& tables) { tables.close(); }},
+        {"< Back", [](pages::Form2& tables) { tables.PushButton2_Click(); }},
+    };
+    for (const auto& [name, leave] : leavings) {
+        SCOPED_TRACE(name);
+        LockedTable locked(30);  // the full bound: only the cut can end the wait early
+        TestWizard& t = locked.t;
+        pages::Form2& tables = t.wizard().EnsurePage<pages::Form2>();
+        tables.PushButton3_Click();
+        const QString waiting =
+            QStringLiteral(
+                "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' AND INFO LIKE 'SELECT %'")
+                .arg(locked.scratch.name());
+        ASSERT_TRUE(WaitUntil([&] { return locked.holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
 
-    t.wizard().EnsurePage<pages::Form2>().close();
-    EXPECT_EQ(t.endProcessCalls(), 1);
-    EXPECT_TRUE(WorkEnded(2000));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(t.messages().messages.empty());
-    EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Fields));
+        leave(tables);
+        EXPECT_TRUE(WorkEnded(2000));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(t.messages().messages.empty());
+        EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Fields));
+        EXPECT_FALSE(t.wizard().databaseBusy());
+        EXPECT_EQ(look::GetPagePointer(&tables), look::kDefaultPointer);
+        EXPECT_TRUE(Enabled(tables, "List1"));
+        EXPECT_EQ(t.endProcessCalls() == 1, name == std::string("closing the window"));
+        EXPECT_EQ(t.wizard().EnsurePage<pages::Form1>().isVisible(), name == std::string("< Back"));
+    }
 }

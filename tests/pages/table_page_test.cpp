@@ -134,7 +134,8 @@ TEST(TablePage, AnEmptyTableListsItsColumnsAndALargeOneShowsAtMost100Rows) {
 TEST(TablePage, ComingBackLeavesTheChosenFieldsOutOfTheAvailableList) {
     TW_REQUIRE_SERVER();
     SignedIn s({QStringLiteral("CREATE TABLE one (id INT, name TEXT, price INT)"),
-                QStringLiteral("CREATE TABLE two (price INT, qty INT, id INT)")});
+                QStringLiteral("CREATE TABLE two (price INT, qty INT, id INT)"),
+                QStringLiteral("CREATE TABLE three (x INT)")});
     s.Choose(QStringLiteral("one"));
     Named<QListWidget>(s.fields(), "List1")->setCurrentRow(1);
     s.fields().PushButton5_Click();  // name
@@ -153,6 +154,17 @@ TEST(TablePage, ComingBackLeavesTheChosenFieldsOutOfTheAvailableList) {
     EXPECT_EQ(s.available(), (QStringList{QStringLiteral("price"), QStringLiteral("qty")}));
     EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(s.fields(), "List2")), QStringList{QStringLiteral("id")});
     EXPECT_EQ(s.header(2), QStringLiteral("id"));
+    EXPECT_TRUE(Named<QPushButton>(s.fields(), "PushButton3")->isEnabled());
+
+    // Each table keeps its own choice for the run.
+    s.fields().PushButton2_Click();
+    s.Choose(QStringLiteral("three"));
+    EXPECT_EQ(Named<QListWidget>(s.fields(), "List2")->count(), 0);
+    s.fields().PushButton2_Click();
+    s.Choose(QStringLiteral("one"));
+    EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(s.fields(), "List2")),
+              (QStringList{QStringLiteral("name"), QStringLiteral("id")}));
+    EXPECT_EQ(s.available(), QStringList{QStringLiteral("price")});
     EXPECT_TRUE(Named<QPushButton>(s.fields(), "PushButton3")->isEnabled());
 }
 

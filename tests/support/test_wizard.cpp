@@ -57,6 +57,9 @@ void TestWizard::Build(unsigned readingWaitSeconds) {
     services.programFolder = dir_.path() + QStringLiteral("/program");
     services.endProcess = [calls = endCalls_] { ++*calls; };
     services.readingWaitSeconds = readingWaitSeconds;
+    // Longer than a sign-in to the test server takes on a busy machine, so
+    // that a test can tell that the login page never came up.
+    services.signInQuietMs = 3000;
     wizard_ = std::make_unique<wizard::Wizard>(std::move(services));
 }
 

@@ -112,6 +112,7 @@ public:
         } catch (const std::exception& e) {
             return Failure(kQueryStep, Describe(e));
         }
+        monitor_.QueryAnswered();
         abandon_.emplace(*connection_);
         if (!sink_.Open()) return ExportOutcome::Failure(kCreateFileStep, sink_.errorString());
         return std::nullopt;

@@ -19,6 +19,10 @@ public:
     virtual ~ExportMonitor() = default;
     // The table's row count as the server estimates it; 0 when unknown.
     virtual void EstimateKnown(std::uint64_t rows) { (void)rows; }
+    // The server has taken the query and its rows are on their way; until
+    // then the export waits, as long as another session holds the table
+    // locked.
+    virtual void QueryAnswered() {}
     virtual void RowsWritten(std::uint64_t rows) { (void)rows; }
     // Checked after every chunk written, and before the query runs.
     virtual bool StopRequested() const { return false; }

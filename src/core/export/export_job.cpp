@@ -12,6 +12,7 @@ public:
         estimate_ = rows;
         emit job_.progress(0, estimate_);
     }
+    void QueryAnswered() override { emit job_.queryAnswered(); }
     void RowsWritten(std::uint64_t rows) override {
         qCDebug(lcExport) << "progress:" << rows << "of about" << estimate_ << "rows";
         emit job_.progress(rows, estimate_);

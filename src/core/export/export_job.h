@@ -44,6 +44,8 @@ public:
     const ExportOutcome& outcome() const { return outcome_; }
 
 signals:
+    // The server has taken the query: the wait for its first row is over.
+    void queryAnswered();
     // Rows written so far against the server's estimate (0 when unknown).
     void progress(quint64 rowsWritten, quint64 estimatedRows);
     // The export's connection is open: how it is encrypted, in words ("not

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/background_work.h"
 #include "db/connection.h"
@@ -11,10 +12,6 @@ class QWidget;
 
 namespace wizard {
 class Wizard;
-}
-
-namespace look {
-class HourglassPointer;
 }
 
 namespace pages {
@@ -52,17 +49,28 @@ public:
     DatabaseActions& operator=(const DatabaseActions&) = delete;
 
     // Runs `work`, which waits on the server, off the window's thread, then
-    // `done` on it. The page shows the busy pointer from now until `done` has
-    // ended. Does nothing, and returns false, while another database action
-    // of the wizard runs.
-    bool Run(std::function<void(app::BackgroundWork::Cancel&)> work, std::function<void()> done);
+    // `done` on it. From now until `done` has ended the page shows the busy
+    // pointer and the `idle` controls, which can do nothing meanwhile, are
+    // disabled. Does nothing, and returns false, while another database
+    // action of the wizard runs.
+    bool Run(std::function<void(app::BackgroundWork::Cancel&)> work, std::function<void()> done,
+             std::vector<QWidget*> idle = {});
+
+    // True from Run until `done` has ended, unless the action was given up.
+    bool running() const;
+    // Gives up this page's running action: its connection is cut, its
+    // result is never shown, also when it is already on its way, and the
+    // pointer and the controls are back at once.
+    void Cancel();
 
 private:
+    struct Wait;
+
     QWidget& page_;
     wizard::Wizard& wizard_;
-    // The busy pointer of this page's latest database action.
-    std::unique_ptr<look::HourglassPointer> pointer_;
-    int actions_ = 0;
+    // The busy pointer and idle controls of this page's running action.
+    std::unique_ptr<Wait> wait_;
+    std::shared_ptr<app::BackgroundWork::Cancel> running_;
 };
 
 }  // namespace pages

@@ -27,6 +27,7 @@ app::ErrorTrap WizardPage::Trap(const QString& handler) {
 void WizardPage::closeEvent(QCloseEvent* event) {
     event->accept();
     // A wait for the server is given up; the program does not wait for it.
+    databaseActions_.Cancel();
     wizard_.CancelDatabaseAction();
     wizard_.EndProcess();
 }

@@ -25,6 +25,10 @@ public:
     // the page.
     virtual void Form_Load() = 0;
 
+    // Comes on screen as the wizard's first page: at once, unless the page
+    // has a reason to wait.
+    virtual void ShowAtStart() { show(); }
+
     // The error trap of one of this page's handlers.
     app::ErrorTrap Trap(const QString& handler);
 

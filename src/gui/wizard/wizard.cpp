@@ -92,8 +92,9 @@ QWidget* Wizard::VisiblePageOtherThan(const QWidget* page) const {
 
 void Wizard::Start() {
     // The sign-in that the load may start waits off the window's thread, so
-    // the login page is on screen at once.
-    EnsurePage(kPageTable[0].kind).show();
+    // the login page is on screen at once, or as soon as it is clear that
+    // the sign-in does not hand over at once.
+    EnsurePage(kPageTable[0].kind).ShowAtStart();
 }
 
 void Wizard::EndProcess() {

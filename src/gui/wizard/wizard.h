@@ -35,6 +35,9 @@ struct Services {
     // How long reading the table list, the columns and the preview may wait
     // for the server, each read or write.
     unsigned readingWaitSeconds = 30;
+    // How long start-up keeps the login page off the screen while the
+    // automatic sign-in may still hand over to the table page.
+    int signInQuietMs = 300;
 };
 
 // The pages and what they share. The page table in wizard.cpp lists the
@@ -50,7 +53,8 @@ public:
 
     // Makes the table's first page, the login page, and shows it; its load
     // is the start-up sequence, whose sign-in, when it succeeds, hands over
-    // to the table page.
+    // to the table page (the login page is then never shown, when it does
+    // so quickly).
     void Start();
 
     // The page of this kind; the first time, it is made and its Form_Load runs.
@@ -75,6 +79,7 @@ public:
     app::SharedState& state() { return state_; }
     const QString& programFolder() const { return services_.programFolder; }
     unsigned readingWaitSeconds() const { return services_.readingWaitSeconds; }
+    int signInQuietMs() const { return services_.signInQuietMs; }
     void EndProcess();
 
     // The five login boxes of the login page as they read at this moment.

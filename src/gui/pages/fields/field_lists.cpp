@@ -44,16 +44,6 @@ QStringList EntryTexts(const QListWidget* list) {
     return texts;
 }
 
-bool KeepOnlyEntries(QListWidget* list, const QStringList& kept) {
-    bool removed = false;
-    for (int row = list->count() - 1; row >= 0; --row) {
-        if (kept.contains(list->item(row)->text())) continue;
-        RemoveEntry(list, row);
-        removed = true;
-    }
-    return removed;
-}
-
 QString BuildFieldListText(const QStringList& names) { return db::QuoteIdentifierList(names); }
 
 }  // namespace pages

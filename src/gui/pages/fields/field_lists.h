@@ -22,10 +22,6 @@ void MoveAllEntries(QListWidget* from, QListWidget* to);
 
 QStringList EntryTexts(const QListWidget* list);
 
-// Removes every entry whose text is not among `kept`; the rest keep their
-// order. True when any entry went.
-bool KeepOnlyEntries(QListWidget* list, const QStringList& kept);
-
 // The column list of the export query: each name quoted, joined by ", ".
 // "id", "name" give "`id`, `name`".
 QString BuildFieldListText(const QStringList& names);

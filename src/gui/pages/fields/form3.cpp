@@ -46,11 +46,23 @@ void Form3::ApplyButtonStateRule() {
     ui_->PushButton3->setEnabled(chosen);
 }
 
-bool Form3::ShowTableColumns(app::ErrorTrap& trap, ServerReading& preview, const ColumnSteps& steps) {
+void Form3::KeepChoiceOfShownTable() {
+    if (!shownTable_) return;
+    carriedChoice_ = EntryTexts(ui_->List2);
+    chosenByTable_[*shownTable_] = carriedChoice_;
+}
+
+bool Form3::ShowTableColumns(app::ErrorTrap& trap, const QString& table, ServerReading& preview,
+                             const ColumnSteps& steps) {
+    KeepChoiceOfShownTable();
+    shownTable_.reset();
     trap.Step(steps.clearFields, [&] { ui_->List1->clear(); });
     trap.Step(steps.clearPreview, [&] { preview_->SetResult(db::StoredResult()); });
-    if (!preview.connected) return false;
-    if (!trap.Step(steps.readPreview, [&] { preview.ThrowIfNotRead(); })) return false;
+    if (!preview.connected || !trap.Step(steps.readPreview, [&] { preview.ThrowIfNotRead(); })) {
+        ui_->List2->clear();
+        return false;
+    }
+    shownTable_ = table;
     trap.Step(steps.showPreview, [&] { preview_->SetResult(std::move(preview.rows)); });
     for (const db::ColumnInfo& column : preview_->result().columns())
         trap.Step(steps.addField, [&] { ui_->List1->addItem(column.name); });
@@ -66,8 +78,20 @@ void Form3::Arrive(app::ErrorTrap& trap, const ArrivalSteps& steps) {
 }
 
 void Form3::DropChosenFromAvailable(bool newColumns) {
-    // With the same table nothing changes; the chosen fields keep their order.
-    if (newColumns && KeepOnlyEntries(ui_->List2, EntryTexts(ui_->List1))) ApplyButtonStateRule();
+    if (newColumns && shownTable_) {
+        const auto remembered = chosenByTable_.find(*shownTable_);
+        const QStringList& choice = remembered != chosenByTable_.end() ? remembered->second : carriedChoice_;
+        const QStringList columns = EntryTexts(ui_->List1);
+        QStringList chosen;
+        for (const QString& field : choice)
+            if (columns.contains(field)) chosen.append(field);
+        // With the same table nothing changes: the selection stays too.
+        if (chosen != EntryTexts(ui_->List2)) {
+            ui_->List2->clear();
+            ui_->List2->addItems(chosen);
+            ApplyButtonStateRule();
+        }
+    }
     ListWidgetTextList available(ui_->List1);
     const ListWidgetTextList chosen(ui_->List2);
     RemoveMatchingItems(available, chosen);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
+
+#include <QStringList>
 
 #include "pages/fields/preview_model.h"
 #include "pages/page_kind.h"
@@ -56,8 +60,10 @@ public:
     // Arrives with a table's columns: shows the preview that was read and
     // offers its columns as the available fields. Returns whether the
     // preview was read; without a connection nothing is shown, its failure
-    // has been reported already.
-    bool ShowTableColumns(app::ErrorTrap& trap, ServerReading& preview, const ColumnSteps& steps);
+    // has been reported already. The fields chosen for the table shown so
+    // far are kept for when it is shown again; without a preview no field
+    // stays chosen, since none of them is known to be the table's.
+    bool ShowTableColumns(app::ErrorTrap& trap, const QString& table, ServerReading& preview, const ColumnSteps& steps);
 
     // The labels of the arrival's steps in the handler that arrives.
     struct ArrivalSteps {
@@ -70,9 +76,11 @@ public:
     // field selected, the focus on the grid.
     void Arrive(app::ErrorTrap& trap, const ArrivalSteps& steps);
 
-    // The chosen fields leave the available list. With `newColumns`, chosen
-    // fields that the table just shown does not have first leave the chosen
-    // list: they would only make the export fail ("Unknown column").
+    // The chosen fields leave the available list. With `newColumns`, the
+    // chosen list first becomes the choice made for the table just shown
+    // when it was shown before; a table shown for the first time keeps
+    // those of the fields chosen so far that it has. A chosen field the
+    // table does not have would only make the export fail ("Unknown column").
     void DropChosenFromAvailable(bool newColumns);
 
 private:
@@ -81,8 +89,18 @@ private:
     // ">>" and "<<": every entry moves, in order.
     void MoveAll(const QString& handler, QListWidget* from, QListWidget* to);
 
+    // Before another table's columns come: the choice made for the table
+    // shown so far is kept.
+    void KeepChoiceOfShownTable();
+
     std::unique_ptr<Ui::Form3> ui_;
     PreviewModel* preview_;  // owned by this page
+    // The table whose columns the page shows, if any, the fields chosen
+    // for each table shown in this run, and the choice a table shown for
+    // the first time starts from.
+    std::optional<QString> shownTable_;
+    std::map<QString, QStringList> chosenByTable_;
+    QStringList carriedChoice_;
 };
 
 }  // namespace pages

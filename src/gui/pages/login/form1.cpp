@@ -15,6 +15,7 @@
 #include "db/table_queries.h"
 #include "look/look.h"
 #include "look/page_pointer.h"
+#include "pages/idle_controls.h"
 #include "pages/page_steps.h"
 #include "pages/server_reading.h"
 #include "pages/table/form2.h"
@@ -101,18 +102,50 @@ void Form1::Form_Load() {
     });
     if (!allFilled) return;
     // Whether the server answers is found out off the window's thread; when
-    // it does, "Next >" signs in and hands over to the table page.
+    // it does, "Next >" signs in and hands over to the table page. Until
+    // then a press of "Test Connection" or "Next >" replaces the sign-in.
     const db::LoginValues values = CurrentLoginValues();
     auto reachable = std::make_shared<bool>(false);
+    signingIn_ = true;
     databaseActions_.Run(
         [values, reachable](app::BackgroundWork::Cancel&) { *reachable = db::OpenConnection(values, SignInOptions()); },
         [this, reachable] {
-            if (!*reachable) return;
+            if (!*reachable) {
+                SignInEnded();
+                return;
+            }
             // "Next >" is an action of its own: this one ends first.
             wizard_.ReleaseDatabaseAction();
             app::ErrorTrap signIn = Trap(QStringLiteral("Form_Load"));
-            signIn.Step(login_steps::kLoadSignIn, [&] { PushButton3_Click(); });
+            signIn.Step(login_steps::kLoadSignIn, [&] { ListTables(Asker::SignIn); });
         });
+}
+
+void Form1::ShowAtStart() {
+    if (!signingIn_) {
+        show();
+        return;
+    }
+    // A sign-in that hands over at once shows no login page flashing by.
+    heldBack_ = true;
+    QTimer::singleShot(wizard_.signInQuietMs(), this, &Form1::ShowIfHeldBack);
+}
+
+void Form1::ShowIfHeldBack() {
+    if (!heldBack_) return;
+    heldBack_ = false;
+    show();
+}
+
+void Form1::SignInEnded() {
+    signingIn_ = false;
+    ShowIfHeldBack();
+}
+
+void Form1::ReplaceSignIn() {
+    if (!signingIn_) return;
+    databaseActions_.Cancel();
+    SignInEnded();
 }
 
 QString Form1::HelpText() {
@@ -143,7 +176,12 @@ void Form1::PushButton2_Click() {
     trap.Step(login_steps::kHelpShow, [&] { wizard_.Tell(text); });
 }
 
+QString Form1::CouldNotConnectText(const QString& reason) {
+    return reason.isEmpty() ? CouldNotConnectText() : CouldNotConnectText() + QStringLiteral("\r\r") + reason;
+}
+
 void Form1::PushButton5_Click() {
+    ReplaceSignIn();
     const db::LoginValues values = CurrentLoginValues();
     auto opened = std::make_shared<bool>(false);
     // The hourglass stays while the answer is on screen and goes when the
@@ -160,34 +198,50 @@ void Form1::PushButton5_Click() {
             if (*opened)
                 trap.Step(login_steps::kTestSucceeded, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
             else
-                trap.Step(login_steps::kTestFailed, [&] {
-                    wizard_.Tell(tlsProblem->isEmpty() ? CouldNotConnectText()
-                                                       : CouldNotConnectText() + QStringLiteral("\r\r") + *tlsProblem);
-                });
-        });
+                trap.Step(login_steps::kTestFailed, [&] { wizard_.Tell(CouldNotConnectText(*tlsProblem)); });
+        },
+        {ui_->PushButton3, ui_->PushButton5});
 }
 
 // What "Next >" reads from the server, off the window's thread.
 struct TableListReading {
     bool opens = false;  // the login works at all
+    QString refusal;     // why it does not, where the words can say
     ServerReading tables;
 };
 
 void Form1::PushButton3_Click() {
-    const db::LoginValues values = CurrentLoginValues();
-    auto reading = std::make_shared<TableListReading>();
-    databaseActions_.Run(
-        [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
-            reading->opens = db::OpenConnection(values, SignInOptions());
-            if (reading->opens) reading->tables.Read(values, options, cancel, db::ListTables);
-        },
-        [this, reading] { ShowTableList(*reading); });
+    ReplaceSignIn();
+    ListTables(Asker::User);
 }
 
-void Form1::ShowTableList(TableListReading& reading) {
+void Form1::ListTables(Asker asker) {
+    const db::LoginValues values = CurrentLoginValues();
+    auto reading = std::make_shared<TableListReading>();
+    // The user's own press waits with both buttons off; the sign-in leaves
+    // them on, so that a press can replace it.
+    std::vector<QWidget*> idle;
+    if (asker == Asker::User) idle = {ui_->PushButton3, ui_->PushButton5};
+    databaseActions_.Run(
+        [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
+            reading->opens = db::OpenConnection(values, SignInOptions(), &reading->refusal);
+            if (reading->opens) reading->tables.Read(values, options, cancel, db::ListTables);
+        },
+        [this, reading, asker] { ShowTableList(*reading, asker); }, std::move(idle));
+}
+
+void Form1::ShowTableList(TableListReading& reading, Asker asker) {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
-    // A login that does not work leaves the page as it is, without a word.
-    if (!reading.opens) return;
+    // The server has answered: the sign-in can no longer be replaced.
+    if (asker == Asker::SignIn) signingIn_ = false;
+    if (!reading.opens) {
+        // A login that does not work leaves the page as it is; the user's
+        // own press is told why, as "Test Connection" would.
+        if (asker == Asker::User)
+            trap.Step(login_steps::kNextTryConnection, [&] { wizard_.Tell(CouldNotConnectText(reading.refusal)); });
+        SignInEnded();
+        return;
+    }
     trap.Step(login_steps::kNextConnect, [&] { reading.tables.ThrowIfNotConnected(); });
     db::StoredResult& tables = reading.tables.rows;
     trap.Step(login_steps::kNextListTables, [&] { reading.tables.ThrowIfNotRead(); });
@@ -198,9 +252,11 @@ void Form1::ShowTableList(TableListReading& reading) {
         tablePage->ClearTables();
         rowCount = tables.rowCount();
     });
+    // The buttons stay off while the list loads, whoever asked for it.
+    const IdleControls loading({ui_->PushButton3, ui_->PushButton5});
     for (std::size_t row = 0; row < rowCount; ++row) {
         // Keeps the window painting while a long list loads; the action still
-        // counts as running, so a second press meanwhile is ignored.
+        // counts as running.
         QCoreApplication::processEvents();
         trap.Step(login_steps::kNextAddTable, [&] {
             tablePage->AddTable(app::NullSubstitute(tables.value(row, 0), db::DbValue::Text(QString())).text());
@@ -211,7 +267,10 @@ void Form1::ShowTableList(TableListReading& reading) {
     trap.Step(login_steps::kNextSelectFirst, [&] {
         if (tablePage != nullptr) tablePage->SelectFirstTable();
     });
-    trap.Step(login_steps::kNextShowTablePage, [&] { wizard_.EnsureNext(*this).show(); });
+    trap.Step(login_steps::kNextShowTablePage, [&] {
+        wizard_.EnsureNext(*this).show();
+        heldBack_ = false;
+    });
     trap.Step(login_steps::kNextHide, [&] { hide(); });
 }
 

@@ -36,9 +36,14 @@ public:
     // The five boxes as they read at this moment.
     db::LoginValues CurrentLoginValues() const;
 
+    void ShowAtStart() override;
+
     // The text of the help message.
     static QString HelpText();
     static QString CouldNotConnectText();
+    // What a refused login is answered with: the could-not-connect text and,
+    // where there is one, the reason in words.
+    static QString CouldNotConnectText(const QString& reason);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,10 +52,24 @@ private:
     // The box that holds a login value: Text1 the server to Text5 the port.
     QLineEdit* LoginBox(settings::LoginField field) const;
     void BindToStore(QLineEdit* box, const QString& key);
+    // Who asked for the table list: the user's press, or the automatic
+    // sign-in at start-up, which stays silent when the login is refused.
+    enum class Asker { User, SignIn };
+    void ListTables(Asker asker);
     // The steps of "Next >" after the server has answered.
-    void ShowTableList(TableListReading& reading);
+    void ShowTableList(TableListReading& reading, Asker asker);
+    // A press of the user's replaces an automatic sign-in that still waits.
+    void ReplaceSignIn();
+    // The sign-in has ended without handing over: the page comes on screen.
+    void SignInEnded();
+    void ShowIfHeldBack();
 
     std::unique_ptr<Ui::Form1> ui_;
+    // The automatic sign-in waits for the server.
+    bool signingIn_ = false;
+    // Start-up keeps the page off the screen while the sign-in may still
+    // hand over to the table page at once.
+    bool heldBack_ = false;
 };
 
 }  // namespace pages

@@ -1,7 +1,10 @@
 #include "pages/output/form4.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QStyleHints>
 
 #include "app/error_report.h"
 #include "app/shared_routines.h"
@@ -29,6 +32,11 @@ Form4::Form4(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form4"
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form4::PushButton3_Click);
     connect(ui_->PushButton4, &QPushButton::clicked, this, &Form4::PushButton4_Click);
     ui_->ProgressBar1->setRange(0, kProgressSteps);
+    waitNote_ = new QLabel(QStringLiteral("Waiting for the server to send the first row…"), ui_->ProgressBar1);
+    waitNote_->setObjectName(QStringLiteral("Label1"));
+    waitNote_->setAlignment(Qt::AlignCenter);
+    waitNote_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    waitNote_->hide();
     // The page opens with the focus where its tab order starts: "< Back".
     ui_->PushButton2->setFocus();
     // A tab in the separator shows as a visible sign, and Ctrl+I types one.
@@ -109,6 +117,10 @@ void Form4::PushButton2_Click() {
 
 void Form4::PushButton4_Click() {
     if (ui_->PushButton4->text() == QLatin1String("Exit")) {
+        // The second press of a double-click or a double Enter on "Finish"
+        // is no press of "Exit".
+        if (exitShown_.isValid() && !exitShown_.hasExpired(QGuiApplication::styleHints()->mouseDoubleClickInterval()))
+            return;
         wizard_.EndProcess();
         return;
     }
@@ -124,8 +136,13 @@ void Form4::PushButton4_Click() {
     hourglass_ = std::make_unique<look::HourglassPointer>(this);
     SetExportControlsEnabled(false);
     ui_->ProgressBar1->setValue(0);
+    waitNote_->setToolTip(QStringLiteral("The server has not sent the first row of \"%1\" yet: another session may "
+                                         "hold a lock on the table.")
+                              .arg(request.tableName));
+    ShowWaitingForRows(true);
     if (!job_) {
         job_ = std::make_unique<exporter::ExportJob>();
+        connect(job_.get(), &exporter::ExportJob::queryAnswered, this, [this] { ShowWaitingForRows(false); });
         connect(job_.get(), &exporter::ExportJob::progress, this, &Form4::ShowExportProgress);
         connect(job_.get(), &exporter::ExportJob::finished, this, &Form4::ExportEnded);
     }
@@ -153,14 +170,22 @@ void Form4::ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows) {
     ui_->ProgressBar1->setValue(static_cast<int>(steps));
 }
 
+void Form4::ShowWaitingForRows(bool waiting) {
+    ui_->ProgressBar1->setRange(0, waiting ? 0 : kProgressSteps);
+    waitNote_->setGeometry(ui_->ProgressBar1->rect());
+    waitNote_->setVisible(waiting);
+}
+
 void Form4::ExportEnded() {
     const exporter::ExportOutcome& outcome = job_->outcome();
+    ShowWaitingForRows(false);
     hourglass_.reset();
     SetExportControlsEnabled(true);
     if (focusFinishAfterExport_) ui_->PushButton4->setFocus();
     if (outcome.written()) {
         ui_->ProgressBar1->setValue(kProgressSteps);
         ui_->PushButton4->setText(QStringLiteral("Exit"));
+        exitShown_.start();
         // The file is as asked; a word on the values that keep some of its
         // lines from being split back into fields.
         const QString warning = exporter::SplitWarningText(outcome.splitProblems, exportedSeparator_);

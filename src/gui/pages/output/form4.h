@@ -2,8 +2,12 @@
 
 #include <memory>
 
+#include <QElapsedTimer>
+
 #include "pages/page_kind.h"
 #include "pages/wizard_page.h"
+
+class QLabel;
 
 namespace Ui {
 class Form4;
@@ -59,6 +63,9 @@ private:
 
     void ShowTabsInSeparator(const QString& text);
     void ShowExportProgress(quint64 rowsWritten, quint64 estimatedRows);
+    // Until the server sends the rows, the bar is busy and a note over it
+    // says what the export waits for.
+    void ShowWaitingForRows(bool waiting);
     void ExportEnded();
     void SetExportControlsEnabled(bool enabled);
 
@@ -67,6 +74,9 @@ private:
     std::unique_ptr<look::HourglassPointer> hourglass_;
     bool focusFinishAfterExport_ = false;
     QString exportedSeparator_;
+    QLabel* waitNote_;  // owned by the progress bar
+    // Since when the button reads "Exit".
+    QElapsedTimer exitShown_;
 };
 
 }  // namespace pages

@@ -37,6 +37,9 @@ void Form2::Form_Load() {
 }
 
 void Form2::PushButton2_Click() {
+    // Going back gives up the wait for a preview: the field page never
+    // comes up for it.
+    databaseActions_.Cancel();
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
     trap.Step(table_steps::kBackShowLoginPage, [&] { wizard_.EnsurePrevious(*this).show(); });
     trap.Step(table_steps::kBackHide, [&] { hide(); });
@@ -45,6 +48,7 @@ void Form2::PushButton2_Click() {
 // What "Next >" reads from the server, off the window's thread.
 struct PreviewReading {
     QString tableName;
+    unsigned waitSeconds = 0;  // the bound of each read
     ServerReading preview;
 };
 
@@ -58,17 +62,33 @@ void Form2::PushButton3_Click() {
     const db::LoginValues values = wizard_.CurrentLoginValues();
     auto reading = std::make_shared<PreviewReading>();
     reading->tableName = ui_->List1->currentItem()->text();
+    reading->waitSeconds = wizard_.readingWaitSeconds();
     databaseActions_.Run(
         [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
             reading->preview.Read(values, options, cancel, [&](db::Connection& connection) {
                 return db::PreviewTable(connection, reading->tableName);
             });
         },
-        [this, reading] { ShowFields(*reading); });
+        [this, reading] { ShowFields(*reading); },
+        // The list stays as it is while the selected table is read, so that
+        // the table shown selected is the one previewed and exported.
+        {ui_->List1, ui_->PushButton3});
+}
+
+QString Form2::TableWaitText(const QString& table, unsigned seconds, const QString& failure) {
+    return QStringLiteral(
+               "Reading the table \"%1\" was given up after %2 seconds without an answer: another session may "
+               "hold a lock on the table. %3")
+        .arg(table)
+        .arg(seconds)
+        .arg(failure);
 }
 
 void Form2::ShowFields(PreviewReading& reading) {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    if (reading.preview.readFailure && reading.preview.timedOut)
+        reading.preview.readFailure =
+            TableWaitText(reading.tableName, reading.waitSeconds, *reading.preview.readFailure);
     trap.Step(table_steps::kNextConnect, [&] { reading.preview.ThrowIfNotConnected(); });
     trap.Step(table_steps::kNextRememberTable, [&] { wizard_.state().tableName = reading.tableName; });
     Form3* fields = nullptr;
@@ -78,7 +98,7 @@ void Form2::ShowFields(PreviewReading& reading) {
     });
     if (fields == nullptr) return;
     const bool previewRead = fields->ShowTableColumns(
-        trap, reading.preview,
+        trap, reading.tableName, reading.preview,
         {table_steps::kNextClearFields, table_steps::kNextClearPreview, table_steps::kNextReadPreview,
          table_steps::kNextShowPreview, table_steps::kNextAddField});
     fields->Arrive(trap, {table_steps::kNextButtonStates, table_steps::kNextSelectFirst, table_steps::kNextFocusGrid});
