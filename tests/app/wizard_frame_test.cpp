@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -120,3 +121,15 @@ TEST(WizardFrame, AShownPageAppearsCentredOnThePageItReplaces) {
 
 // The tests pass their own bound in; the program itself waits 30 seconds.
 TEST(WizardFrame, TheProgramsOwnReadingBoundIsThirtySeconds) { EXPECT_EQ(wizard::Services().readingWaitSeconds, 30u); }
+
+TEST(WizardFrame, APageThatWouldOpenAboveTheScreenOpensWhollyOnIt) {
+    TestWizard t;
+    pages::Form4& output = t.wizard().EnsurePage<pages::Form4>();
+    const QRect available = output.screen()->availableGeometry();
+    output.move(available.topLeft() + QPoint(100, 0));
+    output.show();
+    output.PushButton2_Click();  // "< Back" to the taller field page
+    const pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
+    ASSERT_TRUE(fields.isVisible());
+    EXPECT_TRUE(available.contains(fields.frameGeometry())) << fields.frameGeometry().y();
+}

@@ -297,4 +297,15 @@ TEST(OutputPageExport, AFileWithValuesThatCannotBeSplitBackIsToldInOneBoxAndACle
     Named<QLineEdit>(cleanPage, "Text2")->setText(QStringLiteral(";"));
     PressFinishAndWait(cleanPage);
     EXPECT_TRUE(clean.messages().messages.empty());
+
+    // A tab is named in the box's own sign.
+    db.Run({QStringLiteral("INSERT INTO t VALUES ('d\te')")});
+    TestWizard tab;
+    pages::Form4& tabPage = OutputPageFor(tab, db.login(), QStringLiteral("t"), QStringLiteral("`s`"),
+                                          dir.path() + QStringLiteral("/c.txt"));
+    Named<QLineEdit>(tabPage, "Text2")->setText(QStringLiteral("\t"));
+    PressFinishAndWait(tabPage);
+    ASSERT_EQ(tab.messages().messages.size(), 1u);
+    EXPECT_EQ(tab.messages().messages[0].text,
+              QStringLiteral("1 value contains the separator \"\u2192\"; that line cannot be split back into fields."));
 }

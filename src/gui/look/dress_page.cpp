@@ -1,6 +1,7 @@
 #include <QWidget>
 
 #include "look/face_colour.h"
+#include "look/focus_ring.h"
 #include "look/hover_rules.h"
 #include "look/look.h"
 #include "look/page_looks.h"
@@ -16,6 +17,7 @@ void DressPage(QWidget* page) {
     // The size the page's form laid it out at stays its size.
     page->setFixedSize(page->size());
     InstallHoverRules(page, look->hover);
+    DrawListFocus(page);
 }
 
 }  // namespace look

@@ -28,7 +28,8 @@ QString HandCursorPath(const QString& programFolder);
 void LoadHandCursor(QWidget* page, const QString& path);
 
 // The look a page has as laid out, before its load runs: white background
-// and frames, the typography, its fixed client size and the hover rules.
+// and frames, the typography, its fixed client size, the hover rules and the
+// ring around a focused list.
 void DressPage(QWidget* page);
 
 }  // namespace look

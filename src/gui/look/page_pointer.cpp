@@ -1,6 +1,7 @@
 #include "look/page_pointer.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QVariant>
 #include <QWidget>
 
@@ -23,14 +24,53 @@ QCursor CursorFor(const QWidget* page, int pointer) {
     default: return QCursor(Qt::ArrowCursor);
     }
 }
-void Cover(QWidget* widget, const QCursor& cursor) {
+
+// During the hourglass a disabled control carries no pointer of its own: Qt
+// shows the plain arrow over a disabled control that has one, while one that
+// has none shows the pointer of the enabled control around it, the page at
+// last. So the hourglass shows also over the button whose press started the
+// wait and is disabled for its length.
+bool ShowsOwnPointer(const QWidget* widget, int pointer) { return pointer != kHourglass || widget->isEnabled(); }
+
+void Cover(QWidget* widget, const QCursor& cursor, int pointer) {
     if (!widget->property(kOwnCursorProperty).isValid()) {
         widget->setProperty(kOwnCursorProperty, widget->testAttribute(Qt::WA_SetCursor)
                                                     ? QVariant::fromValue(widget->cursor())
                                                     : QVariant(false));
     }
-    widget->setCursor(cursor);
+    if (ShowsOwnPointer(widget, pointer))
+        widget->setCursor(cursor);
+    else
+        widget->unsetCursor();
 }
+
+// Covers a control again when it is enabled or disabled while the page
+// pointer covers it.
+class EnabledChangeWatch : public QObject {
+public:
+    explicit EnabledChangeWatch(QWidget* page) : QObject(page), page_(page) {
+        setObjectName(QLatin1String(kEnabledWatchName));
+    }
+
+    static EnabledChangeWatch* Of(QWidget* page) {
+        if (auto* watch = page->findChild<QObject*>(QLatin1String(kEnabledWatchName), Qt::FindDirectChildrenOnly))
+            return static_cast<EnabledChangeWatch*>(watch);
+        return new EnabledChangeWatch(page);  // owned by the page
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange && watched->property(kOwnCursorProperty).isValid()) {
+            const int pointer = GetPagePointer(page_);
+            Cover(static_cast<QWidget*>(watched), CursorFor(page_, pointer), pointer);
+        }
+        return false;
+    }
+
+private:
+    static constexpr char kEnabledWatchName[] = "tablewrightEnabledWatch";
+    QWidget* page_;
+};
 
 void Uncover(QWidget* widget) {
     const QVariant own = widget->property(kOwnCursorProperty);
@@ -56,8 +96,12 @@ void SetPagePointer(QWidget* page, int pointer) {
         return;
     }
     const QCursor cursor = CursorFor(page, pointer);
-    Cover(page, cursor);
-    for (QWidget* child : page->findChildren<QWidget*>()) Cover(child, cursor);
+    EnabledChangeWatch* watch = EnabledChangeWatch::Of(page);
+    Cover(page, cursor, pointer);
+    for (QWidget* child : page->findChildren<QWidget*>()) {
+        Cover(child, cursor, pointer);
+        child->installEventFilter(watch);
+    }
 }
 
 void SetCustomPointerImage(QWidget* page, const QCursor& image) {

@@ -1,12 +1,14 @@
 #include "pages/wizard_page.h"
 
 #include <QCloseEvent>
+#include <QScreen>
 #include <QShowEvent>
 
 #include "app/app_info.h"
 #include "app/logging.h"
 #include "app/shared_routines.h"
 #include "look/look.h"
+#include "look/page_placement.h"
 #include "pages/page_steps.h"
 #include "wizard/wizard.h"
 
@@ -35,11 +37,15 @@ void WizardPage::closeEvent(QCloseEvent* event) {
 void WizardPage::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         if (const QWidget* replaced = wizard_.VisiblePageOtherThan(this)) {
-            const QRect frame = frameGeometry();
-            QRect placed = frame;
-            placed.moveCenter(replaced->frameGeometry().center());
-            // move() places the frame's top-left corner, as frameGeometry() reads it.
-            move(placed.topLeft());
+            // A page that has not been on screen yet has no frame to read:
+            // it gets the one around the page it replaces.
+            QMargins frame = look::FrameMargins(frameGeometry(), geometry());
+            if (frame.isNull()) frame = look::FrameMargins(replaced->frameGeometry(), replaced->geometry());
+            const QPoint frameTopLeft = look::PlacedFrameTopLeft(replaced->frameGeometry(), size().grownBy(frame),
+                                                                 replaced->screen()->availableGeometry());
+            // Placed by its client area: where move() puts a window whose
+            // frame is not known yet depends on the platform.
+            setGeometry(QRect(frameTopLeft + QPoint(frame.left(), frame.top()), size()));
         }
     }
     QWidget::showEvent(event);

@@ -36,7 +36,8 @@ protected:
     // Form_Unload: no question is asked and nothing is saved at this moment.
     void closeEvent(QCloseEvent* event) override;
     // A page that replaces another appears centred on it, so that the wizard
-    // stays where the user put it; the first one goes where the desktop puts it.
+    // stays where the user put it, and wholly on that page's screen, title bar
+    // included; the first one goes where the desktop puts it.
     void showEvent(QShowEvent* event) override;
 
     // The dressing steps of the table, field and output pages' loads: the

@@ -58,7 +58,7 @@ pages::WizardPage& Wizard::EnsurePage(PageKind kind) {
     if (const auto made = pages_.find(kind); made != pages_.end()) return *made->second;
     std::unique_ptr<pages::WizardPage>& slot = pages_[kind];
     slot = EntryOf(kind).make(*this);
-    pages::PressButtonsWithEnter(slot.get());
+    pages::InstallPageKeys(slot.get());
     // The page is in place before its load runs, so a load that asks for
     // its own page (start-up signing in) finds it.
     pages::WizardPage& page = *slot;

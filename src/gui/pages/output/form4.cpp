@@ -50,11 +50,15 @@ QString Form4::SeparatorInBox(const QString& shown) {
     return separator.replace(kTabSign, QLatin1Char('\t'));
 }
 
+QString Form4::SeparatorAsShown(const QString& separator) {
+    QString shown = separator;
+    return shown.replace(QLatin1Char('\t'), kTabSign);
+}
+
 void Form4::ShowTabsInSeparator(const QString& text) {
     if (!text.contains(QLatin1Char('\t'))) return;
     const int cursor = ui_->Text2->cursorPosition();
-    QString shown = text;
-    ui_->Text2->setText(shown.replace(QLatin1Char('\t'), kTabSign));
+    ui_->Text2->setText(SeparatorAsShown(text));
     ui_->Text2->setCursorPosition(cursor);
 }
 
@@ -187,8 +191,9 @@ void Form4::ExportEnded() {
         ui_->PushButton4->setText(QStringLiteral("Exit"));
         exitShown_.start();
         // The file is as asked; a word on the values that keep some of its
-        // lines from being split back into fields.
-        const QString warning = exporter::SplitWarningText(outcome.splitProblems, exportedSeparator_);
+        // lines from being split back into fields, the separator as its box
+        // shows it.
+        const QString warning = exporter::SplitWarningText(outcome.splitProblems, SeparatorAsShown(exportedSeparator_));
         if (!warning.isEmpty()) wizard_.Tell(warning.left(1).toUpper() + warning.mid(1) + QLatin1Char('.'));
     } else {
         ui_->ProgressBar1->setValue(0);

@@ -45,9 +45,11 @@ public:
     static QStringList OutputFilters();
 
     // How a tab in the separator shows in its box ("→"), and the separator a
-    // box's text stands for: the text exactly as typed, each sign a tab.
+    // box's text stands for: the text exactly as typed, each sign a tab;
+    // SeparatorAsShown goes the other way, for the page's messages.
     static const QChar kTabSign;
     static QString SeparatorInBox(const QString& shown);
+    static QString SeparatorAsShown(const QString& separator);
 
 signals:
     void exportFinished();
