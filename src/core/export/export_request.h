@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "db/login_values.h"
+#include "export/value_quoter.h"
 
 namespace exporter {
 
@@ -21,6 +22,9 @@ struct ExportRequest {
     // above: a command line may give bytes that are no text in the locale.
     std::optional<QByteArray> separatorBytes;
     QString outputPath;
+    // The command line's choices; the wizard's file has neither.
+    Quoting quoting = Quoting::None;
+    QString where;  // the user's own SQL condition on the rows; empty: every row
 };
 
 }  // namespace exporter

@@ -51,6 +51,8 @@ exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     request.separator = line.separator;
     request.separatorBytes = line.separatorBytes;
     request.outputPath = line.output;
+    request.quoting = line.quoting;
+    request.where = line.where;
     return request;
 }
 
@@ -169,7 +171,8 @@ int main(int argc, char* argv[]) {
         PrintError(outcome.description);
         return kExportFailed;
     }
-    // The file is written as asked; the warning only says what it holds.
+    // The file is written as asked; the warning only says what it holds
+    // (nothing, when its values are quoted).
     const QString warning = exporter::SplitWarningText(outcome.splitProblems, separator);
     if (!warning.isEmpty()) PrintError(QStringLiteral("warning: ") + warning);
     return 0;
