@@ -1,8 +1,13 @@
+#include <functional>
+
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/open_connection.h"
+#include "db/table_queries.h"
 #include "support/private_server.h"
 #include "support/test_server.h"
 
@@ -64,24 +69,24 @@ TEST(Tls, TheServersCertificateIsCheckedAsTheStandardClientChecksIt) {
     // Without checks the test server's certificate, from an authority nobody
     // trusts, is taken; with the right authority it passes every check.
     EXPECT_NO_THROW(db::Connection::Open(login, WithTls({})));
-    db::TlsSettings right{ca, QString(), QString(), true};
+    db::TlsSettings right{ca, QString(), QString(), true, {}, {}};
     EXPECT_NO_THROW(db::Connection::Open(login, WithTls(right)));
 
-    const db::DbError untrusted = FailureOf(login, db::TlsSettings{QString(), QString(), QString(), true});
+    const db::DbError untrusted = FailureOf(login, db::TlsSettings{QString(), QString(), QString(), true, {}, {}});
     EXPECT_EQ(untrusted.number(), 2026u) << untrusted.what();
     EXPECT_TRUE(Contains(untrusted, QStringLiteral("TLS could not be used"))) << untrusted.what();
     EXPECT_TRUE(Contains(untrusted, QStringLiteral("an authority this system trusts"))) << untrusted.what();
-    EXPECT_FALSE(untrusted.tlsProblem().isEmpty());
+    EXPECT_FALSE(untrusted.reason().isEmpty());
 
     // The wrong authority fails also when nothing else is verified.
     for (const bool verify : {false, true}) {
-        const db::DbError wrong = FailureOf(login, db::TlsSettings{otherCa, QString(), QString(), verify});
+        const db::DbError wrong = FailureOf(login, db::TlsSettings{otherCa, QString(), QString(), verify, {}, {}});
         EXPECT_EQ(wrong.number(), 2026u) << wrong.what();
         EXPECT_TRUE(Contains(wrong, QStringLiteral("certificate"))) << wrong.what();
         EXPECT_TRUE(Contains(wrong, otherCa)) << wrong.what();
     }
     const QString missing = ca + QStringLiteral(".missing");
-    const db::DbError unreadable = FailureOf(login, db::TlsSettings{missing, QString(), QString(), false});
+    const db::DbError unreadable = FailureOf(login, db::TlsSettings{missing, QString(), QString(), false, {}, {}});
     EXPECT_TRUE(Contains(unreadable, QStringLiteral("ssl-ca cannot be read: ") + missing)) << unreadable.what();
 }
 
@@ -121,10 +126,65 @@ TEST(Tls, AServerWithoutTlsStillWorksAndARefusalForWantOfTlsSaysSo) {
     EXPECT_TRUE(Contains(refused, QStringLiteral("TLS could not be used: the server offers none"))) << refused.what();
     QString problem;
     EXPECT_FALSE(db::OpenConnection(login, &problem));
-    EXPECT_EQ(problem, refused.tlsProblem());
+    EXPECT_EQ(problem, refused.reason());
 
     // Checking the certificate requires TLS.
-    const db::DbError noCertificate = FailureOf(server.login(), db::TlsSettings{QString(), QString(), QString(), true});
+    const db::DbError noCertificate =
+        FailureOf(server.login(), db::TlsSettings{QString(), QString(), QString(), true, {}, {}});
     EXPECT_EQ(noCertificate.number(), 2026u) << noCertificate.what();
     EXPECT_TRUE(Contains(noCertificate, QStringLiteral("the server offers no TLS"))) << noCertificate.what();
+}
+
+// Every wait for the server keeps its bound over TLS (the default) and ends in
+// words that say it is a time-out, not a TLS failure.
+TEST(Tls, WaitsForTheServerKeepTheirBoundAndSayWhatTheyWaitedFor) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase scratch;
+    scratch.Run({QStringLiteral("CREATE TABLE locked (a INT)"), QStringLiteral("CREATE TABLE free (a INT)")});
+    db::Connection holder = scratch.Connect();
+    holder.Execute(QStringLiteral("LOCK TABLES locked WRITE"));
+    // Rows enough to leave the server's buffer before the stall.
+    const QString stallMidway =
+        QStringLiteral("SELECT seq, REPEAT('x', 200), IF(seq = 2000, SLEEP(6), 0) FROM seq_1_to_2100");
+    struct Case {
+        bool napForRows;
+        std::function<void(db::Connection&)> read;
+        const char* words;
+        int toldWhileWaiting;  // the statement's answer is waited for where the wait can tell
+    };
+    const Case cases[] = {
+        {false, [](db::Connection& c) { db::PreviewTable(c, QStringLiteral("locked")); },
+         "did not answer within 2 seconds. The table `locked` may be locked by another session.", 0},
+        {true, [](db::Connection& c) { db::StreamSelection(c, QStringLiteral("*"), QStringLiteral("locked")); },
+         "did not answer within 2 seconds. The table `locked` may be locked by another session.", 1},
+        {true,
+         [&](db::Connection& c) {
+             db::StreamingResult rows = c.Stream(stallMidway);
+             while (rows.Next()) {
+             }
+         },
+         "No row came from the server", 0},
+    };
+    for (const Case& c : cases) {
+        db::ConnectOptions options;
+        options.readTimeoutSeconds = 2;
+        options.napForRows = c.napForRows;
+        options.stillWaitingSeconds = 1;
+        int told = 0;
+        options.stillWaiting = [&told](unsigned bound) { told += bound == 2 ? 1 : 100; };
+        db::Connection connection = db::Connection::Open(scratch.login(), options);
+        ASSERT_FALSE(connection.tlsCipher().isEmpty());
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            c.read(connection);
+            ADD_FAILURE() << "no time-out: " << c.words;
+        } catch (const db::DbError& e) {
+            EXPECT_EQ(e.number(), db::kNoAnswerInTime) << e.what();
+            EXPECT_TRUE(Contains(e, QString::fromUtf8(c.words))) << e.what();
+            EXPECT_FALSE(Contains(e, QStringLiteral("TLS"))) << e.what();
+        }
+        EXPECT_LT(timer.elapsed(), 4000) << c.words;
+        EXPECT_EQ(told, c.toldWhileWaiting) << c.words;
+    }
 }

@@ -1,5 +1,7 @@
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -72,4 +74,51 @@ TEST(TlsSettings, IncludesAreFollowedAndFilesTheStandardClientSkipsAreSkipped) {
     EXPECT_EQ(settings.cert.toStdString(), "/from/10-cert.pem");
     EXPECT_EQ(settings.key.toStdString(), "/from/50-key.pem");
     EXPECT_TRUE(settings.verifyServerCert);
+}
+
+TEST(TlsSettings, KeysAreReadInAnyCaseWithTheRevocationLists) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("my.cnf"));
+    struct Case {
+        const char* text;
+        db::TlsSettings expected;
+    };
+    const Case cases[] = {
+        {"[CLIENT]\nSSL-CA=/up/ca.pem\nSSL-VERIFY-SERVER-CERT\n", {QStringLiteral("/up/ca.pem"), {}, {}, true, {}, {}}},
+        {"[client]\nSsl_Crl = /r/list.pem\nssl-CRLPATH=/r/folder\n",
+         {{}, {}, {}, false, QStringLiteral("/r/list.pem"), QStringLiteral("/r/folder")}},
+        {"[client]\nssl-verify-server-cert\nSKIP-SSL-VERIFY-SERVER-CERT\n", {}},
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, c.text);
+        EXPECT_EQ(db::TlsSettingsFromOptionFiles({file}), c.expected) << c.text;
+    }
+}
+
+TEST(TlsSettings, FilesNotReadAreWarnedAboutAndAFileIncludingItselfEndsAtOnce) {
+    QTemporaryDir dir;
+    const QString open = dir.filePath(QStringLiteral("open.cnf"));
+    const QString closed = dir.filePath(QStringLiteral("closed.cnf"));
+    const QString loop = dir.filePath(QStringLiteral("loop.cnf"));
+    WriteFile(open, "[client]\nssl-ca=/anyone/could/write/this.pem\n");
+    QFile::setPermissions(open, QFile::permissions(open) | QFile::WriteOther);
+    WriteFile(closed, "[client]\nssl-verify-server-cert\n");
+    QFile::setPermissions(closed, QFile::WriteOwner);
+    QByteArray includes = "[client]\nssl-key=/k.pem\n";
+    for (int i = 0; i < 10; ++i) includes += "!include " + loop.toUtf8() + "\n";
+    WriteFile(loop, includes);
+
+    const bool rootReadsAll = QFileInfo(closed).isReadable();
+
+    QStringList warnings;
+    QElapsedTimer timer;
+    timer.start();
+    const db::TlsSettings settings = db::TlsSettingsFromOptionFiles({open, closed, loop}, &warnings);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(settings, (db::TlsSettings{{}, {}, QStringLiteral("/k.pem"), rootReadsAll, {}, {}}));
+    ASSERT_EQ(warnings.size(), rootReadsAll ? 1 : 2);
+    EXPECT_EQ(warnings.at(0), QStringLiteral("Warning: World-writable config file '%1' is ignored").arg(open));
+    if (!rootReadsAll) {
+        EXPECT_TRUE(warnings.at(1).contains(closed)) << warnings.at(1).toStdString();
+    }
 }

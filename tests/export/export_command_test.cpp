@@ -1,18 +1,23 @@
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <netinet/in.h>
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -22,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include "export_fixture.h"
+#include "support/stalling_server.h"
 
 using export_testing::FolderEntries;
 using export_testing::ReadFile;
@@ -755,4 +761,99 @@ TEST(ExportCommand, ValuesThatKeepLinesFromBeingSplitBackAreCountedInOneWarning)
     result = RunExportCommand(db.login(), table + QStringList{QStringLiteral("--separator"), QStringLiteral(";")}, {});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+}
+
+namespace {
+
+// A name server on 127.53.53.53 that takes every question and never
+// answers, and a wrapper that starts a program seeing only that one (in a
+// mount namespace of its own: root only).
+class SilentNameServer {
+public:
+    explicit SilentNameServer(const QString& folder) : wrapper_(folder + QStringLiteral("/silent-dns")) {
+        socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(53);
+        address.sin_addr.s_addr = htonl(0x7f353535);
+        if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return;
+        const QString resolver = folder + QStringLiteral("/resolv.conf");
+        WriteFile(resolver, "nameserver 127.53.53.53\n");
+        WriteFile(wrapper_, QStringLiteral("#!/bin/sh\nexec unshare -m sh -c 'mount --bind %1 /etc/resolv.conf && exec "
+                                           "\"$0\" \"$@\"' %2 \"$@\"\n")
+                                .arg(resolver, export_testing::ExportProgram())
+                                .toUtf8());
+        ready_ = QFile::setPermissions(wrapper_, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    ~SilentNameServer() { ::close(socket_); }
+    SilentNameServer(const SilentNameServer&) = delete;
+    SilentNameServer& operator=(const SilentNameServer&) = delete;
+
+    bool ready() const { return ready_; }
+    const QString& wrapper() const { return wrapper_; }
+
+private:
+    int socket_ = -1;
+    QString wrapper_;
+    bool ready_ = false;
+};
+
+}  // namespace
+
+// Every phase of opening a connection: the completion's --list-tables ends
+// within its two seconds with words that name the server, and the first
+// signal ends an export at once, not when the 30 s connect bound ends.
+TEST(ExportCommand, EveryPhaseOfOpeningEndsWithinItsBoundAndAtTheFirstSignal) {
+    using testing_support::StallingServer;
+    QTemporaryDir dir;
+    struct Phase {
+        const char* name;
+        std::optional<StallingServer::Mode> server;  // none: the name look-up stalls
+        const char* words;
+    };
+    const Phase phases[] = {
+        {"name look-up", std::nullopt,
+         "The server name \"tablewright-test.example\" could not be looked up within 2 seconds"},
+        {"greeting", StallingServer::Mode::Silent, "no answer within 2 seconds"},
+        {"login", StallingServer::Mode::GreetThenStall, "no answer within 2 seconds"},
+        {"TLS handshake", StallingServer::Mode::GreetWithTlsThenStall, "no answer within 2 seconds"},
+    };
+    for (const Phase& phase : phases) {
+        std::optional<StallingServer> server;
+        std::optional<SilentNameServer> names;
+        db::LoginValues login{QStringLiteral("127.0.0.1"), QStringLiteral("ann"), QStringLiteral("pw"),
+                              QStringLiteral("shop"), QStringLiteral("3306")};
+        QString program;
+        if (phase.server) {
+            server.emplace(*phase.server);
+            login.port = QString::number(server->port());
+        } else {
+            if (geteuid() != 0) continue;  // a mount namespace is root's
+            names.emplace(dir.path());
+            ASSERT_TRUE(names->ready());
+            program = names->wrapper();
+            login.server = QStringLiteral("tablewright-test.example");
+        }
+        QElapsedTimer timer;
+        timer.start();
+        const export_testing::CommandResult listed =
+            RunExportCommand(login, {QStringLiteral("--list-tables")}, {}, {}, program);
+        EXPECT_LT(timer.elapsed(), 2800) << phase.name;
+        EXPECT_EQ(listed.exitCode, 1) << phase.name;
+        EXPECT_TRUE(listed.err.contains(phase.words)) << phase.name << ": " << listed.err.toStdString();
+
+        QProcess process;
+        export_testing::StartExportCommand(
+            process, login,
+            {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--output"),
+             dir.filePath(QStringLiteral("o"))},
+            {}, [] { signal(SIGTERM, SIG_DFL); }, program);
+        ASSERT_TRUE(process.waitForStarted());
+        QThread::msleep(700);
+        timer.restart();
+        kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ASSERT_TRUE(process.waitForFinished(10000)) << phase.name;
+        EXPECT_EQ(process.exitCode(), 128 + SIGTERM) << phase.name << process.readAllStandardError().toStdString();
+        EXPECT_LT(timer.elapsed(), 1000) << phase.name;
+    }
 }

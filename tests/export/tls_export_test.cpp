@@ -140,7 +140,7 @@ TEST(TlsExport, CertificateOptionsComeFromTheOptionFilesAndTheCommandLineTakesTh
 
     // The wizard's test of the login names the reason beside its own words.
     // From here on this program's own connections fail the check too.
-    db::SetProcessTlsSettings(db::TlsSettings{otherCa, QString(), QString(), true});
+    db::SetProcessTlsSettings(db::TlsSettings{otherCa, QString(), QString(), true, {}, {}});
     {
         TestWizard t;
         t.Start();

@@ -1,11 +1,15 @@
+#include <algorithm>
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +19,7 @@
 #include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
+#include "pages/fields/preview_model.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
 #include "pages/table/form2.h"
@@ -61,6 +66,21 @@ QString TwelveColumns() {
     QStringList columns;
     for (int i = 1; i <= 12; ++i) columns << QStringLiteral("c%1 INT").arg(13 - i);
     return QStringLiteral("CREATE TABLE wide (%1)").arg(columns.join(QStringLiteral(", ")));
+}
+
+// The process's resident memory in bytes ("VmRSS:"), or its peak ("VmHWM:")
+// since ResetPeakMemory.
+qint64 MemoryBytes(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
+bool ResetPeakMemory() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
 }
 
 }  // namespace
@@ -283,4 +303,38 @@ TEST(TablePage, PreviewsSakilaFilmsWithTheirColumnsAndGreyedNulls) {
     EXPECT_EQ(grid->index(0, original).data().toString(), QStringLiteral("NULL"));
     EXPECT_EQ(grid->index(0, features).data().toString(), QStringLiteral("Deleted Scenes,Behind the Scenes"));
     EXPECT_TRUE(t.messages().messages.empty());
+}
+
+TEST(TablePage, PreviewsA64MiBValueByItsStartWithoutStallingTheWindow) {
+    TW_REQUIRE_SERVER();
+    struct Case {
+        const char* type;
+        const char* value;
+        const char* start;
+    };
+    for (const Case& c :
+         {Case{"LONGBLOB", "REPEAT('ab', 32 << 20)", "0x6162"}, Case{"LONGTEXT", "REPEAT('é', 32 << 20)", "éé"}}) {
+        SCOPED_TRACE(c.type);
+        SignedIn s({QStringLiteral("CREATE TABLE big (id INT, v %1)").arg(QLatin1String(c.type)),
+                    QStringLiteral("INSERT INTO big VALUES (1, %1)").arg(QString::fromUtf8(c.value))});
+        ASSERT_TRUE(ResetPeakMemory());
+        const qint64 before = MemoryBytes("VmRSS:");
+        QElapsedTimer sinceTick;
+        qint64 longestStall = 0;
+        QTimer ticks;
+        QObject::connect(&ticks, &QTimer::timeout, [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+        sinceTick.start();
+        ticks.start(5);
+        s.Choose(QStringLiteral("big"));
+        const auto* grid = static_cast<const pages::PreviewModel*>(Named<QTableView>(s.fields(), "DataGrid1")->model());
+        const QString cell = grid->index(0, 1).data().toString();
+        longestStall = std::max(longestStall, sinceTick.elapsed());
+        EXPECT_LT(longestStall, 100);
+        EXPECT_LT(MemoryBytes("VmHWM:") - before, qint64{32} << 20);
+        EXPECT_EQ(s.available(), (QStringList{QStringLiteral("id"), QStringLiteral("v")}));
+        EXPECT_EQ(s.header(1), QStringLiteral("v"));
+        EXPECT_TRUE(cell.startsWith(QString::fromUtf8(c.start)) && cell.endsWith(QChar(0x2026)))
+            << cell.left(20).toStdString();
+        EXPECT_LE(grid->result().value(0, 1).bytes().size(), 4 * (db::PreviewCharacters(grid->result().columns()) + 1));
+    }
 }

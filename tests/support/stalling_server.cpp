@@ -16,15 +16,16 @@ namespace testing_support {
 namespace {
 
 // The first packet of a MariaDB server: protocol 10, mysql_native_password,
-// no TLS offered.
-std::string Greeting() {
+// TLS offered or not.
+std::string Greeting(bool offersTls) {
     std::string payload;
     payload += '\x0a';
     payload += std::string("5.5.5-10.11.0-MariaDB") + '\0';
     payload += std::string("\x01\x00\x00\x00", 4);  // connection id
     payload += "abcdefgh";                          // first part of the scramble
     payload += '\0';
-    payload += std::string("\x09\x82", 2);  // long password, with db, protocol 41, secure connection
+    // long password, with db, protocol 41, secure connection, and TLS
+    payload += std::string(offersTls ? "\x09\x8a" : "\x09\x82", 2);
     payload += '\x2d';                      // utf8mb4
     payload += std::string("\x02\x00", 2);  // autocommit
     payload += std::string("\x08\x00", 2);  // plugin auth
@@ -67,7 +68,7 @@ StallingServer::~StallingServer() {
 }
 
 void StallingServer::Serve() {
-    const std::string greeting = Greeting();
+    const std::string greeting = Greeting(mode_ == Mode::GreetWithTlsThenStall);
     for (;;) {
         pollfd watched[2] = {{listener_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
         if (::poll(watched, 2, -1) < 0) continue;
@@ -76,7 +77,7 @@ void StallingServer::Serve() {
         if (socket < 0) continue;
         taken_.push_back(socket);
         ++connections_;
-        if (mode_ == Mode::GreetThenStall) {
+        if (mode_ != Mode::Silent) {
             [[maybe_unused]] const ssize_t sent = ::send(socket, greeting.data(), greeting.size(), MSG_NOSIGNAL);
         }
     }

@@ -1,8 +1,10 @@
 #include "db/binary_result.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 
+#include <errmsg.h>
 #include <mysql.h>
 
 #include "app/logging.h"
@@ -51,6 +53,34 @@ bool IsReadInBinary(const ColumnInfo& column) {
 [[noreturn]] void FailStatement(MYSQL_STMT* statement) {
     qCDebug(lcDb) << "statement failed:" << mysql_stmt_errno(statement) << mysql_stmt_error(statement);
     throw DbError(QString::fromUtf8(mysql_stmt_error(statement)), mysql_stmt_errno(statement));
+}
+
+// A TLS read waits in the kernel up to the read time-out and then fails as a
+// lost connection: such a failure is the time-out it is.
+bool RanOutOfTime(MYSQL* connection, const WaitRules& rules, std::chrono::steady_clock::time_point started) {
+    const unsigned number = mysql_errno(connection);
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return (number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && rules.boundSeconds > 0 &&
+           waited + 0.5 >= rules.boundSeconds;
+}
+
+// Runs the prepared statement. On a connection in the non-blocking mode its
+// answer (which a table locked by another session holds back) is waited for
+// as rows are: told about and bounded with TLS as without it.
+void Execute(MYSQL* connection, bool napForRows, const WaitRules& rules, MYSQL_STMT* statement) {
+    const auto started = std::chrono::steady_clock::now();
+    int failed = 0;
+    if (napForRows) {
+        ServerWait wait(connection, rules);
+        int waitingFor = mysql_stmt_execute_start(&failed, statement);
+        while (waitingFor != 0) waitingFor = mysql_stmt_execute_cont(&failed, statement, wait.Wait(waitingFor));
+        if (wait.timedOut()) throw NoAnswerInTime(rules);
+    } else {
+        failed = mysql_stmt_execute(statement);
+    }
+    if (failed == 0) return;
+    if (RanOutOfTime(connection, rules, started)) throw NoAnswerInTime(rules);
+    FailStatement(statement);
 }
 
 }  // namespace
@@ -104,7 +134,7 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const
         statement = Statement::Prepared(connection.handle(), floatsAsText(columns));
         if (statement->Columns().size() != columns.size()) throw RowsNotBinary("the columns changed");
     }
-    if (mysql_stmt_execute(statement->handle) != 0) FailStatement(statement->handle);
+    Execute(connection.handle(), connection.napsForRows(), *connection.waitRules(), statement->handle);
     return BinaryResult(connection, std::move(statement), std::move(columns));
 }
 
@@ -112,11 +142,12 @@ BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> st
                            std::vector<ColumnInfo> columns)
     : connection_(connection.handle()),
       napForRows_(connection.napsForRows()),
+      waitRules_(connection.waitRules()),
       statement_(std::move(statement)),
       columns_(std::move(columns)),
       cells_(columns_.size()) {
-    const std::size_t partSize = std::clamp(kAllParts / std::max<std::size_t>(columns_.size(), 1), kSmallestPart,
-                                            kLargestPart);
+    const std::size_t partSize =
+        std::clamp(kAllParts / std::max<std::size_t>(columns_.size(), 1), kSmallestPart, kLargestPart);
     std::vector<MYSQL_BIND>& binds = statement_->binds;
     binds.resize(columns_.size());
     const MYSQL_FIELD* fields = statement_->handle->fields;
@@ -153,15 +184,18 @@ BinaryResult::BinaryResult(BinaryResult&&) noexcept = default;
 bool BinaryResult::Next() {
     MYSQL_STMT* const statement = statement_->handle;
     int result = 0;
+    const auto started = std::chrono::steady_clock::now();
     if (napForRows_) {
+        ServerWait wait(connection_, *waitRules_);
         int waitingFor = mysql_stmt_fetch_start(&result, statement);
-        while (waitingFor != 0)
-            waitingFor = mysql_stmt_fetch_cont(&result, statement, WaitForServer(connection_, waitingFor));
+        while (waitingFor != 0) waitingFor = mysql_stmt_fetch_cont(&result, statement, wait.Wait(waitingFor));
+        if (wait.timedOut()) throw NoRowInTime(*waitRules_);
     } else {
         result = mysql_stmt_fetch(statement);
     }
     if (result == MYSQL_NO_DATA) return false;
     if (result == 0 || result == MYSQL_DATA_TRUNCATED) return true;
+    if (RanOutOfTime(connection_, *waitRules_, started)) throw NoRowInTime(*waitRules_);
     // A lost connection is told by the connection, not by the statement.
     if (mysql_stmt_errno(statement) != 0) FailStatement(statement);
     qCDebug(lcDb) << "fetch failed:" << mysql_errno(connection_) << mysql_error(connection_);

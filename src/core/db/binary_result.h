@@ -11,6 +11,7 @@
 
 #include "db/column_info.h"
 #include "db/connection.h"
+#include "db/wait_rules.h"
 
 namespace db {
 
@@ -89,6 +90,7 @@ private:
 
     st_mysql* connection_;
     bool napForRows_;
+    std::shared_ptr<const WaitRules> waitRules_;
     std::unique_ptr<Statement> statement_;
     std::vector<ColumnInfo> columns_;
     std::vector<Cell> cells_;

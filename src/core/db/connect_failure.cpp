@@ -16,6 +16,7 @@ namespace {
 
 constexpr unsigned kSocketFailure = 2002;  // CR_CONNECTION_ERROR
 constexpr unsigned kHostFailure = 2003;    // CR_CONN_HOST_ERROR
+constexpr unsigned kUnknownHost = 2005;    // CR_UNKNOWN_HOST
 // How long a second look at a host that failed quickly may wait.
 constexpr int kProbeMilliseconds = 3000;
 
@@ -67,10 +68,13 @@ QString Reason(int error) {
     return text;
 }
 
+QString NoAnswerWithin(unsigned seconds) { return QStringLiteral("no answer within %1 seconds").arg(seconds); }
+
 }  // namespace
 
 QString DescribeOpenFailure(const Endpoint& endpoint, unsigned number, const QString& connectorText,
-                            double waitedSeconds, unsigned timeoutSeconds) {
+                            double waitedSeconds, unsigned timeoutSeconds, bool* noAnswer) {
+    if (noAnswer != nullptr) *noAnswer = false;
     if (number != kSocketFailure && number != kHostFailure) return connectorText;
     int error = ConnectorErrorNumber(connectorText);
     if (!endpoint.socket.isEmpty()) {
@@ -80,16 +84,55 @@ QString DescribeOpenFailure(const Endpoint& endpoint, unsigned number, const QSt
     }
     const QString where =
         QStringLiteral("Cannot connect to the server at %1, port %2: ").arg(endpoint.host).arg(endpoint.port);
+    if (error == ETIMEDOUT && noAnswer != nullptr) *noAnswer = true;
     if (error == 0 || error == EINPROGRESS) {
         // The connector waits without blocking and keeps the number of that
         // wait; the reason itself is lost. An attempt that took all its time
         // got no answer; for one that failed sooner, a second look tells why.
-        if (timeoutSeconds > 0 && waitedSeconds + 0.5 >= timeoutSeconds)
-            return where + QStringLiteral("no answer within %1 seconds").arg(timeoutSeconds);
+        if (timeoutSeconds > 0 && waitedSeconds + 0.5 >= timeoutSeconds) {
+            if (noAnswer != nullptr) *noAnswer = true;
+            return where + NoAnswerWithin(timeoutSeconds);
+        }
         error = ProbeConnectError(endpoint.host, endpoint.port);
         if (error == 0) return connectorText;
     }
     return where + Reason(error);
+}
+
+DbError UnfinishedOpening(const OpeningEnd& end, const Endpoint& endpoint, unsigned timeoutSeconds) {
+    QString words;
+    unsigned number = kHostFailure;
+    switch (end.kind) {
+    case OpeningEnd::Kind::NameNotFound:
+        words = QStringLiteral("The server name \"%1\" was not found.").arg(endpoint.host);
+        number = kUnknownHost;
+        break;
+    case OpeningEnd::Kind::NameLookupFailed:
+        words = QStringLiteral("The server name \"%1\" could not be looked up: %2.")
+                    .arg(endpoint.host, QString::fromLocal8Bit(::gai_strerror(end.lookupError)));
+        number = kUnknownHost;
+        break;
+    case OpeningEnd::Kind::LookupTimedOut:
+        words = QStringLiteral(
+                    "The server name \"%1\" could not be looked up within %2 seconds: the name server "
+                    "does not answer.")
+                    .arg(endpoint.host)
+                    .arg(timeoutSeconds);
+        number = kUnknownHost;
+        break;
+    case OpeningEnd::Kind::TimedOut:
+        words =
+            (endpoint.socket.isEmpty()
+                 ? QStringLiteral("Cannot connect to the server at %1, port %2: ").arg(endpoint.host).arg(endpoint.port)
+                 : QStringLiteral("Cannot connect to the server through the socket %1: ").arg(endpoint.socket)) +
+            NoAnswerWithin(timeoutSeconds);
+        break;
+    case OpeningEnd::Kind::Stopped:
+        return DbError(QStringLiteral("The connection was given up: a stop was asked for."), kOpeningStopped);
+    case OpeningEnd::Kind::Opened:
+    case OpeningEnd::Kind::Failed: break;
+    }
+    return DbError(words, number, words);
 }
 
 }  // namespace db

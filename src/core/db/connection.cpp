@@ -6,13 +6,16 @@
 
 #include <QFileInfo>
 
+#include <errmsg.h>
 #include <mysql.h>
 
 #include "app/logging.h"
+#include "db/bounded_opening.h"
 #include "db/connect_failure.h"
 #include "db/connection_cut.h"
 #include "db/connection_text.h"
 #include "db/db_error.h"
+#include "db/server_wait.h"
 #include "db/tls_connect.h"
 
 namespace db {
@@ -70,6 +73,12 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
         mysql_optionsv(raw, MYSQL_OPT_CONNECT_TIMEOUT, &options.connectTimeoutSeconds);
     if (options.readTimeoutSeconds != 0) mysql_optionsv(raw, MYSQL_OPT_READ_TIMEOUT, &options.readTimeoutSeconds);
     if (options.writeTimeoutSeconds != 0) mysql_optionsv(raw, MYSQL_OPT_WRITE_TIMEOUT, &options.writeTimeoutSeconds);
+    auto rules = std::make_shared<WaitRules>();
+    rules->server = values.server;
+    rules->boundSeconds = options.readTimeoutSeconds;
+    rules->stillWaiting = options.stillWaiting;
+    rules->stillWaitingSeconds = options.stillWaitingSeconds;
+    connection.waitRules_ = std::move(rules);
     // Without the non-blocking mode rows are simply waited for.
     connection.napForRows_ =
         options.napForRows && mysql_optionsv(raw, MYSQL_OPT_NONBLOCK, static_cast<void*>(nullptr)) == 0;
@@ -87,13 +96,19 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
                   << (endpoint.socket.isEmpty() ? endpoint.host + QLatin1Char(':') + QString::number(endpoint.port)
                                                 : endpoint.socket)
                   << "database" << values.database;
-    const auto started = std::chrono::steady_clock::now();
-    if (mysql_real_connect(raw, endpoint.socket.isEmpty() ? host.constData() : "localhost", user.constData(),
-                           password.constData(), database.isEmpty() ? nullptr : database.constData(), endpoint.port,
-                           socket.isEmpty() ? nullptr : socket.constData(), 0) == nullptr)
-        throw OpeningFailure(raw, tls, endpoint,
-                             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
-                             options.connectTimeoutSeconds);
+    const std::function<bool(MYSQL*)> connect = [host, user, password, database, socket,
+                                                 port = endpoint.port](MYSQL* m) {
+        return mysql_real_connect(m, socket.isEmpty() ? host.constData() : "localhost", user.constData(),
+                                  password.constData(), database.isEmpty() ? nullptr : database.constData(), port,
+                                  socket.isEmpty() ? nullptr : socket.constData(), 0) != nullptr;
+    };
+    const OpeningEnd end = OpenWithin(raw, endpoint.socket.isEmpty() ? endpoint.host : QString(), connect,
+                                      std::chrono::seconds(options.connectTimeoutSeconds), options.stopRequested);
+    if (end.leftBehind()) [[maybe_unused]]
+        MYSQL* const left = connection.mysql_.release();  // its thread closes it
+    if (end.kind == OpeningEnd::Kind::Failed)
+        throw OpeningFailure(raw, tls, endpoint, end.waitedSeconds, options.connectTimeoutSeconds);
+    if (end.kind != OpeningEnd::Kind::Opened) throw UnfinishedOpening(end, endpoint, options.connectTimeoutSeconds);
     qCDebug(lcDb).noquote()
         << "connected,"
         << (connection.tlsCipher().isEmpty()
@@ -105,10 +120,23 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
 void Connection::Send(const QString& sql) {
     qCDebug(lcDb).noquote() << "statement:" << sql;
     const QByteArray bytes = sql.toUtf8();
-    if (mysql_real_query(mysql_.get(), bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) Fail();
+    const auto length = static_cast<unsigned long>(bytes.size());
+    if (!napForRows_) {
+        if (mysql_real_query(mysql_.get(), bytes.constData(), length) != 0) Fail();
+        return;
+    }
+    // The answer is waited for as rows are: told about, and bounded with TLS
+    // as without it.
+    ServerWait wait(mysql_.get(), *waitRules_);
+    int failed = 0;
+    int waitingFor = mysql_real_query_start(&failed, mysql_.get(), bytes.constData(), length);
+    while (waitingFor != 0) waitingFor = mysql_real_query_cont(&failed, mysql_.get(), wait.Wait(waitingFor));
+    if (wait.timedOut()) throw NoAnswerInTime(*waitRules_);
+    if (failed != 0) Fail();
 }
 
 StoredResult Connection::Query(const QString& sql) {
+    sent_ = std::chrono::steady_clock::now();
     Send(sql);
     ResultHandle res(mysql_store_result(mysql_.get()));
     if (!res) {
@@ -119,16 +147,18 @@ StoredResult Connection::Query(const QString& sql) {
 }
 
 StreamingResult Connection::Stream(const QString& sql) {
+    sent_ = std::chrono::steady_clock::now();
     Send(sql);
     ResultHandle res(mysql_use_result(mysql_.get()));
     if (!res) {
         if (mysql_errno(mysql_.get()) != 0) Fail();
         throw DbError(QStringLiteral("The statement returned no rows to read."));
     }
-    return StreamingResult(mysql_.get(), std::move(res), napForRows_);
+    return StreamingResult(mysql_.get(), std::move(res), napForRows_, waitRules_);
 }
 
 void Connection::Execute(const QString& sql) {
+    sent_ = std::chrono::steady_clock::now();
     Send(sql);
     ResultHandle res(mysql_store_result(mysql_.get()));
     if (!res && mysql_errno(mysql_.get()) != 0) Fail();
@@ -161,7 +191,14 @@ void Connection::AbandonResult() {
 }
 
 void Connection::Fail() const {
-    qCDebug(lcDb) << "failed:" << mysql_errno(mysql_.get()) << mysql_error(mysql_.get());
+    const unsigned number = mysql_errno(mysql_.get());
+    qCDebug(lcDb) << "failed:" << number << mysql_error(mysql_.get());
+    // A read that ran out of time reads "Lost connection" or, with TLS,
+    // "TLS/SSL error: Connection timed out": neither says what happened.
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent_).count();
+    const unsigned bound = waitRules_->boundSeconds;
+    if ((number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && bound > 0 && waited + 0.5 >= bound)
+        throw NoAnswerInTime(*waitRules_);
     throw DbError(QString::fromUtf8(mysql_error(mysql_.get())), mysql_errno(mysql_.get()));
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "db/login_values.h"
 #include "db/result.h"
 #include "db/tls_settings.h"
+#include "db/wait_rules.h"
 
 namespace db {
 
@@ -15,12 +17,22 @@ class BinaryResult;
 struct ConnectOptions {
     // How long opening may wait for the server; 0 leaves the connector's default.
     unsigned connectTimeoutSeconds = 10;
-    // How long one read or write may wait; 0 waits as long as it takes.
+    // How long one read or write may wait; 0 waits as long as it takes. With
+    // napForRows, how long the answer to a statement or one row may take in
+    // all, with TLS as without it.
     unsigned readTimeoutSeconds = 0;
     unsigned writeTimeoutSeconds = 0;
     // Streamed rows are waited for with short naps rather than a wake-up for
     // every packet the server sends (see StreamingResult::Next()).
     bool napForRows = false;
+    // With napForRows: called on the connection's thread when the answer to
+    // a statement or a row has not come for stillWaitingSeconds, with the
+    // read time-out it waits up to.
+    std::function<void(unsigned boundSeconds)> stillWaiting;
+    unsigned stillWaitingSeconds = kStillWaitingSeconds;
+    // Asked every 50 ms while the connection opens: true gives the opening
+    // up at once (DbError with number kOpeningStopped).
+    std::function<bool()> stopRequested;
     // The TLS checks and client certificate; unset takes the program's own
     // (ProcessTlsSettings()). TLS is used whenever the server offers it.
     std::optional<TlsSettings> tls;
@@ -53,7 +65,9 @@ public:
     static Connection Open(const QString& connectionText, const ConnectOptions& options = {});
     static Connection Open(const LoginValues& values, const ConnectOptions& options = {});
 
-    // Runs a statement and holds its whole result on the client.
+    // Runs a statement and holds its whole result on the client. A statement
+    // whose answer does not come within the read time-out fails with
+    // kNoAnswerInTime.
     StoredResult Query(const QString& sql);
     // Runs a statement and reads its result row by row.
     StreamingResult Stream(const QString& sql);
@@ -78,6 +92,7 @@ private:
     friend class BinaryResult;
     st_mysql* handle() const { return mysql_.get(); }
     bool napsForRows() const { return napForRows_; }
+    const std::shared_ptr<const WaitRules>& waitRules() const { return waitRules_; }
 
     struct Closer {
         void operator()(st_mysql* m) const;
@@ -88,6 +103,10 @@ private:
 
     std::unique_ptr<st_mysql, Closer> mysql_;
     bool napForRows_ = false;
+    std::shared_ptr<const WaitRules> waitRules_ = std::make_shared<const WaitRules>();
+    // When the last statement was sent: a failure that comes at the read
+    // time-out is a time-out.
+    std::chrono::steady_clock::time_point sent_;
 };
 
 }  // namespace db

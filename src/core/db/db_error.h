@@ -15,17 +15,23 @@ namespace db {
 // for a failure found before anything was sent.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& description, unsigned number = 0, QString tlsProblem = QString())
-        : std::runtime_error(description.toStdString()), number_(number), tlsProblem_(std::move(tlsProblem)) {}
+    explicit DbError(const QString& description, unsigned number = 0, QString reason = QString())
+        : std::runtime_error(description.toStdString()), number_(number), reason_(std::move(reason)) {}
 
     unsigned number() const { return number_; }
-    // When opening failed where TLS could not be used: why, in words of our
-    // own (the description says it too). Empty when TLS played no part.
-    const QString& tlsProblem() const { return tlsProblem_; }
+    // When opening failed where TLS could not be used, the server's name was
+    // not found or it did not answer in time: why, in words of our own that
+    // name the server (the description says it too). Empty otherwise, as for
+    // a refused login.
+    const QString& reason() const { return reason_; }
 
 private:
     unsigned number_;
-    QString tlsProblem_;
+    QString reason_;
 };
+
+// The number of a failure that is a stop asked for while a connection
+// opened (ConnectOptions::stopRequested), not a fault.
+inline constexpr unsigned kOpeningStopped = 1u << 30;
 
 }  // namespace db

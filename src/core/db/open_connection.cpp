@@ -6,17 +6,17 @@
 
 namespace db {
 
-bool OpenConnection(const LoginValues& values, QString* tlsProblem) {
-    return OpenConnection(values, ConnectOptions(), tlsProblem);
+bool OpenConnection(const LoginValues& values, QString* reason) {
+    return OpenConnection(values, ConnectOptions(), reason);
 }
 
-bool OpenConnection(const LoginValues& values, const ConnectOptions& options, QString* tlsProblem) {
-    if (tlsProblem != nullptr) tlsProblem->clear();
+bool OpenConnection(const LoginValues& values, const ConnectOptions& options, QString* reason) {
+    if (reason != nullptr) reason->clear();
     try {
         Connection::Open(BuildConnectionText(values), options);
         return true;
     } catch (const DbError& e) {
-        if (tlsProblem != nullptr) *tlsProblem = e.tlsProblem();
+        if (reason != nullptr) *reason = e.reason();
         return false;
     }
 }

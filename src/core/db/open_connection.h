@@ -9,9 +9,11 @@ namespace db {
 
 // True when a connection can be opened with these login values. Shows no
 // message; the connection is closed again before it returns. When it cannot
-// be opened where TLS could not be used, `tlsProblem` (when given) receives
-// why, in words (see DbError::tlsProblem()); otherwise it is left empty.
-bool OpenConnection(const LoginValues& values, QString* tlsProblem = nullptr);
-bool OpenConnection(const LoginValues& values, const ConnectOptions& options, QString* tlsProblem = nullptr);
+// be opened where TLS could not be used, the server's name was not found or
+// it did not answer in time, `reason` (when given) receives why, in words
+// (see DbError::reason()); otherwise, as for a refused login, it is left
+// empty.
+bool OpenConnection(const LoginValues& values, QString* reason = nullptr);
+bool OpenConnection(const LoginValues& values, const ConnectOptions& options, QString* reason = nullptr);
 
 }  // namespace db

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 
 namespace db {
@@ -73,7 +74,9 @@ QString Unescaped(const QString& value) {
 ClientOption ParseOption(const QString& text) {
     ClientOption option;
     const qsizetype equals = text.indexOf(QLatin1Char('='));
-    option.name = (equals < 0 ? text : text.left(equals)).trimmed();
+    // Names are read as the standard client reads them: in any case, "_" and
+    // "-" alike.
+    option.name = (equals < 0 ? text : text.left(equals)).trimmed().toLower();
     option.name.replace(QLatin1Char('_'), QLatin1Char('-'));
     if (option.name.startsWith(QLatin1String("loose-"))) option.name.remove(0, 6);
     if (equals >= 0) {
@@ -86,13 +89,27 @@ ClientOption ParseOption(const QString& text) {
 class Reader {
 public:
     std::vector<ClientOption> options;
+    QStringList warnings;
 
     void ReadFile(const QString& path, int depth) {
         const QFileInfo info(path);
         if (depth > kMaxIncludeDepth || !info.isFile()) return;
-        if (info.permissions() & QFile::WriteOther) return;  // anyone could have put anything there
+        // A file included again (or including itself) adds nothing new.
+        const QString canonical = info.canonicalFilePath();
+        if (read_.contains(canonical)) return;
+        read_.insert(canonical);
+        if (info.permissions() & QFile::WriteOther) {
+            // Anyone could have put anything there.
+            warnings += QStringLiteral("Warning: World-writable config file '%1' is ignored").arg(path);
+            return;
+        }
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            // Its TLS checks would be lost without a word.
+            warnings += QStringLiteral("Warning: cannot read the option file '%1' (%2); its options are not used")
+                            .arg(path, file.errorString());
+            return;
+        }
         QTextStream in(&file);
         bool inClientGroup = false;
         QString line;
@@ -125,13 +142,16 @@ private:
         for (const QString& name : folder.entryList({QStringLiteral("*.cnf")}, QDir::Files, QDir::Name))
             ReadFile(folder.filePath(name), depth);
     }
+
+    QSet<QString> read_;
 };
 
 }  // namespace
 
-std::vector<ClientOption> ReadClientOptions(const QStringList& files) {
+std::vector<ClientOption> ReadClientOptions(const QStringList& files, QStringList* warnings) {
     Reader reader;
     for (const QString& file : files) reader.ReadFile(file, 0);
+    if (warnings != nullptr) *warnings += reader.warnings;
     return std::move(reader.options);
 }
 

@@ -7,8 +7,8 @@
 
 namespace db {
 
-// One line of a client group in an option file. The name has "_" written as
-// "-" and a "loose-" prefix taken off; the value has its blanks, quotes and
+// One line of a client group in an option file. The name is in lower case,
+// with "_" written as "-" and a "loose-" prefix taken off; the value has its blanks, quotes and
 // escapes (\n, \t, \s, \\ ...) resolved. A line without "=" has no value.
 struct ClientOption {
     QString name;
@@ -20,9 +20,11 @@ struct ClientOption {
 // [client-mariadb], the groups the connector reads for every program) in the
 // given MySQL/MariaDB option files, in the order the files and their lines
 // give them, so that a later one wins. "!include FILE" and "!includedir DIR"
-// (the folder's *.cnf files in name order) are followed. As the standard
-// client does, a file that is missing or unreadable is passed over, and so is
-// a world-writable one.
-std::vector<ClientOption> ReadClientOptions(const QStringList& files);
+// (the folder's *.cnf files in name order) are followed; a file is read once
+// however often it is named. As the standard client does, a missing file is
+// passed over, and so is a world-writable one, with the standard client's
+// warning; an unreadable one is passed over with a warning too. Warnings are
+// added to `warnings` when given.
+std::vector<ClientOption> ReadClientOptions(const QStringList& files, QStringList* warnings = nullptr);
 
 }  // namespace db

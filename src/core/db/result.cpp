@@ -1,5 +1,8 @@
 #include "db/result.h"
 
+#include <chrono>
+
+#include <errmsg.h>
 #include <mysql.h>
 
 #include "db/connector_columns.h"
@@ -28,18 +31,33 @@ StoredResult::StoredResult(st_mysql_res* res) : columns_(ReadColumns(res)) {
     }
 }
 
-StreamingResult::StreamingResult(st_mysql* connection, ResultHandle res, bool napForRows)
-    : connection_(connection), res_(std::move(res)), napForRows_(napForRows), columns_(ReadColumns(res_.get())) {}
+StreamingResult::StreamingResult(st_mysql* connection, ResultHandle res, bool napForRows,
+                                 std::shared_ptr<const WaitRules> waitRules)
+    : connection_(connection),
+      res_(std::move(res)),
+      napForRows_(napForRows),
+      waitRules_(waitRules ? std::move(waitRules) : std::make_shared<const WaitRules>()),
+      columns_(ReadColumns(res_.get())) {}
 
 bool StreamingResult::Next() {
+    const auto started = std::chrono::steady_clock::now();
     if (napForRows_) {
+        ServerWait wait(connection_, *waitRules_);
         int waitingFor = mysql_fetch_row_start(&row_, res_.get());
-        while (waitingFor != 0)
-            waitingFor = mysql_fetch_row_cont(&row_, res_.get(), WaitForServer(connection_, waitingFor));
+        while (waitingFor != 0) waitingFor = mysql_fetch_row_cont(&row_, res_.get(), wait.Wait(waitingFor));
+        if (wait.timedOut()) throw NoRowInTime(*waitRules_);
     } else {
         row_ = mysql_fetch_row(res_.get());
     }
     if (row_ == nullptr) {
+        // A TLS read waits in the kernel up to the read time-out and then
+        // fails as a lost connection ("TLS/SSL error" or "Lost connection"):
+        // said as the time-out it is.
+        const unsigned number = mysql_errno(connection_);
+        const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if ((number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && waitRules_->boundSeconds > 0 &&
+            waited + 0.5 >= waitRules_->boundSeconds)
+            throw NoRowInTime(*waitRules_);
         if (mysql_errno(connection_) != 0)
             throw DbError(QString::fromUtf8(mysql_error(connection_)), mysql_errno(connection_));
         return false;

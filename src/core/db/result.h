@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/db_value.h"
+#include "db/wait_rules.h"
 
 // The connector's handles, known here by name only.
 struct st_mysql;
@@ -42,7 +43,10 @@ private:
 // must outlive it and must not be used for anything else meanwhile.
 class StreamingResult {
 public:
-    StreamingResult(st_mysql* connection, ResultHandle res, bool napForRows = false);
+    // With napForRows, waits for a row keep the wait rules' bound (see
+    // ServerWait); without it they wait as the connection's read time-out lets.
+    StreamingResult(st_mysql* connection, ResultHandle res, bool napForRows = false,
+                    std::shared_ptr<const WaitRules> waitRules = {});
 
     int fieldCount() const { return static_cast<int>(columns_.size()); }
     const std::vector<ColumnInfo>& columns() const { return columns_; }
@@ -65,6 +69,7 @@ private:
     st_mysql* connection_;
     ResultHandle res_;
     bool napForRows_;
+    std::shared_ptr<const WaitRules> waitRules_;
     std::vector<ColumnInfo> columns_;
     char** row_ = nullptr;
     unsigned long* lengths_ = nullptr;

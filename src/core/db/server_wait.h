@@ -2,16 +2,46 @@
 
 // For the database layer's own files only.
 
+#include <chrono>
+
 #include <mysql.h>
+
+#include "db/db_error.h"
+#include "db/wait_rules.h"
 
 namespace db {
 
-// Waits until a non-blocking call of the connector on this connection can go
-// on with what it is waiting for (MYSQL_WAIT_READ and the like) and tells
-// which of those happened. The first millisecond is spent in naps of 50
-// microseconds that look at the socket without waiting on it, so that a fast
-// server fills the socket undisturbed; then it waits plainly, up to the
-// connection's read time-out.
-int WaitForServer(MYSQL* connection, int waitingFor);
+// One wait for the server, on a connection in the connector's non-blocking
+// mode: the answer to a statement or the next row, however many packets
+// that takes. It holds its bound the same with TLS as without: the
+// connector's TLS reads wait without any time-out of their own, so at the
+// bound the socket is shut, and the connector's read then fails at once.
+class ServerWait {
+public:
+    ServerWait(MYSQL* connection, const WaitRules& rules);
+
+    // Waits until the connection can go on with what it waits for
+    // (MYSQL_WAIT_READ, ...) and tells which of those happened, for the
+    // connector's *_cont() call. The first millisecond is spent in naps of
+    // 50 microseconds that look at the socket without waiting on it, so that
+    // a fast server fills the socket undisturbed.
+    int Wait(int waitingFor);
+
+    // Whether the wait hit its bound (the connection is then closed).
+    bool timedOut() const { return timedOut_; }
+
+private:
+    MYSQL* connection_;
+    const WaitRules& rules_;
+    std::chrono::steady_clock::time_point started_;
+    bool told_ = false;
+    bool timedOut_ = false;
+};
+
+// A statement that got no answer within the bound: "The server x did not
+// answer within 5000 seconds."
+DbError NoAnswerInTime(const WaitRules& rules);
+// A row that did not come within the bound, in the middle of a result.
+DbError NoRowInTime(const WaitRules& rules);
 
 }  // namespace db

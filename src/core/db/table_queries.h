@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include <QString>
 
@@ -16,9 +18,28 @@ namespace db {
 // Every table of the connection's database, one name a row ("SHOW TABLES;").
 StoredResult ListTables(Connection& connection);
 
-// "SELECT * FROM `table` LIMIT 100;": what the field page previews; the
-// result's columns are the table's column list.
+// How many characters (bytes, in a binary string) of each text or binary
+// value the preview shows: as many as 100 rows of them allow in 24 MiB,
+// at most 1024. It depends only on how many text and binary columns
+// the result has, which reading values cut does not change, so the grid
+// can tell from the rows alone which values were cut.
+std::size_t PreviewCharacters(const std::vector<ColumnInfo>& columns);
+
+// "SELECT * FROM `table` LIMIT 100;": what the field page previews of a
+// table whose columns hold no long values; the result's columns are the
+// table's column list. A preview or selection that gets no answer within the
+// read time-out says that the table may be locked.
 QString PreviewQueryText(const QString& tableName);
+// The same statement with each column that can hold a value longer than n
+// (TEXT, BLOB, JSON, GEOMETRY, a long VARCHAR) named as "LEFT(`c`, n) AS
+// `c`", n one more than PreviewCharacters, so that a 256 MiB value costs
+// neither the network nor the client more than its start and a longer
+// value still shows it was cut; the other columns are named as they are.
+// The column names and their order stay those of "SELECT *". Without such
+// a column it is the statement above.
+QString PreviewQueryText(const QString& tableName, const std::vector<ColumnInfo>& columns);
+// Learns the table's columns from an empty read of it ("LIMIT 0;"), then
+// reads the preview.
 StoredResult PreviewTable(Connection& connection, const QString& tableName);
 
 // "SELECT " + the quoted column list + " FROM " + the quoted table, with

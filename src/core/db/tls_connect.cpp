@@ -16,10 +16,10 @@ namespace {
 // REQUIRE SSL.
 constexpr unsigned kSecureTransportRequired = 3159;
 
-void RequireReadable(const QString& path, const char* option) {
+void RequireReadable(const QString& path, const char* option, bool folder = false) {
     if (path.isEmpty()) return;
     const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
+    if (!(folder ? info.isDir() : info.isFile()) || !info.isReadable())
         throw DbError(QStringLiteral("TLS could not be used: the file given as %1 cannot be read: %2")
                           .arg(QLatin1String(option), path));
 }
@@ -32,14 +32,11 @@ void SetText(MYSQL* connection, mysql_option option, const QString& value) {
 
 // What the certificate check asked of the server's certificate.
 QString CheckedFor(const TlsSettings& settings, const QString& host) {
-    if (!settings.ca.isEmpty() && settings.verifyServerCert)
+    if (!settings.ca.isEmpty())
         return QStringLiteral(
                    " The server's certificate must come from the certificate authority in %1 and name the "
                    "server %2.")
             .arg(settings.ca, host);
-    if (!settings.ca.isEmpty())
-        return QStringLiteral(" The server's certificate must come from the certificate authority in %1.")
-            .arg(settings.ca);
     if (settings.verifyServerCert)
         return QStringLiteral(
                    " The server's certificate must come from an authority this system trusts and name the "
@@ -54,6 +51,19 @@ void RequestTls(MYSQL* connection, const TlsSettings& settings) {
     RequireReadable(settings.ca, "ssl-ca");
     RequireReadable(settings.cert, "ssl-cert");
     RequireReadable(settings.key, "ssl-key");
+    RequireReadable(settings.crl, "ssl-crl");
+    RequireReadable(settings.crlPath, "ssl-crlpath", true);
+    // A certificate is of no use without its key, nor a key without its
+    // certificate; the connector would only say "unsupported" or "no start
+    // line".
+    if (!settings.cert.isEmpty() && settings.key.isEmpty())
+        throw DbError(QStringLiteral("TLS could not be used: the client certificate %1 (ssl-cert) was given without "
+                                     "its private key: give ssl-key too.")
+                          .arg(settings.cert));
+    if (settings.cert.isEmpty() && !settings.key.isEmpty())
+        throw DbError(QStringLiteral("TLS could not be used: the private key %1 (ssl-key) was given without its "
+                                     "client certificate: give ssl-cert too.")
+                          .arg(settings.key));
     // Connector/C 3.3 starts TLS only when asked; asked this way it still
     // goes on without TLS when the server offers none and nothing is to be
     // verified, which is what the standard client does too.
@@ -62,8 +72,12 @@ void RequestTls(MYSQL* connection, const TlsSettings& settings) {
     SetText(connection, MYSQL_OPT_SSL_CA, settings.ca);
     SetText(connection, MYSQL_OPT_SSL_CERT, settings.cert);
     SetText(connection, MYSQL_OPT_SSL_KEY, settings.key);
-    // Always set: later connectors check by default.
-    const my_bool verify = settings.verifyServerCert ? 1 : 0;
+    SetText(connection, MYSQL_OPT_SSL_CRL, settings.crl);
+    SetText(connection, MYSQL_OPT_SSL_CRLPATH, settings.crlPath);
+    // Always set: later connectors check by default. A certificate authority
+    // given asks for the check too, so that a server (or a proxy) that offers
+    // no TLS is refused rather than used without it.
+    const my_bool verify = settings.checksServer() ? 1 : 0;
     mysql_optionsv(connection, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
 }
 
@@ -77,12 +91,16 @@ DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const End
     const bool greeted = capabilities != 0;
     const bool offersTls = (capabilities & CLIENT_SSL) != 0;
 
+    // A login or TLS handshake that ran out of time is a server that did not
+    // answer, not a TLS failure nor a lost connection.
+    if ((number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && timeoutSeconds > 0 &&
+        waitedSeconds + 0.5 >= timeoutSeconds)
+        return UnfinishedOpening(OpeningEnd{OpeningEnd::Kind::TimedOut}, endpoint, timeoutSeconds);
     if (number == CR_SSL_CONNECTION_ERROR) {
         const QString problem =
             greeted && !offersTls
-                ? QStringLiteral(
-                      "TLS is required (ssl-verify-server-cert) but could not be used: the server offers "
-                      "no TLS.")
+                ? QStringLiteral("TLS is required (%1) but could not be used: the server offers no TLS.")
+                      .arg(QLatin1String(settings.verifyServerCert ? "ssl-verify-server-cert" : "ssl-ca"))
                 : QStringLiteral("TLS could not be used: ") + message +
                       (message.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) +
                       CheckedFor(settings, endpoint.socket.isEmpty() ? endpoint.host : QStringLiteral("localhost"));
@@ -101,7 +119,18 @@ DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const End
             "connection without it.");
         return DbError(message + QStringLiteral(". ") + problem, number, problem);
     }
-    return DbError(DescribeOpenFailure(endpoint, number, message, waitedSeconds, timeoutSeconds), number);
+    if (number == ER_ACCESS_DENIED_ERROR && offersTls && endpoint.socket.isEmpty() && settings.cert.isEmpty()) {
+        // The server refuses a user that requires a client certificate with
+        // the words of a wrong password; most refusals are a wrong password,
+        // so this is only a hint, and not a reason of the wizard's.
+        return DbError(
+            message + QStringLiteral(". If the user was created with REQUIRE X509 (or ISSUER or SUBJECT), it may be "
+                                     "refused because no client certificate was given (ssl-cert and ssl-key)."),
+            number);
+    }
+    bool noAnswer = false;
+    const QString words = DescribeOpenFailure(endpoint, number, message, waitedSeconds, timeoutSeconds, &noAnswer);
+    return DbError(words, number, noAnswer ? words : QString());
 }
 
 }  // namespace db

@@ -1,5 +1,6 @@
 #include "db/tls_settings.h"
 
+#include <cstdio>
 #include <mutex>
 #include <optional>
 
@@ -24,16 +25,20 @@ std::optional<TlsSettings> processSettings;
 
 }  // namespace
 
-TlsSettings TlsSettingsFromOptionFiles(const QStringList& files) {
+TlsSettings TlsSettingsFromOptionFiles(const QStringList& files, QStringList* warnings) {
     TlsSettings settings;
     const QString verify = QStringLiteral("ssl-verify-server-cert");
-    for (const ClientOption& option : ReadClientOptions(files)) {
+    for (const ClientOption& option : ReadClientOptions(files, warnings)) {
         if (option.name == QLatin1String("ssl-ca") && option.hasValue)
             settings.ca = option.value;
         else if (option.name == QLatin1String("ssl-cert") && option.hasValue)
             settings.cert = option.value;
         else if (option.name == QLatin1String("ssl-key") && option.hasValue)
             settings.key = option.value;
+        else if (option.name == QLatin1String("ssl-crl") && option.hasValue)
+            settings.crl = option.value;
+        else if (option.name == QLatin1String("ssl-crlpath") && option.hasValue)
+            settings.crlPath = option.value;
         else if (option.name == verify || option.name == QLatin1String("enable-") + verify)
             settings.verifyServerCert = IsOn(option);
         else if (option.name == QLatin1String("skip-") + verify || option.name == QLatin1String("disable-") + verify)
@@ -51,7 +56,11 @@ QStringList StandardOptionFiles() {
 
 TlsSettings ProcessTlsSettings() {
     const std::lock_guard<std::mutex> lock(processLock);
-    if (!processSettings) processSettings = TlsSettingsFromOptionFiles(StandardOptionFiles());
+    if (!processSettings) {
+        QStringList warnings;
+        processSettings = TlsSettingsFromOptionFiles(StandardOptionFiles(), &warnings);
+        for (const QString& warning : warnings) std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+    }
     return *processSettings;
 }
 

@@ -17,14 +17,21 @@ struct TlsSettings {
     // above or the system's authorities) and name the server; without TLS no
     // connection is made.
     bool verifyServerCert = false;
+    QString crl;      // ssl-crl: revoked certificates, which the server's must not be
+    QString crlPath;  // ssl-crlpath: a folder of such lists
+
+    // Whether the server's certificate is checked (which TLS then requires):
+    // asked for, or implied by a certificate authority given.
+    bool checksServer() const { return verifyServerCert || !ca.isEmpty(); }
 
     bool operator==(const TlsSettings&) const = default;
 };
 
-// ssl-ca, ssl-cert, ssl-key and ssl-verify-server-cert (also with "_") from
-// the client groups of the given option files; nothing else is taken from
-// them. A later value wins.
-TlsSettings TlsSettingsFromOptionFiles(const QStringList& files);
+// ssl-ca, ssl-cert, ssl-key, ssl-crl, ssl-crlpath and ssl-verify-server-cert
+// (in any case, also with "_") from the client groups of the given option
+// files; nothing else is taken from them. A later value wins. What the files
+// give cause to warn about is added to `warnings` when given.
+TlsSettings TlsSettingsFromOptionFiles(const QStringList& files, QStringList* warnings = nullptr);
 
 // The option files the standard client reads: /etc/my.cnf, /etc/mysql/my.cnf
 // and ~/.my.cnf. TABLEWRIGHT_OPTION_FILES, a list separated by ":", takes
@@ -32,7 +39,8 @@ TlsSettings TlsSettingsFromOptionFiles(const QStringList& files);
 QStringList StandardOptionFiles();
 
 // The settings every connection of this program uses unless it is given its
-// own: read from the standard option files at the first call, or those set
+// own: read from the standard option files at the first call (their
+// warnings go to standard error, as the standard client's do), or those set
 // with SetProcessTlsSettings(). Safe to call from any thread.
 TlsSettings ProcessTlsSettings();
 void SetProcessTlsSettings(const TlsSettings& settings);

@@ -1,5 +1,6 @@
 #include "export/export_engine.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "app/logging.h"
@@ -13,13 +14,16 @@ namespace exporter {
 namespace {
 
 // The export may read a very large table over a slow link: reads wait long,
-// but a server that does not answer at all is given up soon.
-db::ConnectOptions ExportConnectOptions() {
+// but a server that does not answer at all is given up soon. A stop gives up
+// the opening too.
+db::ConnectOptions ExportConnectOptions(const ExportRequest& request, ExportMonitor& monitor) {
     db::ConnectOptions options;
-    options.connectTimeoutSeconds = 30;
-    options.readTimeoutSeconds = 5000;
-    options.writeTimeoutSeconds = 5000;
+    options.connectTimeoutSeconds = std::min(30u, request.waitSeconds);
+    options.readTimeoutSeconds = request.waitSeconds;
+    options.writeTimeoutSeconds = request.waitSeconds;
     options.napForRows = true;
+    options.stopRequested = [&monitor] { return monitor.StopRequested(); };
+    options.stillWaiting = [&monitor](unsigned boundSeconds) { monitor.StillWaiting(boundSeconds); };
     return options;
 }
 
@@ -94,7 +98,8 @@ public:
         qCDebug(lcExport) << "exporting" << request_.fieldListText << "of" << request_.tableName << "to"
                           << request_.outputPath;
         try {
-            connection_.emplace(db::Connection::Open(db::BuildConnectionText(request_.login), ExportConnectOptions()));
+            connection_.emplace(db::Connection::Open(db::BuildConnectionText(request_.login),
+                                                     ExportConnectOptions(request_, monitor_)));
         } catch (const std::exception& e) {
             return Failure(kConnectStep, Describe(e));
         }

@@ -26,6 +26,9 @@ public:
     // (db::ConnectionCut) even while the export waits for the server.
     virtual void ConnectionOpened(const db::Connection& connection) { (void)connection; }
     virtual void ConnectionClosing() {}
+    // No answer or row has come from the server for db::kStillWaitingSeconds;
+    // the export waits up to `boundSeconds` in all.
+    virtual void StillWaiting(unsigned boundSeconds) { (void)boundSeconds; }
     // How the rows are read, in words: "in the server's binary form", or "as
     // text" and why.
     virtual void RowsReadAs(const QString& how) { (void)how; }

@@ -28,6 +28,7 @@ public:
                 ? QStringLiteral("not encrypted")
                 : QStringLiteral("encrypted with %1, cipher %2").arg(connection.tlsVersion(), connection.tlsCipher()));
     }
+    void StillWaiting(unsigned boundSeconds) override { emit job_.stillWaiting(boundSeconds); }
     void RowsReadAs(const QString& how) override { emit job_.rowsReadAs(how); }
     void ConnectionClosing() override {
         const std::lock_guard lock(job_.connectionMutex_);

@@ -49,6 +49,9 @@ signals:
     // The export's connection is open: how it is encrypted, in words ("not
     // encrypted", "encrypted with TLSv1.3, cipher ...").
     void connected(const QString& encryption);
+    // No answer or row has come from the server for a while; the export
+    // waits up to `boundSeconds` in all.
+    void stillWaiting(unsigned boundSeconds);
     // How the rows are read: "in the server's binary form", or "as text" and
     // why.
     void rowsReadAs(const QString& how);

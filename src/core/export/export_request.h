@@ -22,6 +22,12 @@ struct ExportRequest {
     // above: a command line may give bytes that are no text in the locale.
     std::optional<QByteArray> separatorBytes;
     QString outputPath;
+    // How long the export waits for the server's answer or a row; the
+    // connection is given up sooner (within 30 seconds).
+    unsigned waitSeconds = kDefaultWaitSeconds;
+
+    static constexpr unsigned kDefaultWaitSeconds = 5000;
+
     // The command line's choices; the wizard's file has neither.
     Quoting quoting = Quoting::None;
     QString where;  // the user's own SQL condition on the rows; empty: every row

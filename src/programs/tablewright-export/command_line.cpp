@@ -137,7 +137,7 @@ QString UsageText() {
         "                          [--quote[=always]] [--where TEXT]\n"
         "                          [--output PATH|-] [--server H] [--port N] [--user U] [--database D]\n"
         "                          [--ssl-ca FILE] [--ssl-verify-server-cert] [--ssl-cert FILE --ssl-key FILE]\n"
-        "                          [--verbose]\n"
+        "                          [--timeout SECONDS] [--verbose]\n"
         "\n"
         "Exports one table to a delimited text file, as the Tablewright wizard's \"Finish\" does.\n"
         "\n"
@@ -154,12 +154,15 @@ QString UsageText() {
         "  --output PATH|-    the file to write; \"-\" or no --output writes to standard output\n"
         "  --server H, --port N, --user U, --database D\n"
         "                     login values; each defaults to the one the wizard stored\n"
-        "  --ssl-ca FILE      check that the server's certificate comes from this authority\n"
+        "  --ssl-ca FILE      check that the server's certificate comes from this authority and\n"
+        "                     names the server; fail when the server offers no TLS\n"
         "  --ssl-verify-server-cert\n"
         "                     check that the server's certificate is trusted and names the\n"
         "                     server; fail when the server offers no TLS\n"
         "  --ssl-cert FILE, --ssl-key FILE\n"
         "                     a client certificate and its key, for a user that requires one\n"
+        "  --timeout SECONDS  how long to wait for the server's answer or a row before giving\n"
+        "                     up (default 5000); a wait of 10 s or more is told on standard error\n"
         "  --verbose          tell on standard error how the connection is encrypted\n"
         "                     and how the rows are read (binary or text)\n"
         "  --help             show this text\n"
@@ -187,8 +190,8 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     const QStringList withValue = {QStringLiteral("table"),    QStringLiteral("field"),    QStringLiteral("separator"),
                                    QStringLiteral("output"),   QStringLiteral("server"),   QStringLiteral("port"),
                                    QStringLiteral("user"),     QStringLiteral("database"), QStringLiteral("ssl-ca"),
-                                   QStringLiteral("ssl-cert"), QStringLiteral("ssl-key"),  QStringLiteral("quote"),
-                                   QStringLiteral("where")};
+                                   QStringLiteral("ssl-cert"), QStringLiteral("ssl-key"),  QStringLiteral("timeout"),
+                                   QStringLiteral("quote"),    QStringLiteral("where")};
     QuoteWithoutValue(arguments, withValue);
     for (const QString& name : withValue)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
@@ -272,6 +275,13 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     }
     line.sslVerifyServerCert = parser.isSet(QStringLiteral("ssl-verify-server-cert"));
     line.verbose = parser.isSet(QStringLiteral("verbose"));
+    if (parser.isSet(QStringLiteral("timeout"))) {
+        bool number = false;
+        const QString text = parser.value(QStringLiteral("timeout")).trimmed();
+        line.timeoutSeconds = text.toUInt(&number);
+        if (!number || line.timeoutSeconds == 0 || text.startsWith(QLatin1Char('+')))
+            return Problem(QStringLiteral("--timeout must be a whole number of seconds, 1 or more."));
+    }
     return line;
 }
 

@@ -38,6 +38,10 @@ struct CommandLine {
     bool sslVerifyServerCert = false;
     // Tell on standard error how the connection is encrypted.
     bool verbose = false;
+    // How long the export waits for the server's answer or a row.
+    unsigned timeoutSeconds = kDefaultTimeoutSeconds;
+
+    static constexpr unsigned kDefaultTimeoutSeconds = 5000;
 
     bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }
 };

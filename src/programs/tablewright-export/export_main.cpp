@@ -1,6 +1,12 @@
 // tablewright-export: the wizard's export from the command line.
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -8,7 +14,10 @@
 #include <QFileInfo>
 
 #include "command_line.h"
+#include "db/bounded_opening.h"
 #include "db/connection.h"
+#include "db/connection_cut.h"
+#include "db/db_error.h"
 #include "db/identifier.h"
 #include "db/table_queries.h"
 #include "db/tls_settings.h"
@@ -51,6 +60,7 @@ exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     request.separator = line.separator;
     request.separatorBytes = line.separatorBytes;
     request.outputPath = line.output;
+    request.waitSeconds = line.timeoutSeconds;
     request.quoting = line.quoting;
     request.where = line.where;
     return request;
@@ -71,17 +81,63 @@ bool NamesStandardOutput(const QByteArray& path) {
 }
 
 // The tables of the login's database, one name a line (for shell completion).
+// The whole call ends within two seconds, and at once on a termination
+// signal: a server that does not answer, or a SHOW TABLES that waits for a
+// lock, must not hold up the shell.
 int ListTables(const exporter::cli::CommandLine& line) {
+    constexpr auto kBound = std::chrono::seconds(2);
+    const auto deadline = std::chrono::steady_clock::now() + kBound;
+    const auto signalled = [] { return process::CaughtTerminationSignal() != 0; };
+    const auto stopped = [deadline, signalled] { return signalled() || std::chrono::steady_clock::now() >= deadline; };
     try {
-        db::Connection connection = db::Connection::Open(LoginFrom(line));
-        const db::StoredResult tables = db::ListTables(connection);
-        for (std::size_t row = 0; row < tables.rowCount(); ++row)
-            std::printf("%s\n", tables.value(row, 0).text().toLocal8Bit().constData());
+        db::ConnectOptions options;
+        options.connectTimeoutSeconds = static_cast<unsigned>(kBound.count());
+        options.readTimeoutSeconds = options.connectTimeoutSeconds;
+        options.writeTimeoutSeconds = options.connectTimeoutSeconds;
+        options.stopRequested = signalled;
+        db::Connection connection = db::Connection::Open(LoginFrom(line), options);
+        // The rest of the two seconds: a watch that cuts the connection.
+        db::ConnectionCut cut(connection);
+        std::mutex mutex;
+        std::condition_variable done;
+        bool listed = false;
+        std::thread watch([&] {
+            std::unique_lock lock(mutex);
+            while (!listed && !stopped()) done.wait_for(lock, std::chrono::milliseconds(50));
+            if (!listed) cut.Cut();
+        });
+        std::optional<db::StoredResult> tables;
+        std::optional<QString> failure;
+        try {
+            tables = db::ListTables(connection);
+        } catch (const std::exception& error) {
+            failure = QString::fromUtf8(error.what());
+        }
+        {
+            const std::lock_guard lock(mutex);
+            listed = true;
+        }
+        done.notify_all();
+        watch.join();
+        if (failure) throw db::DbError(*failure);
+        for (std::size_t row = 0; row < tables->rowCount(); ++row)
+            std::printf("%s\n", tables->value(row, 0).text().toLocal8Bit().constData());
     } catch (const std::exception& error) {
+        if (process::CaughtTerminationSignal() != 0) return kEndedBySignal + process::CaughtTerminationSignal();
         PrintError(QString::fromUtf8(error.what()));
         return kExportFailed;
     }
     return std::fflush(stdout) == 0 ? 0 : kExportFailed;
+}
+
+// Ends the program. A connection's opening that a stop or its bound gave up
+// may still wait on a thread of its own: the program then ends without
+// running the connector's clean-up under it.
+int Ending(int status) {
+    if (!db::OpeningsLeftBehind()) return status;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
 }
 
 // Runs the export on a worker thread while this one watches for a
@@ -104,6 +160,19 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, cons
             std::fflush(stderr);
         });
     }
+    // A wait that lasts is told about, with what may cause it.
+    QObject::connect(
+        &job, &exporter::ExportJob::stillWaiting, &loop,
+        [&progress, server = request.login.server, table = request.tableName](unsigned boundSeconds) {
+            progress.Interrupt();
+            PrintError(QStringLiteral("no row for %1 s from the server %2; the table %3 may be locked by "
+                                      "another session, or the server or the link to it stalls (waiting up "
+                                      "to %4 s in all; --timeout changes that)")
+                           .arg(db::kStillWaitingSeconds)
+                           .arg(server, db::QuoteIdentifier(table))
+                           .arg(boundSeconds));
+            std::fflush(stderr);
+        });
     QObject::connect(&job, &exporter::ExportJob::finished, &loop, &QEventLoop::quit);
     process::TerminationNotifier termination;
     QObject::connect(&termination, &process::TerminationNotifier::arrived, &job, &exporter::ExportJob::Stop);
@@ -151,7 +220,7 @@ int main(int argc, char* argv[]) {
     // Before the first connection: the command line's TLS options over the
     // option files'.
     db::SetProcessTlsSettings(exporter::cli::TlsSettingsFor(line, db::ProcessTlsSettings()));
-    if (line.action == CommandLine::Action::ListTables) return ListTables(line);
+    if (line.action == CommandLine::Action::ListTables) return Ending(ListTables(line));
     if (closed.output && (line.toStandardOutput() || NamesStandardOutput(line.outputBytes))) {
         PrintError(QStringLiteral("Cannot write to standard output: it is closed; give --output PATH for a file"));
         return kExportFailed;
@@ -166,10 +235,10 @@ int main(int argc, char* argv[]) {
     const exporter::ExportOutcome outcome =
         RunStoppableExport(std::move(request), line.outputBytes, line.toStandardOutput(), line.verbose);
     if (outcome.status == exporter::ExportOutcome::Status::Stopped)
-        return kEndedBySignal + process::CaughtTerminationSignal();
+        return Ending(kEndedBySignal + process::CaughtTerminationSignal());
     if (!outcome.written()) {
         PrintError(outcome.description);
-        return kExportFailed;
+        return Ending(kExportFailed);
     }
     // The file is written as asked; the warning only says what it holds
     // (nothing, when its values are quoted).

@@ -34,6 +34,11 @@ void TerminalProgress::ShowWritten(std::uint64_t rows) {
     Print(text);
 }
 
+void TerminalProgress::Interrupt() {
+    if (printedLength_ > 0) std::fputc('\n', stderr);
+    printedLength_ = 0;
+}
+
 void TerminalProgress::Print(const char* text) {
     // Blanks cover what is left of a longer line before.
     const int length = std::fprintf(stderr, "\r%s", text) - 1;

@@ -19,6 +19,9 @@ public:
     void Show(std::uint64_t rows, std::uint64_t estimate);
     // The export was written: the line ends on the final count.
     void ShowWritten(std::uint64_t rows);
+    // Another message follows on a line of its own; the next count starts a
+    // new line.
+    void Interrupt();
 
 private:
     void Print(const char* text);

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "app/background_work.h"
+#include "db/bounded_opening.h"
 #include "process/standard_descriptors.h"
 #include "process/termination_signals.h"
 #include "wizard/message_box.h"
@@ -49,7 +50,8 @@ int main(int argc, char* argv[]) {
         if (!ended) status = QApplication::exec();
     }
     // A wait for the server that closing the window gave up (a name lookup,
-    // a server that never answers) does not hold the program up.
-    if (app::BackgroundWorkRunning()) std::_Exit(status);
+    // a server that never answers) does not hold the program up, nor does
+    // an opening that a stop gave up.
+    if (app::BackgroundWorkRunning() || db::OpeningsLeftBehind()) std::_Exit(status);
     return status;
 }

@@ -1,15 +1,38 @@
 #include "pages/fields/preview_model.h"
 
+#include <algorithm>
+
 #include <QBrush>
 #include <QPalette>
 
+#include "db/table_queries.h"
+
 namespace pages {
+
+namespace {
+
+// How many of a value's bytes hold its first `characters` characters (UTF-8
+// as the connection sends text; a byte each in a binary string). Looks at no
+// more than those, so a long value costs no more than a short one.
+std::size_t PrefixBytes(const QByteArray& value, std::size_t characters, bool binary) {
+    const auto length = static_cast<std::size_t>(value.size());
+    if (binary) return std::min(length, characters);
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const bool starts = (static_cast<unsigned char>(value[static_cast<qsizetype>(i)]) & 0xC0) != 0x80;
+        if (starts && seen++ == characters) return i;
+    }
+    return length;
+}
+
+}  // namespace
 
 void PreviewModel::SetResult(db::StoredResult result, const exporter::ValueStyle& style) {
     beginResetModel();
     result_ = std::move(result);
     formatters_.clear();
     for (const db::ColumnInfo& column : result_.columns()) formatters_.emplace_back(column, style);
+    shownCharacters_ = db::PreviewCharacters(result_.columns());
     endResetModel();
 }
 
@@ -22,10 +45,14 @@ int PreviewModel::columnCount(const QModelIndex& parent) const { return parent.i
 QString PreviewModel::DisplayText(std::size_t row, int column) const {
     const db::DbValue& value = result_.value(row, column);
     if (value.isNull()) return QStringLiteral("NULL");
-    exporter::OutputBuffer text(static_cast<std::size_t>(value.bytes().size()) + 16);
-    formatters_[static_cast<std::size_t>(column)].Append(text, value.bytes().constData(),
-                                                         static_cast<std::size_t>(value.bytes().size()));
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const db::ColumnInfo& info = result_.column(column);
+    const std::size_t length = static_cast<std::size_t>(value.bytes().size());
+    const std::size_t shown = info.isString() ? PrefixBytes(value.bytes(), shownCharacters_, info.isBinary()) : length;
+    exporter::OutputBuffer text(shown * 2 + 16);
+    formatters_[static_cast<std::size_t>(column)].Append(text, value.bytes().constData(), shown);
+    QString display = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (shown < length) display += QChar(0x2026);  // "…"
+    return display;
 }
 
 QVariant PreviewModel::data(const QModelIndex& index, int role) const {

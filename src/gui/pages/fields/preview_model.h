@@ -14,7 +14,8 @@ namespace pages {
 // client. Headings are the column names; every value reads as the export
 // will write it (the user's decimal point and dates, BIT as a number,
 // binary as hexadecimal), and NULL shows as a greyed "NULL" so that it
-// cannot be taken for an empty text.
+// cannot be taken for an empty text. A text or binary value longer than
+// the preview shows (db::PreviewCharacters) shows its start and "…".
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -38,6 +39,7 @@ public:
 private:
     db::StoredResult result_;
     std::vector<exporter::ColumnFormatter> formatters_;
+    std::size_t shownCharacters_ = 0;
 };
 
 }  // namespace pages

@@ -1,0 +1,115 @@
+#include "db/bounded_opening.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include <netdb.h>
+#include <sys/socket.h>
+
+namespace db {
+namespace {
+
+std::atomic<int> leftBehind{0};
+
+constexpr auto kStopCheck = std::chrono::milliseconds(50);
+
+// What the opening thread and the caller share.
+struct Attempt {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool lookingUp = true;
+    bool done = false;
+    bool opened = false;
+    bool abandoned = false;
+    int lookupError = 0;
+};
+
+// 0 when the name has an address, the EAI_ code otherwise.
+int LookUp(const QByteArray& host) {
+    addrinfo hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int result = ::getaddrinfo(host.constData(), nullptr, &hints, &found);
+    if (found != nullptr) ::freeaddrinfo(found);
+    return result;
+}
+
+void Open(const std::shared_ptr<Attempt>& attempt, MYSQL* handle, const QByteArray& host,
+          const std::function<bool(MYSQL*)>& connect) {
+    const int lookupError = host.isEmpty() ? 0 : LookUp(host);
+    bool go = false;
+    {
+        const std::lock_guard lock(attempt->mutex);
+        attempt->lookingUp = false;
+        attempt->lookupError = lookupError;
+        go = lookupError == 0 && !attempt->abandoned;
+    }
+    attempt->changed.notify_all();
+    // The connector looks the name up again; a resolver that just answered
+    // usually answers again from its cache, and the caller's bound holds in
+    // any case. Connecting by the name keeps the certificate's host check on
+    // the name.
+    const bool opened = go && connect(handle);
+    bool abandoned = false;
+    {
+        const std::lock_guard lock(attempt->mutex);
+        attempt->done = true;
+        attempt->opened = opened;
+        abandoned = attempt->abandoned;
+    }
+    if (abandoned) {
+        mysql_close(handle);
+        --leftBehind;
+        return;
+    }
+    attempt->changed.notify_all();
+}
+
+}  // namespace
+
+OpeningEnd OpenWithin(MYSQL* handle, const QString& host, const std::function<bool(MYSQL*)>& connect,
+                      std::chrono::milliseconds bound, const std::function<bool()>& stopRequested) {
+    const auto started = std::chrono::steady_clock::now();
+    auto attempt = std::make_shared<Attempt>();
+    std::thread(Open, attempt, handle, host.toUtf8(), connect).detach();
+
+    OpeningEnd end;
+    std::unique_lock lock(attempt->mutex);
+    for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        end.waitedSeconds = std::chrono::duration<double>(now - started).count();
+        if (attempt->done) break;
+        const bool stop = stopRequested && stopRequested();
+        const bool late = bound.count() > 0 && now - started >= bound;
+        if (stop || late) {
+            attempt->abandoned = true;
+            ++leftBehind;
+            if (stop)
+                end.kind = OpeningEnd::Kind::Stopped;
+            else
+                end.kind = attempt->lookingUp ? OpeningEnd::Kind::LookupTimedOut : OpeningEnd::Kind::TimedOut;
+            return end;
+        }
+        auto wait = kStopCheck;
+        if (bound.count() > 0)
+            wait = std::min(wait, std::chrono::duration_cast<std::chrono::milliseconds>(bound - (now - started)) +
+                                      std::chrono::milliseconds(1));
+        attempt->changed.wait_for(lock, wait);
+    }
+    if (attempt->lookupError == EAI_NONAME || attempt->lookupError == EAI_NODATA)
+        end.kind = OpeningEnd::Kind::NameNotFound;
+    else if (attempt->lookupError != 0)
+        end.kind = OpeningEnd::Kind::NameLookupFailed;
+    else
+        end.kind = attempt->opened ? OpeningEnd::Kind::Opened : OpeningEnd::Kind::Failed;
+    end.lookupError = attempt->lookupError;
+    return end;
+}
+
+bool OpeningsLeftBehind() { return leftBehind.load() > 0; }
+
+}  // namespace db
