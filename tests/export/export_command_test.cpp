@@ -142,6 +142,9 @@ TEST(ExportCommand, UsageErrorsExitWithTwoAndHelpWithZero) {
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--port"), QStringLiteral("70000")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("extra")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--table"), QStringLiteral("u")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote=sometimes")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote"), QStringLiteral("--separator=\"")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--where"), QString()},
     };
     for (const QStringList& arguments : wrong) {
         const export_testing::CommandResult result = RunWithoutLogin(arguments);

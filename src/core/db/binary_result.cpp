@@ -118,6 +118,9 @@ struct BinaryResult::Statement {
 
 BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const FloatsAsText& floatsAsText) {
     std::unique_ptr<Statement> statement = Statement::Prepared(connection.handle(), sql);
+    // A "?" in a condition the user typed is no value to bind: as text the
+    // server says what is wrong with it.
+    if (mysql_stmt_param_count(statement->handle) != 0) throw RowsNotBinary("the statement holds a parameter marker");
     std::vector<ColumnInfo> columns = statement->Columns();
     bool floats = false;
     for (const ColumnInfo& column : columns) {

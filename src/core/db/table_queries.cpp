@@ -85,25 +85,29 @@ StoredResult PreviewTable(Connection& connection, const QString& tableName) {
     });
 }
 
-QString SelectQueryText(const QString& fieldListText, const QString& tableName) {
-    return QStringLiteral("SELECT ") + fieldListText + QStringLiteral(" FROM ") + QuoteIdentifier(tableName);
+QString SelectQueryText(const QString& fieldListText, const QString& tableName, const QString& where) {
+    QString text = QStringLiteral("SELECT ") + fieldListText + QStringLiteral(" FROM ") + QuoteIdentifier(tableName);
+    if (!where.isEmpty()) text += QStringLiteral(" WHERE (") + where + QStringLiteral("\n)");
+    return text;
 }
 
-StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName) {
-    return NamingALock(tableName, [&] { return connection.Stream(SelectQueryText(fieldListText, tableName)); });
+StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName,
+                                const QString& where) {
+    return NamingALock(tableName, [&] { return connection.Stream(SelectQueryText(fieldListText, tableName, where)); });
 }
 
-BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName) {
-    const auto floatsAsText = [&tableName](const std::vector<ColumnInfo>& columns) {
+BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName,
+                                   const QString& where) {
+    const auto floatsAsText = [&tableName, &where](const std::vector<ColumnInfo>& columns) {
         QStringList fields;
         for (const ColumnInfo& column : columns) {
             const QString name = QuoteIdentifier(column.name);
             fields += column.kind == ColumnKind::Float ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
         }
-        return SelectQueryText(fields.join(QStringLiteral(", ")), tableName);
+        return SelectQueryText(fields.join(QStringLiteral(", ")), tableName, where);
     };
     return NamingALock(tableName, [&] {
-        return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName), floatsAsText);
+        return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName, where), floatsAsText);
     });
 }
 

@@ -104,7 +104,8 @@ public:
             return Failure(kConnectStep, Describe(e));
         }
         announcement_.emplace(monitor_, *connection_);
-        monitor_.EstimateKnown(db::EstimateRowCount(*connection_, request_.tableName));
+        // The table's size says nothing of how many rows a condition keeps.
+        if (request_.where.isEmpty()) monitor_.EstimateKnown(db::EstimateRowCount(*connection_, request_.tableName));
         if (monitor_.StopRequested()) return ExportOutcome::StoppedByUser();
 
         try {
@@ -153,7 +154,8 @@ private:
     bool RunQuery() {
         QString why;
         try {
-            binaryRows_.emplace(db::ReadSelectionInBinary(*connection_, request_.fieldListText, request_.tableName));
+            binaryRows_.emplace(
+                db::ReadSelectionInBinary(*connection_, request_.fieldListText, request_.tableName, request_.where));
             Announce(QStringLiteral("in the server's binary form"));
             return true;
         } catch (const db::RowsNotBinary& e) {
@@ -161,7 +163,8 @@ private:
         }
         if (monitor_.StopRequested()) return false;
         Announce(QStringLiteral("as text (%1)").arg(why));
-        textRows_.emplace(db::StreamSelection(*connection_, request_.fieldListText, request_.tableName));
+        textRows_.emplace(
+            db::StreamSelection(*connection_, request_.fieldListText, request_.tableName, request_.where));
         return true;
     }
     void Announce(const QString& how) {
@@ -171,7 +174,7 @@ private:
 
     template <class Rows>
     std::optional<ExportOutcome> StreamRows(Rows& rows, const QByteArray& separator) {
-        RowWriter writer(rows.columns(), style_, separator, chunks_);
+        RowWriter writer(rows.columns(), style_, separator, chunks_, request_.quoting);
         if (request_.header) writer.WriteHeader();
         for (;;) {
             try {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "db/login_values.h"
+#include "export/value_quoter.h"
 
 namespace exporter {
 
@@ -26,6 +27,10 @@ struct ExportRequest {
     unsigned waitSeconds = kDefaultWaitSeconds;
 
     static constexpr unsigned kDefaultWaitSeconds = 5000;
+
+    // The command line's choices; the wizard's file has neither.
+    Quoting quoting = Quoting::None;
+    QString where;  // the user's own SQL condition on the rows; empty: every row
 };
 
 }  // namespace exporter

@@ -27,18 +27,21 @@ std::size_t WholeCharacters(const char* bytes, std::size_t count) {
 }  // namespace
 
 RowWriter::RowWriter(const std::vector<db::ColumnInfo>& columns, const ValueStyle& style, QByteArray separator,
-                     BufferDrain& chunks)
+                     BufferDrain& chunks, Quoting quoting)
     : style_(style),
       separator_(std::move(separator)),
       chunks_(chunks),
       check_(separator_),
+      quoter_(quoting, separator_),
       out_(kChunkSize + (kChunkSize >> 2), this) {
     columns_.reserve(columns.size());
     for (const db::ColumnInfo& info : columns) {
         ColumnFormatter formatter(info, style);
-        const bool checked = formatter.MayHold('\r') || formatter.MayHold('\n') ||
-                             (!separator_.isEmpty() && formatter.MayHold(separator_[0]));
-        columns_.push_back(Column{info, std::move(formatter), checked});
+        // Quoted values keep every line whole: nothing to count.
+        const bool checked = !quoter_.active() && (formatter.MayHold('\r') || formatter.MayHold('\n') ||
+                                                   (!separator_.isEmpty() && formatter.MayHold(separator_[0])));
+        const ColumnQuoting quote = quoter_.ForColumn([&formatter](char byte) { return formatter.MayHold(byte); });
+        columns_.push_back(Column{info, std::move(formatter), checked, quote});
     }
 }
 
@@ -51,7 +54,10 @@ void RowWriter::WriteHeader() {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (i != 0) Separator();
         const QByteArray name = style_.Encode(columns_[i].info.name);
+        const ColumnQuoting quote = quoter_.ForColumn([](char) { return true; });
+        const std::size_t start = quoter_.active() ? quoter_.Begin(out_, quote) : 0;
         out_.append(name.constData(), static_cast<std::size_t>(name.size()));
+        if (quoter_.active()) quoter_.End(out_, start, quote);
     }
     LineEnd();
 }
@@ -75,6 +81,10 @@ void RowWriter::WriteRow(db::BinaryResult& row) {
 }
 
 void RowWriter::Text(const Column& column, const char* value, std::size_t length) {
+    if (column.quote.any()) {
+        QuotedText(column, value, length);
+        return;
+    }
     if (!column.checked) {
         column.formatter.Append(out_, value, length);
         return;
@@ -92,9 +102,11 @@ void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
     case K::Integer:
     case K::Year: {
         const unsigned width = column.info.zeroFill ? column.info.displayWidth : 0;
-        if (!column.checked) {
+        if (!column.checked && !column.quote.scan) {
             // A number is never reformatted: it is written in place.
+            if (column.quote.enclose) out_.append('"');
             out_.advance(IntegerText(out_.tail(kLongestInteger), row.integer(i), column.info.isUnsigned, width));
+            if (column.quote.enclose) out_.append('"');
             return;
         }
         length = IntegerText(text, row.integer(i), column.info.isUnsigned, width);
@@ -120,6 +132,12 @@ void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
 void RowWriter::LongValue(const Column& column, db::BinaryResult& row, int i) {
     const std::size_t total = row.length(i);
     if (column.checked) check_.Begin(out_.size());
+    // A quoted value short enough is looked at whole; a longer one is
+    // enclosed from its first piece.
+    const bool whole = total <= ValueQuoter::kWholeValue;
+    std::size_t start = 0;
+    if (column.quote.any() && whole) start = quoter_.Begin(out_, column.quote);
+    OutputBuffer& into = column.quote.any() && !whole ? quoter_.BeginPieces(out_, column.quote) : out_;
     std::size_t offset = 0;
     std::size_t available = row.partCapacity(i);
     while (available != 0) {
@@ -127,14 +145,30 @@ void RowWriter::LongValue(const Column& column, db::BinaryResult& row, int i) {
         if (offset + available < total && column.formatter.needsWholeCharacters())
             usable = WholeCharacters(row.data(i), available);
         if (offset == 0)
-            column.formatter.Append(out_, row.data(i), usable);
+            column.formatter.Append(into, row.data(i), usable);
         else
-            column.formatter.AppendMore(out_, row.data(i), usable);
+            column.formatter.AppendMore(into, row.data(i), usable);
         offset += usable;
         if (offset >= total) break;
         available = row.ReadPart(i, offset);
     }
     if (column.checked) check_.End(out_.data(), out_.size());
+    if (!column.quote.any()) return;
+    if (whole)
+        quoter_.End(out_, start, column.quote);
+    else
+        quoter_.EndPieces(out_);
+}
+
+void RowWriter::QuotedText(const Column& column, const char* value, std::size_t length) {
+    if (length > ValueQuoter::kWholeValue) {
+        column.formatter.Append(quoter_.BeginPieces(out_, column.quote), value, length);
+        quoter_.EndPieces(out_);
+        return;
+    }
+    const std::size_t start = quoter_.Begin(out_, column.quote);
+    column.formatter.Append(out_, value, length);
+    quoter_.End(out_, start, column.quote);
 }
 
 }  // namespace exporter

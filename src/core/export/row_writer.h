@@ -11,6 +11,7 @@
 #include "export/column_formatter.h"
 #include "export/output_buffer.h"
 #include "export/split_check.h"
+#include "export/value_quoter.h"
 #include "export/value_style.h"
 
 namespace exporter {
@@ -22,14 +23,15 @@ inline constexpr std::size_t kChunkSize = std::size_t{2} << 20;
 // value in its column's text, the values joined by the separator, CR LF after
 // each line. The one place that decides which bytes a row becomes, whether
 // the row came as text or in the server's binary form; it also counts the
-// values that keep a line from being split back into its fields.
+// values that keep a line from being split back into its fields, or, when
+// values are quoted, encloses them so that none does.
 //
 // Lines collect in a chunk that goes to `chunks` once it is full (or when
 // flushed); a long value goes on in pieces, so the chunk never grows.
 class RowWriter final : private BufferDrain {
 public:
     RowWriter(const std::vector<db::ColumnInfo>& columns, const ValueStyle& style, QByteArray separator,
-              BufferDrain& chunks);
+              BufferDrain& chunks, Quoting quoting = Quoting::None);
 
     // The field names, as the result reports them.
     void WriteHeader();
@@ -51,6 +53,7 @@ private:
         // Only values that can hold a line break or the separator's first
         // byte are looked at: numbers and dates are written with few bytes.
         bool checked;
+        ColumnQuoting quote;
     };
 
     void Drain(const char* bytes, std::size_t count) override;
@@ -60,12 +63,14 @@ private:
     void Text(const Column& column, const char* value, std::size_t length);
     void Binary(const Column& column, db::BinaryResult& row, int i);
     void LongValue(const Column& column, db::BinaryResult& row, int i);
+    void QuotedText(const Column& column, const char* value, std::size_t length);
 
     std::vector<Column> columns_;
     ValueStyle style_;
     QByteArray separator_;
     BufferDrain& chunks_;
     SplitCheck check_;
+    ValueQuoter quoter_;
     OutputBuffer out_;
 };
 

@@ -112,11 +112,29 @@ QString PathText(const QByteArray& path) {
     return QStringLiteral("/proc/self/fd/%1").arg(descriptor);
 }
 
+// A bare --quote stands for --quote=needed: the parser knows no option whose
+// value may be left out. An argument that is the value of the option before
+// it stays as it is.
+void QuoteWithoutValue(QStringList& arguments, const QStringList& withValue) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--")) return;
+        if (argument != QLatin1String("--quote") && argument != QLatin1String("-quote")) continue;
+        if (i > 0) {
+            QString before = arguments[i - 1];
+            if (before.startsWith(QLatin1String("--"))) before.remove(0, 1);
+            if (before.startsWith(QLatin1Char('-')) && withValue.contains(before.mid(1))) continue;
+        }
+        arguments[i] = QStringLiteral("--quote=needed");
+    }
+}
+
 }  // namespace
 
 QString UsageText() {
     return QStringLiteral(
         "Usage: tablewright-export --table NAME [--field NAME]... [--separator TEXT] [--no-header]\n"
+        "                          [--quote[=always]] [--where TEXT]\n"
         "                          [--output PATH|-] [--server H] [--port N] [--user U] [--database D]\n"
         "                          [--ssl-ca FILE] [--ssl-verify-server-cert] [--ssl-cert FILE --ssl-key FILE]\n"
         "                          [--timeout SECONDS] [--verbose]\n"
@@ -128,6 +146,11 @@ QString UsageText() {
         "                     (default: every column in table order)\n"
         "  --separator TEXT   the text between two fields, exactly as given (default \",\")\n"
         "  --no-header        leave out the first line of field names\n"
+        "  --quote            enclose in double quotes (RFC 4180) each value that holds the\n"
+        "                     separator, a double quote, CR or LF, its quotes doubled\n"
+        "  --quote=always     enclose every value but NULL, so that NULL and empty text differ\n"
+        "  --where TEXT       export only the rows for which the SQL condition TEXT holds;\n"
+        "                     it is sent to the server as given\n"
         "  --output PATH|-    the file to write; \"-\" or no --output writes to standard output\n"
         "  --server H, --port N, --user U, --database D\n"
         "                     login values; each defaults to the one the wizard stored\n"
@@ -167,7 +190,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     const QStringList withValue = {QStringLiteral("table"),    QStringLiteral("field"),    QStringLiteral("separator"),
                                    QStringLiteral("output"),   QStringLiteral("server"),   QStringLiteral("port"),
                                    QStringLiteral("user"),     QStringLiteral("database"), QStringLiteral("ssl-ca"),
-                                   QStringLiteral("ssl-cert"), QStringLiteral("ssl-key"),  QStringLiteral("timeout")};
+                                   QStringLiteral("ssl-cert"), QStringLiteral("ssl-key"),  QStringLiteral("timeout"),
+                                   QStringLiteral("quote"),    QStringLiteral("where")};
+    QuoteWithoutValue(arguments, withValue);
     for (const QString& name : withValue)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
     for (const char* flag : {"no-header", "ssl-verify-server-cert", "verbose", "help", "version"})
@@ -205,6 +230,25 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
         line.separatorBytes = RawValue(rawArguments, "separator", line.separator);
     }
     line.header = !parser.isSet(QStringLiteral("no-header"));
+    if (parser.isSet(QStringLiteral("quote"))) {
+        const QString how = parser.value(QStringLiteral("quote"));
+        if (how == QLatin1String("needed"))
+            line.quoting = Quoting::WhenNeeded;
+        else if (how == QLatin1String("always"))
+            line.quoting = Quoting::Always;
+        else
+            return Problem(QStringLiteral("--quote takes no value, or \"always\"."));
+        // Quotes cannot keep apart fields that nothing separates, nor lines
+        // that a separator breaks.
+        const QByteArray separator = line.separatorBytes.value_or(line.separator.toUtf8());
+        if (separator.isEmpty() || separator.contains('"') || separator.contains('\r') || separator.contains('\n'))
+            return Problem(QStringLiteral("--quote needs a separator without a double quote, CR or LF."));
+    }
+    line.where = parser.value(QStringLiteral("where"));
+    // An empty condition (an unset variable in a script) must not export
+    // every row.
+    if (parser.isSet(QStringLiteral("where")) && line.where.trimmed().isEmpty())
+        return Problem(QStringLiteral("--where needs a condition."));
     line.output = parser.value(QStringLiteral("output"));
     line.outputBytes = RawValue(rawArguments, "output", line.output).value_or(QFile::encodeName(line.output));
     // An empty path (an unset variable in a script) must not pour the table
@@ -222,7 +266,7 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     // Names and login values go to the server as text: bytes that are no
     // text in the locale's character set would name something else.
     QStringList texts = line.fields;
-    texts << line.table;
+    texts << line.table << line.where;
     for (const auto& value : {line.server, line.port, line.user, line.database})
         if (value) texts << *value;
     for (const QString& text : texts) {

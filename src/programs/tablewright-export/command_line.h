@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "db/tls_settings.h"
+#include "export/value_quoter.h"
 
 namespace exporter::cli {
 
@@ -24,6 +25,9 @@ struct CommandLine {
     // locale (written as they are).
     std::optional<QByteArray> separatorBytes;
     bool header = true;
+    // --quote, --quote=always
+    Quoting quoting = Quoting::None;
+    QString where;           // --where: the user's own SQL condition on the rows
     QString output;          // empty or "-": standard output
     QByteArray outputBytes;  // the path as given, which need not be text
     // Login values given on the command line; the stored ones fill the rest.

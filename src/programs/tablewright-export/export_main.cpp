@@ -61,6 +61,8 @@ exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     request.separatorBytes = line.separatorBytes;
     request.outputPath = line.output;
     request.waitSeconds = line.timeoutSeconds;
+    request.quoting = line.quoting;
+    request.where = line.where;
     return request;
 }
 
@@ -238,7 +240,8 @@ int main(int argc, char* argv[]) {
         PrintError(outcome.description);
         return Ending(kExportFailed);
     }
-    // The file is written as asked; the warning only says what it holds.
+    // The file is written as asked; the warning only says what it holds
+    // (nothing, when its values are quoted).
     const QString warning = exporter::SplitWarningText(outcome.splitProblems, separator);
     if (!warning.isEmpty()) PrintError(QStringLiteral("warning: ") + warning);
     return 0;
