@@ -102,10 +102,11 @@ TEST(DatabaseWait, ASilentServerKeepsTheWindowAliveAndAgainPressesStartNoSecondC
         EXPECT_EQ(silent.connections(), 1);
         ASSERT_EQ(t.messages().messages.size(), 1u);
         // The answer names the server that did not answer.
-        EXPECT_EQ(t.messages().messages[0].text,
-                  pages::Form1::CouldNotConnectText() +
-                      QStringLiteral("\r\rCannot connect to the server at 127.0.0.1, port %1: no answer within 10 seconds")
-                          .arg(silent.port()));
+        EXPECT_EQ(
+            t.messages().messages[0].text,
+            pages::Form1::CouldNotConnectText() +
+                QStringLiteral("\r\rCannot connect to the server at 127.0.0.1, port %1: no answer within 10 seconds")
+                    .arg(silent.port()));
         EXPECT_EQ(look::GetPagePointer(&login), look::kDefaultPointer);
         EXPECT_TRUE(Enabled(login, "PushButton3"));
         EXPECT_TRUE(Enabled(login, "PushButton5"));

@@ -48,11 +48,16 @@ struct EnterCase {
 
 TEST(PageKeys, EnterInATextBoxOrOnTheTableListPressesNextAndOnAButtonThatButton) {
     const std::vector<EnterCase> cases{
-        {PageKind::Login, "Text1", "PushButton3"},    {PageKind::Login, "Text2", "PushButton3"},
-        {PageKind::Login, "Text3", "PushButton3"},    {PageKind::Login, "Text4", "PushButton3"},
-        {PageKind::Login, "Text5", "PushButton3"},    {PageKind::Login, "PushButton5", "PushButton5"},
-        {PageKind::Table, "List1", "PushButton3"},    {PageKind::Table, "PushButton2", "PushButton2"},
-        {PageKind::Output, "Text1", nullptr},         {PageKind::Output, "Text2", nullptr},
+        {PageKind::Login, "Text1", "PushButton3"},
+        {PageKind::Login, "Text2", "PushButton3"},
+        {PageKind::Login, "Text3", "PushButton3"},
+        {PageKind::Login, "Text4", "PushButton3"},
+        {PageKind::Login, "Text5", "PushButton3"},
+        {PageKind::Login, "PushButton5", "PushButton5"},
+        {PageKind::Table, "List1", "PushButton3"},
+        {PageKind::Table, "PushButton2", "PushButton2"},
+        {PageKind::Output, "Text1", nullptr},
+        {PageKind::Output, "Text2", nullptr},
         {PageKind::Output, "PushButton4", "PushButton4"},
     };
     TestWizard t;
