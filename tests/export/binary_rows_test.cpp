@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "export_fixture.h"
 #include "export/transcoder.h"
+#include "export_fixture.h"
 
 using testing_support::ScratchDatabase;
 
@@ -76,8 +76,9 @@ std::string FirstDifference(const QByteArray& binary, const QByteArray& text) {
         qsizetype at = 0;
         while (at < a[i].size() && at < b[i].size() && a[i][at] == b[i][at]) ++at;
         const qsizetype from = std::max<qsizetype>(0, at - 40);
-        return "line " + std::to_string(i + 1) + ", byte " + std::to_string(at) + "\n binary: " +
-               a[i].mid(from, 120).toHex(' ').toStdString() + "\n text:   " + b[i].mid(from, 120).toHex(' ').toStdString();
+        return "line " + std::to_string(i + 1) + ", byte " + std::to_string(at) +
+               "\n binary: " + a[i].mid(from, 120).toHex(' ').toStdString() +
+               "\n text:   " + b[i].mid(from, 120).toHex(' ').toStdString();
     }
     return "line counts " + std::to_string(a.size()) + " and " + std::to_string(b.size());
 }

@@ -112,8 +112,8 @@ BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> st
       statement_(std::move(statement)),
       columns_(std::move(columns)),
       cells_(columns_.size()) {
-    const std::size_t partSize = std::clamp(kAllParts / std::max<std::size_t>(columns_.size(), 1), kSmallestPart,
-                                            kLargestPart);
+    const std::size_t partSize =
+        std::clamp(kAllParts / std::max<std::size_t>(columns_.size(), 1), kSmallestPart, kLargestPart);
     std::vector<MYSQL_BIND>& binds = statement_->binds;
     binds.resize(columns_.size());
     const MYSQL_FIELD* fields = statement_->handle->fields;
@@ -128,7 +128,7 @@ BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> st
         if (column.kind == ColumnKind::Integer || column.kind == ColumnKind::Year) {
             bind.buffer_type = MYSQL_TYPE_LONGLONG;
             bind.buffer = &cell.integer;
-            bind.is_unsigned = column.isUnsigned;
+            bind.is_unsigned = column.isUnsigned ? my_bool{1} : my_bool{0};
         } else if (IsTime(column.kind)) {
             bind.buffer_type = fields[i].type;
             bind.buffer = &cell.time;

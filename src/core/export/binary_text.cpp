@@ -91,9 +91,7 @@ std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned
     return static_cast<std::size_t>(p + count - out);
 }
 
-std::size_t DateText(char* out, const db::TimeFields& time) {
-    return static_cast<std::size_t>(Date(out, time) - out);
-}
+std::size_t DateText(char* out, const db::TimeFields& time) { return static_cast<std::size_t>(Date(out, time) - out); }
 
 std::size_t DateTimeText(char* out, const db::TimeFields& time, unsigned decimals) {
     char* p = Date(out, time);
