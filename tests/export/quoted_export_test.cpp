@@ -75,8 +75,9 @@ TEST(QuotedExport, HostileValuesComeBackThroughCsvReadersAndLoadData) {
             QString sqlSeparator = separator;
             sqlSeparator.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
             Run(QStringLiteral("mariadb"),
-                {QStringLiteral("--no-defaults"), QStringLiteral("--local-infile=1"), QStringLiteral("-h"),
-                 login.server, QStringLiteral("-P"), login.port, QStringLiteral("-u"), login.user, login.database,
+                {QStringLiteral("--no-defaults"), QStringLiteral("--local-infile=1"),
+                 QStringLiteral("--default-character-set=utf8mb4"), QStringLiteral("-h"), login.server,
+                 QStringLiteral("-P"), login.port, QStringLiteral("-u"), login.user, login.database,
                  QStringLiteral("-e"),
                  QStringLiteral("TRUNCATE loaded; LOAD DATA LOCAL INFILE '%1' INTO TABLE loaded CHARACTER SET utf8mb4 "
                                 "FIELDS TERMINATED BY '%2' OPTIONALLY ENCLOSED BY '\"' ESCAPED BY '' "

@@ -162,7 +162,7 @@ BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> st
         if (column.kind == ColumnKind::Integer || column.kind == ColumnKind::Year) {
             bind.buffer_type = MYSQL_TYPE_LONGLONG;
             bind.buffer = &cell.integer;
-            bind.is_unsigned = column.isUnsigned;
+            bind.is_unsigned = column.isUnsigned ? my_bool{1} : my_bool{0};
         } else if (IsTime(column.kind)) {
             bind.buffer_type = fields[i].type;
             bind.buffer = &cell.time;
