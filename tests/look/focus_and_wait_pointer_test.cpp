@@ -77,7 +77,6 @@ TEST(ListFocus, AFocusedListOrGridHasARingAroundItAlsoUnderTheSampleSkin) {
             EXPECT_TRUE(around.contains(inside) && around != inside) << pageName << "." << viewName;
             Named(page, "PushButton2")->setFocus();
             EXPECT_FALSE(ring->isVisible()) << pageName << "." << viewName;
-            page->hide();
         }
     }
     qApp->setStyleSheet(QString());
