@@ -13,7 +13,7 @@ using testing_support::ScratchDatabase;
 
 namespace {
 
-QByteArray Run(const QString& program, const QStringList& arguments, const QString& password = {}) {
+QByteArray RunTool(const QString& program, const QStringList& arguments, const QString& password = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("MYSQL_PWD"), password);
@@ -56,7 +56,8 @@ TEST(QuotedExport, HostileValuesComeBackThroughCsvReadersAndLoadData) {
             if (separator.size() == 1) {  // csv takes no longer one
                 const QJsonArray rows =
                     QJsonDocument::fromJson(
-                        Run(QStringLiteral("python3"),
+                        RunTool(
+                            QStringLiteral("python3"),
                             {QStringLiteral("-c"),
                              QStringLiteral("import csv, json, sys\n"
                                             "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
@@ -74,7 +75,8 @@ TEST(QuotedExport, HostileValuesComeBackThroughCsvReadersAndLoadData) {
             }
             QString sqlSeparator = separator;
             sqlSeparator.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
-            Run(QStringLiteral("mariadb"),
+            RunTool(
+                QStringLiteral("mariadb"),
                 {QStringLiteral("--no-defaults"), QStringLiteral("--local-infile=1"),
                  QStringLiteral("--default-character-set=utf8mb4"), QStringLiteral("-h"), login.server,
                  QStringLiteral("-P"), login.port, QStringLiteral("-u"), login.user, login.database,
