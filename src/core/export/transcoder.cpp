@@ -41,7 +41,8 @@ Transcoder::~Transcoder() { iconv_close(Handle(descriptor_)); }
 
 std::shared_ptr<const Transcoder> Transcoder::ForCharacterSet(const QByteArray& name) {
     if (IsUtf8OrAscii(name)) return nullptr;
-    const iconv_t descriptor = iconv_open(name.constData(), "UTF-8");
+    iconv_t descriptor = iconv_open(name.constData(), "UTF-8");
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): (iconv_t)-1 is how iconv_open says it failed.
     if (descriptor == reinterpret_cast<iconv_t>(-1)) return nullptr;
     return std::shared_ptr<const Transcoder>(new Transcoder(descriptor));
 }
@@ -54,7 +55,7 @@ std::shared_ptr<const Transcoder> Transcoder::ForSystem() {
 }
 
 void Transcoder::Append(OutputBuffer& out, const char* utf8, std::size_t length) const {
-    const iconv_t descriptor = Handle(descriptor_);
+    iconv_t descriptor = Handle(descriptor_);
     iconv(descriptor, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(utf8);
     std::size_t inLeft = length;
