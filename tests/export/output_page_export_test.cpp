@@ -70,6 +70,16 @@ void PressFinishAndWait(pages::Form4& page) {
     ASSERT_TRUE(finished.wait(120000));
 }
 
+// Whether the export's SELECT of `big` has reached the server and waits
+// there, as the session that holds the table locked sees it.
+bool QueryWaitsBehindTheLock(db::Connection& holder, const ScratchDatabase& db) {
+    const QString waiting = QStringLiteral(
+                                "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' "
+                                "AND INFO LIKE 'SELECT % FROM `big`'")
+                                .arg(db.name());
+    return testing_support::WaitUntil([&] { return holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); });
+}
+
 }  // namespace
 
 TEST(OutputPageExport, FinishWritesTheSameBytesAsTheCommandAndTurnsIntoExit) {
@@ -196,12 +206,7 @@ TEST(OutputPageExport, ClosingTheWindowWhileTheServerHoldsTheExportBackStopsItAt
     pages::Form4& page = OutputPageFor(t, db.login(), QStringLiteral("big"), QStringLiteral("`id`"), path);
     Named<QPushButton>(page, "PushButton4")->click();
     // The export's query waits behind the lock.
-    const QString waiting = QStringLiteral(
-                                "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' "
-                                "AND INFO LIKE 'SELECT % FROM `big`'")
-                                .arg(db.name());
-    ASSERT_TRUE(
-        testing_support::WaitUntil([&] { return holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
+    ASSERT_TRUE(QueryWaitsBehindTheLock(holder, db));
     ASSERT_TRUE(page.exportRunning());
     page.close();  // returns only once the export has stopped
     EXPECT_FALSE(page.isVisible());
@@ -226,12 +231,7 @@ TEST(OutputPageExport, WhileALockedTableHoldsTheRowsBackTheBarSaysItWaits) {
     auto* note = Named<QLabel>(page, "Label1");
     QSignalSpy finished(&page, &pages::Form4::exportFinished);
     Named<QPushButton>(page, "PushButton4")->click();
-    const QString waiting = QStringLiteral(
-                                "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = '%1' "
-                                "AND INFO LIKE 'SELECT % FROM `big`'")
-                                .arg(db.name());
-    ASSERT_TRUE(
-        testing_support::WaitUntil([&] { return holder.Query(waiting).value(0, 0).text() == QLatin1String("1"); }));
+    ASSERT_TRUE(QueryWaitsBehindTheLock(holder, db));
     QCoreApplication::processEvents();
     EXPECT_EQ(bar->maximum(), 0);
     EXPECT_TRUE(note->isVisible());
