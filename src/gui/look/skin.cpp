@@ -55,7 +55,7 @@ QString ReadSkin(const QString& path) {
     if (file.error() != QFileDevice::NoError)
         throw SkinError(path, QStringLiteral("cannot be read: ") + file.errorString());
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
+    QString text = utf8.decode(bytes);
     if (utf8.hasError()) throw SkinError(path, QStringLiteral("is not a text file"));
     return text;
 }

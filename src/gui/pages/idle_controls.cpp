@@ -2,7 +2,7 @@
 
 namespace pages {
 
-IdleControls::IdleControls(std::vector<QWidget*> controls) {
+IdleControls::IdleControls(const std::vector<QWidget*>& controls) {
     QWidget* focused = nullptr;
     for (QWidget* control : controls) {
         if (control == nullptr || !control->isEnabled()) continue;

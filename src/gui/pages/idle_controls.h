@@ -13,7 +13,7 @@ namespace pages {
 // one of them that had it, unless it has been given elsewhere meanwhile.
 class IdleControls {
 public:
-    explicit IdleControls(std::vector<QWidget*> controls);
+    explicit IdleControls(const std::vector<QWidget*>& controls);
     ~IdleControls();
     IdleControls(const IdleControls&) = delete;
     IdleControls& operator=(const IdleControls&) = delete;
