@@ -105,7 +105,7 @@ std::optional<QByteArray> RawPathIfSet(const QCommandLineParser& parser, const Q
 // that cannot be opened keeps the name, which the connection then reports
 // as a file that cannot be read.
 QString PathText(const QByteArray& path) {
-    const QString text = QFile::decodeName(path);
+    QString text = QFile::decodeName(path);
     if (QFile::encodeName(text) == path) return text;
     const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
     if (descriptor < 0) return text;

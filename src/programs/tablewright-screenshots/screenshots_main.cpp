@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: tablewright-screenshots FOLDER [SKIN]\n");
         return 2;
     }
-    const QString folder = arguments.at(1);
+    const QString& folder = arguments.at(1);
     const QString skin = arguments.size() == 3 ? arguments.at(2) : QString();
 
     QTemporaryDir work;
