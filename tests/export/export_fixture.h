@@ -33,16 +33,16 @@ struct CommandResult {
     QByteArray out;
     QByteArray err;
 };
-// `environment` holds NAME=value pairs set for the command only (an empty
+// `variables` holds NAME=value pairs set for the command only (an empty
 // value unsets the variable); `childSetup` runs in the child before the
 // command starts (resource limits, signal dispositions, another user);
 // `program` replaces the built command (a copy of it elsewhere).
 CommandResult RunExportCommand(const db::LoginValues& login, const QStringList& arguments,
-                               const QStringList& environment = {}, const std::function<void()>& childSetup = {},
+                               const QStringList& variables = {}, const std::function<void()>& childSetup = {},
                                const QString& program = {});
 // The same, started without waiting for it to end.
 void StartExportCommand(QProcess& process, const db::LoginValues& login, const QStringList& arguments,
-                        const QStringList& environment = {}, const std::function<void()>& childSetup = {},
+                        const QStringList& variables = {}, const std::function<void()>& childSetup = {},
                         const QString& program = {});
 
 // Where the built tablewright-export is.
