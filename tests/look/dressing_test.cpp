@@ -17,7 +17,7 @@ using testing_support::TestWizard;
 namespace {
 
 void ExpectFont(QWidget* widget, qreal points, bool bold, const std::string& what) {
-    const QFont font = widget->font();
+    const QFont& font = widget->font();
     EXPECT_EQ(font.family(), QStringLiteral("Arial")) << what;
     EXPECT_DOUBLE_EQ(font.pointSizeF(), points) << what;
     EXPECT_EQ(font.bold(), bold) << what;

@@ -61,15 +61,15 @@ std::vector<QWidget*> Receivers(QWidget* control) {
 class HoverRules : public ::testing::Test {
 protected:
     void SetUp() override {
-        t.Start();
+        t_.Start();
         // Every button of the field page enabled, as with both lists filled.
-        pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
+        pages::Form3& fields = t_.wizard().EnsurePage<pages::Form3>();
         Named<QListWidget>(fields, "List1")->addItem(QStringLiteral("id"));
         Named<QListWidget>(fields, "List2")->addItem(QStringLiteral("name"));
         fields.ApplyButtonStateRule();
     }
 
-    QWidget* Page(const char* name) { return look_probe::PageNamed(t.wizard(), name); }
+    QWidget* Page(const char* name) { return look_probe::PageNamed(t_.wizard(), name); }
 
     // Sets the pointer, moves over the widget and tells the pointer after.
     static int After(QWidget* page, int before, QWidget* over) {
@@ -78,7 +78,7 @@ protected:
         return look::GetPagePointer(page);
     }
 
-    TestWizard t;
+    TestWizard t_;
 };
 
 TEST_F(HoverRules, PushButtonsShowTheHandAndTheResetControlsTheDefault) {
@@ -125,7 +125,7 @@ TEST_F(HoverRules, TheHourglassStaysWhereverTheMouseGoes) {
 }
 
 TEST_F(HoverRules, ControlsGetTheirOwnPointerBackWithTheDefault) {
-    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
+    pages::Form1& login = t_.wizard().EnsurePage<pages::Form1>();
     ASSERT_EQ(Named<QLineEdit>(login, "Text1")->cursor().shape(), Qt::IBeamCursor);
     for (const int busy : {look::kCustomPointer, look::kHourglass}) {
         look::SetPagePointer(&login, busy);
@@ -140,7 +140,7 @@ TEST_F(HoverRules, ControlsGetTheirOwnPointerBackWithTheDefault) {
 // Moves the real mouse: Qt finds the widget under it and lets the move rise
 // to the parents while nobody takes it.
 TEST_F(HoverRules, TheHandStaysFromAButtonOntoAControlWithoutARule) {
-    QWidget& login = t.wizard().EnsurePage<pages::Form1>();
+    QWidget& login = t_.wizard().EnsurePage<pages::Form1>();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&login));
     auto moveTo = [&](const char* name) {
         QWidget* control = Control(&login, name);

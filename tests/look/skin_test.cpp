@@ -34,27 +34,27 @@ class Skin : public ::testing::Test {
 protected:
     void TearDown() override { qApp->setStyleSheet(QString()); }
 
-    QString SkinPath() const { return t.folder() + QStringLiteral("/program/x/o.cjs"); }
+    QString SkinPath() const { return t_.folder() + QStringLiteral("/program/x/o.cjs"); }
 
     void ExpectLoginPageWhite() {
-        QWidget& login = t.wizard().EnsurePage<pages::Form1>();
+        QWidget& login = t_.wizard().EnsurePage<pages::Form1>();
         EXPECT_EQ(Background(&login), QColor(Qt::white));
         for (const char* name : kLoginFaces) EXPECT_EQ(Background(Control(&login, name)), QColor(Qt::white)) << name;
     }
 
-    TestWizard t;
+    TestWizard t_;
 };
 
 TEST_F(Skin, WithoutTheFileNothingIsSkinnedAndTheLoginPageStaysWhite) {
-    t.Start();
+    t_.Start();
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
     ExpectLoginPageWhite();
-    EXPECT_TRUE(t.messages().messages.empty());
+    EXPECT_TRUE(t_.messages().messages.empty());
 }
 
 TEST_F(Skin, AFolderOrABrokenLinkOfThatNameDoesNotCount) {
     QDir().mkpath(SkinPath());
-    t.Start();
+    t_.Start();
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
     ExpectLoginPageWhite();
 
@@ -70,17 +70,17 @@ TEST_F(Skin, AFolderOrABrokenLinkOfThatNameDoesNotCount) {
 TEST_F(Skin, ThePresentFileSkinsTheApplicationAndGivesTheLoginPageTheFaceColour) {
     const QByteArray sheet("QListWidget { color: navy; }");
     WriteFile(SkinPath(), sheet);
-    t.Start();
+    t_.Start();
 
     EXPECT_EQ(qApp->styleSheet(), QString::fromUtf8(sheet));
-    EXPECT_TRUE(t.messages().messages.empty());
-    QWidget& login = t.wizard().EnsurePage<pages::Form1>();
+    EXPECT_TRUE(t_.messages().messages.empty());
+    QWidget& login = t_.wizard().EnsurePage<pages::Form1>();
     EXPECT_EQ(Background(&login), Face());
     for (const char* name : kLoginFaces) EXPECT_EQ(Background(Control(&login, name)), Face()) << name;
     for (const char* name : {"Text1", "Text3", "Text5", "PushButton3", "PushButton5"})
         EXPECT_FALSE(Control(&login, name)->testAttribute(Qt::WA_SetPalette)) << name;
     // The sheet reaches the later pages too.
-    QWidget* tables = Control(&t.wizard().EnsurePage<pages::Form2>(), "List1");
+    QWidget* tables = Control(&t_.wizard().EnsurePage<pages::Form2>(), "List1");
     tables->ensurePolished();
     EXPECT_EQ(tables->palette().color(QPalette::Text), QColor(0, 0, 128));
 }
@@ -90,9 +90,9 @@ TEST_F(Skin, TheSampleSkinIsAStyleSheetQtReads) {
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QByteArray sheet = sample.readAll();
     WriteFile(SkinPath(), sheet);
-    t.Start();
+    t_.Start();
     EXPECT_EQ(qApp->styleSheet(), QString::fromUtf8(sheet));
-    EXPECT_TRUE(t.messages().messages.empty());
+    EXPECT_TRUE(t_.messages().messages.empty());
 }
 
 TEST_F(Skin, AFileThatIsNoStyleSheetIsReportedAtLine100AndStartUpGoesOn) {

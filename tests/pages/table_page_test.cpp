@@ -74,7 +74,8 @@ qint64 MemoryBytes(const char* key) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong() * 1024;
+        if (line.startsWith(key))
+            return line.mid(static_cast<qsizetype>(qstrlen(key))).trimmed().split(' ').first().toLongLong() * 1024;
     return -1;
 }
 
