@@ -57,9 +57,9 @@ bool IsReadInBinary(const ColumnInfo& column) {
 
 // A TLS read waits in the kernel up to the read time-out and then fails as a
 // lost connection: such a failure is the time-out it is.
-bool RanOutOfTime(MYSQL* connection, const WaitRules& rules, std::chrono::steady_clock::time_point started) {
+bool RanOutOfTime(MYSQL* connection, const WaitRules& rules, WaitClock::time_point started) {
     const unsigned number = mysql_errno(connection);
-    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double waited = SecondsSince(started);
     return (number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && rules.boundSeconds > 0 &&
            waited + 0.5 >= rules.boundSeconds;
 }
@@ -68,10 +68,10 @@ bool RanOutOfTime(MYSQL* connection, const WaitRules& rules, std::chrono::steady
 // answer (which a table locked by another session holds back) is waited for
 // as rows are: told about and bounded with TLS as without it.
 void Execute(MYSQL* connection, bool napForRows, const WaitRules& rules, MYSQL_STMT* statement) {
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = WaitClock::now();
     int failed = 0;
     if (napForRows) {
-        ServerWait wait(connection, rules);
+        ServerWait wait(connection, rules, started);
         int waitingFor = mysql_stmt_execute_start(&failed, statement);
         while (waitingFor != 0) waitingFor = mysql_stmt_execute_cont(&failed, statement, wait.Wait(waitingFor));
         if (wait.timedOut()) throw NoAnswerInTime(rules);
@@ -184,9 +184,9 @@ BinaryResult::BinaryResult(BinaryResult&&) noexcept = default;
 bool BinaryResult::Next() {
     MYSQL_STMT* const statement = statement_->handle;
     int result = 0;
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = WaitClock::now();
     if (napForRows_) {
-        ServerWait wait(connection_, *waitRules_);
+        ServerWait wait(connection_, *waitRules_, started);
         int waitingFor = mysql_stmt_fetch_start(&result, statement);
         while (waitingFor != 0) waitingFor = mysql_stmt_fetch_cont(&result, statement, wait.Wait(waitingFor));
         if (wait.timedOut()) throw NoRowInTime(*waitRules_);

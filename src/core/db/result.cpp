@@ -40,9 +40,9 @@ StreamingResult::StreamingResult(st_mysql* connection, ResultHandle res, bool na
       columns_(ReadColumns(res_.get())) {}
 
 bool StreamingResult::Next() {
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = WaitClock::now();
     if (napForRows_) {
-        ServerWait wait(connection_, *waitRules_);
+        ServerWait wait(connection_, *waitRules_, started);
         int waitingFor = mysql_fetch_row_start(&row_, res_.get());
         while (waitingFor != 0) waitingFor = mysql_fetch_row_cont(&row_, res_.get(), wait.Wait(waitingFor));
         if (wait.timedOut()) throw NoRowInTime(*waitRules_);
@@ -54,7 +54,7 @@ bool StreamingResult::Next() {
         // fails as a lost connection ("TLS/SSL error" or "Lost connection"):
         // said as the time-out it is.
         const unsigned number = mysql_errno(connection_);
-        const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double waited = SecondsSince(started);
         if ((number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && waitRules_->boundSeconds > 0 &&
             waited + 0.5 >= waitRules_->boundSeconds)
             throw NoRowInTime(*waitRules_);

@@ -9,8 +9,8 @@
 
 namespace db {
 
-ServerWait::ServerWait(MYSQL* connection, const WaitRules& rules)
-    : connection_(connection), rules_(rules), started_(std::chrono::steady_clock::now()) {}
+ServerWait::ServerWait(MYSQL* connection, const WaitRules& rules, WaitClock::time_point started)
+    : connection_(connection), rules_(rules), started_(started) {}
 
 int ServerWait::Wait(int waitingFor) {
     constexpr int kNaps = 20;
@@ -28,7 +28,7 @@ int ServerWait::Wait(int waitingFor) {
     const milliseconds bound = std::chrono::seconds(rules_.boundSeconds);
     const milliseconds notice = std::chrono::seconds(rules_.stillWaitingSeconds);
     while (ready <= 0) {
-        const auto waited = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - started_);
+        const auto waited = std::chrono::duration_cast<milliseconds>(WaitClock::now() - started_);
         if (!told_ && waited >= notice) {
             told_ = true;
             if (rules_.stillWaiting) rules_.stillWaiting(rules_.boundSeconds);

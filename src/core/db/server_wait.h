@@ -7,6 +7,7 @@
 #include <mysql.h>
 
 #include "db/db_error.h"
+#include "db/wait_clock.h"
 #include "db/wait_rules.h"
 
 namespace db {
@@ -18,7 +19,8 @@ namespace db {
 // bound the socket is shut, and the connector's read then fails at once.
 class ServerWait {
 public:
-    ServerWait(MYSQL* connection, const WaitRules& rules);
+    // started: when the wait began, if the caller already read the clock.
+    ServerWait(MYSQL* connection, const WaitRules& rules, WaitClock::time_point started = WaitClock::now());
 
     // Waits until the connection can go on with what it waits for
     // (MYSQL_WAIT_READ, ...) and tells which of those happened, for the
@@ -33,7 +35,7 @@ public:
 private:
     MYSQL* connection_;
     const WaitRules& rules_;
-    std::chrono::steady_clock::time_point started_;
+    WaitClock::time_point started_;
     bool told_ = false;
     bool timedOut_ = false;
 };

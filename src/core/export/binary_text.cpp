@@ -28,6 +28,15 @@ char* DigitsBefore(char* end, std::uint64_t value) {
     return end;
 }
 
+// How many digits a number has.
+std::size_t DigitCount(std::uint64_t value) {
+    std::size_t count = 1;
+    for (; value >= 10000; value /= 10000) count += 4;
+    if (value >= 1000) return count + 3;
+    if (value >= 100) return count + 2;
+    return value >= 10 ? count + 1 : count;
+}
+
 // A number with at least `width` digits, zeros in front.
 char* Padded(char* out, unsigned value, int width) {
     for (int i = width - 1; i >= 0; --i) {
@@ -77,17 +86,15 @@ std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned
     // The magnitude of the smallest BIGINT does not fit a signed number.
     const std::uint64_t magnitude =
         negative ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    char digits[20];
-    char* const end = digits + sizeof digits;
-    const char* start = DigitsBefore(end, magnitude);
-    const auto count = static_cast<std::size_t>(end - start);
+    const std::size_t count = DigitCount(magnitude);
     char* p = out;
     if (negative) *p++ = '-';
     if (zeroFillWidth > count) {
         std::memset(p, '0', zeroFillWidth - count);
         p += zeroFillWidth - count;
     }
-    std::memcpy(p, start, count);
+    // The digits go straight to their place, written from the last.
+    DigitsBefore(p + count, magnitude);
     return static_cast<std::size_t>(p + count - out);
 }
 

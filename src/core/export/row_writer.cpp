@@ -96,26 +96,8 @@ void RowWriter::Text(const Column& column, const char* value, std::size_t length
 
 void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
     using K = db::ColumnKind;
-    char text[kLongestInteger];
-    std::size_t length = 0;
-    switch (column.info.kind) {
-    case K::Integer:
-    case K::Year: {
-        const unsigned width = column.info.zeroFill ? column.info.displayWidth : 0;
-        if (!column.checked && !column.quote.scan) {
-            // A number is never reformatted: it is written in place.
-            if (column.quote.enclose) out_.append('"');
-            out_.advance(IntegerText(out_.tail(kLongestInteger), row.integer(i), column.info.isUnsigned, width));
-            if (column.quote.enclose) out_.append('"');
-            return;
-        }
-        length = IntegerText(text, row.integer(i), column.info.isUnsigned, width);
-        break;
-    }
-    case K::Date: length = DateText(text, row.time(i)); break;
-    case K::DateTime: length = DateTimeText(text, row.time(i), column.info.decimals); break;
-    case K::Time: length = TimeText(text, row.time(i), column.info.decimals); break;
-    default:
+    const K kind = column.info.kind;
+    if (kind != K::Integer && kind != K::Year && kind != K::Date && kind != K::DateTime && kind != K::Time) {
         if (row.length(i) > row.partCapacity(i)) {
             LongValue(column, row, i);
             return;
@@ -123,7 +105,28 @@ void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
         Text(column, row.data(i), row.length(i));
         return;
     }
-    Text(column, text, length);
+    // Numbers, dates and times are formatted from their binary form; where
+    // the file takes that text as it is, straight into the chunk.
+    const bool inPlace = column.formatter.verbatim() && !column.checked && !column.quote.scan;
+    if (inPlace && column.quote.enclose) out_.append('"');
+    char text[kLongestInteger];
+    char* const into = inPlace ? out_.tail(kLongestInteger) : text;
+    std::size_t length = 0;
+    switch (kind) {
+    case K::Date: length = DateText(into, row.time(i)); break;
+    case K::DateTime: length = DateTimeText(into, row.time(i), column.info.decimals); break;
+    case K::Time: length = TimeText(into, row.time(i), column.info.decimals); break;
+    default:
+        length = IntegerText(into, row.integer(i), column.info.isUnsigned,
+                             column.info.zeroFill ? column.info.displayWidth : 0);
+        break;
+    }
+    if (!inPlace) {
+        Text(column, text, length);
+        return;
+    }
+    out_.advance(length);
+    if (column.quote.enclose) out_.append('"');
 }
 
 // The value's first part is in the result's buffer; the rest is read part by

@@ -57,7 +57,12 @@ private:
     };
 
     void Drain(const char* bytes, std::size_t count) override;
-    void Separator() { out_.append(separator_.constData(), static_cast<std::size_t>(separator_.size())); }
+    void Separator() {
+        if (separator_.size() == 1)
+            out_.append(separator_[0]);
+        else
+            out_.append(separator_.constData(), static_cast<std::size_t>(separator_.size()));
+    }
     void LineEnd() { out_.append("\r\n", 2); }
     // One non-NULL value, given as the bytes a text result holds.
     void Text(const Column& column, const char* value, std::size_t length);
