@@ -1,3 +1,7 @@
+#include <bit>
+#include <cmath>
+#include <random>
+
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -130,4 +134,63 @@ TEST(BinaryRows, GiveTheSameFileAsTextRowsForEveryColumnType) {
         EXPECT_TRUE(files[0] == files[1]) << FirstDifference(files[0], files[1]);
         EXPECT_GT(files[0].size(), 80000);
     }
+}
+
+// FLOAT and DOUBLE values read in binary get the server's own digits: the
+// values where its text turns to an exponent or to a FLOAT's six digits,
+// denormals, the extremes and a few thousand random bit patterns.
+TEST(BinaryRows, FloatsAndDoublesGetTheServersDigits) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    QStringList values = {QStringLiteral("1e-7"),
+                          QStringLiteral("1e-14"),
+                          QStringLiteral("1e-15"),
+                          QStringLiteral("1.5e-15"),
+                          QStringLiteral("1e-16"),
+                          QStringLiteral("0.000012345678901234567"),
+                          QStringLiteral("123456789012345"),
+                          QStringLiteral("1234567890123456"),
+                          QStringLiteral("12345678901234567"),
+                          QStringLiteral("1e15"),
+                          QStringLiteral("1e16"),
+                          QStringLiteral("-1e21"),
+                          QStringLiteral("4.9e-324"),
+                          QStringLiteral("2.2250738585072014e-308"),
+                          QStringLiteral("1.7976931348623157e308"),
+                          QStringLiteral("-1.7976931348623157e308"),
+                          QStringLiteral("-0e0"),
+                          QStringLiteral("1e-45"),
+                          QStringLiteral("3.4028234e38"),
+                          QStringLiteral("0.1"),
+                          QStringLiteral("1/3"),
+                          QStringLiteral("-2/3"),
+                          QStringLiteral("999999.5"),
+                          QStringLiteral("1234567.25")};
+    std::mt19937_64 bits(20261207);
+    while (values.size() < 3000) {
+        const double value = std::bit_cast<double>(bits());
+        const double small = static_cast<double>(bits() % 2000000) / 1000 - 1000;
+        if (std::isfinite(value)) values += QString::number(value, 'g', 17);
+        values += QString::number(small, 'g', 17);
+    }
+    QStringList rows;
+    // A FLOAT cannot hold every double: the server stores the nearest float
+    // or, beyond its range, the largest.
+    for (const QString& value : values) rows += QStringLiteral("(%1, %1, %1)").arg(value);
+    db.Run({QStringLiteral("SET SESSION sql_mode = ''"),
+            QStringLiteral("CREATE TABLE floats (d DOUBLE, f FLOAT, du DOUBLE UNSIGNED)"),
+            QStringLiteral("INSERT INTO floats VALUES ") + rows.join(QStringLiteral(", "))});
+    const QTemporaryDir dir;
+    exporter::ExportRequest request =
+        export_testing::RequestFor(db, QStringLiteral("floats"), {}, dir.path() + QStringLiteral("/floats.txt"));
+    request.fieldListText = QStringLiteral("*");
+    QByteArray files[2];
+    for (int text = 0; text < 2; ++text) {
+        std::optional<NoPreparedStatements> refused;
+        if (text == 1) refused.emplace(db);
+        PathMonitor monitor;
+        ASSERT_TRUE(exporter::ExportToFile(request, exporter::ValueStyle::Plain(), monitor).written());
+        files[text] = export_testing::ReadFile(request.outputPath);
+    }
+    EXPECT_TRUE(files[0] == files[1]) << FirstDifference(files[0], files[1]);
 }

@@ -126,11 +126,11 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const
     for (const ColumnInfo& column : columns) {
         if (!IsReadInBinary(column))
             throw RowsNotBinary(QStringLiteral("the column %1 is not read that way").arg(column.name).toStdString());
-        floats = floats || column.kind == ColumnKind::Float;
+        floats = floats || (column.kind == ColumnKind::Float && !column.shortestDigits());
     }
     if (floats) {
         // The columns keep what the first statement said of them; the second
-        // one only sends FLOAT and DOUBLE values as text.
+        // one only sends those FLOAT and DOUBLE values as text.
         statement = Statement::Prepared(connection.handle(), floatsAsText(columns));
         if (statement->Columns().size() != columns.size()) throw RowsNotBinary("the columns changed");
     }
@@ -163,6 +163,10 @@ BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> st
             bind.buffer_type = MYSQL_TYPE_LONGLONG;
             bind.buffer = &cell.integer;
             bind.is_unsigned = column.isUnsigned ? my_bool{1} : my_bool{0};
+        } else if (column.shortestDigits()) {
+            // FLOAT as FLOAT, so that its digits are those of the float.
+            bind.buffer_type = fields[i].type;
+            bind.buffer = column.singlePrecision ? static_cast<void*>(&cell.single) : &cell.real;
         } else if (IsTime(column.kind)) {
             bind.buffer_type = fields[i].type;
             bind.buffer = &cell.time;

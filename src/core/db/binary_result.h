@@ -29,8 +29,9 @@ struct TimeFields {
 // text: the server spends about a third less time on such values. Every
 // other value arrives as the same bytes as in a text result.
 //
-// FLOAT and DOUBLE columns are asked for as the server's own text, so that
-// their digits are exactly those of a text result.
+// FLOAT and DOUBLE columns with fixed decimals or ZEROFILL are asked for as
+// the server's own text, so that their digits are exactly those of a text
+// result; the others come in binary (see ColumnInfo::shortestDigits()).
 //
 // The connection that made it must outlive it and must not be used for
 // anything else meanwhile.
@@ -40,8 +41,8 @@ public:
     BinaryResult(BinaryResult&&) noexcept;
     BinaryResult& operator=(BinaryResult&&) = delete;
 
-    // The same SELECT with its FLOAT and DOUBLE columns (their positions in
-    // `columns`) as text.
+    // The same SELECT with the FLOAT and DOUBLE columns that are not read in
+    // binary (their positions in `columns`) as text.
     using FloatsAsText = std::function<QString(const std::vector<ColumnInfo>& columns)>;
 
     // Prepares and runs a SELECT. Throws DbError when the statement cannot be
@@ -60,6 +61,11 @@ public:
     bool isNull(int i) const { return cells_[static_cast<std::size_t>(i)].null != 0; }
     // Integer and Year columns; UNSIGNED ones hold the bits of a uint64_t.
     std::int64_t integer(int i) const { return cells_[static_cast<std::size_t>(i)].integer; }
+    // Float columns whose shortestDigits() holds.
+    double real(int i) const {
+        const Cell& cell = cells_[static_cast<std::size_t>(i)];
+        return columns_[static_cast<std::size_t>(i)].singlePrecision ? cell.single : cell.real;
+    }
     // Date, DateTime and Time columns.
     const TimeFields& time(int i) const { return cells_[static_cast<std::size_t>(i)].time; }
     // Every other column: the value's first bytes, up to its whole length()
@@ -75,6 +81,8 @@ private:
     struct Cell {
         union {
             std::int64_t integer;
+            double real;
+            float single;
             TimeFields time;
         };
         unsigned long length = 0;

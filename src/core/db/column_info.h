@@ -11,7 +11,7 @@ enum class ColumnKind : unsigned char {
     Integer,   // TINYINT to BIGINT, signed or UNSIGNED
     Year,      // YEAR
     Decimal,   // DECIMAL: the server's digits
-    Float,     // FLOAT and DOUBLE: always the server's own text
+    Float,     // FLOAT and DOUBLE
     Date,      // DATE
     DateTime,  // DATETIME and TIMESTAMP
     Time,      // TIME, also negative or beyond 24 hours
@@ -29,11 +29,19 @@ struct ColumnInfo {
     // ZEROFILL: numbers are padded with zeros to the display width.
     bool zeroFill = false;
     unsigned displayWidth = 0;
-    // Fractional digits of a time, DATETIME or TIMESTAMP, or of a number.
+    // Fractional digits of a time, DATETIME or TIMESTAMP, or of a number;
+    // kFloatingDecimals for a FLOAT or DOUBLE without a fixed count.
     unsigned decimals = 0;
+    // FLOAT rather than DOUBLE.
+    bool singlePrecision = false;
+
+    static constexpr unsigned kFloatingDecimals = 31;
 
     bool isString() const { return kind == ColumnKind::Text || kind == ColumnKind::Bytes; }
     bool isBinary() const { return kind == ColumnKind::Bytes; }
+    // A FLOAT or DOUBLE written with as many digits as its value needs: no
+    // fixed decimals, no ZEROFILL.
+    bool shortestDigits() const { return kind == ColumnKind::Float && decimals >= kFloatingDecimals && !zeroFill; }
 };
 
 }  // namespace db

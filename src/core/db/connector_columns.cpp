@@ -51,6 +51,7 @@ ColumnInfo DescribeColumn(const MYSQL_FIELD& field) {
     column.zeroFill = (field.flags & ZEROFILL_FLAG) != 0;
     column.displayWidth = static_cast<unsigned>(field.length);
     column.decimals = field.decimals;
+    column.singlePrecision = field.type == MYSQL_TYPE_FLOAT;
     return column;
 }
 

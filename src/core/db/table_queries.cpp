@@ -102,7 +102,8 @@ BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldL
         QStringList fields;
         for (const ColumnInfo& column : columns) {
             const QString name = QuoteIdentifier(column.name);
-            fields += column.kind == ColumnKind::Float ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
+            const bool asText = column.kind == ColumnKind::Float && !column.shortestDigits();
+            fields += asText ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
         }
         return SelectQueryText(fields.join(QStringLiteral(", ")), tableName, where);
     };

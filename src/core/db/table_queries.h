@@ -50,8 +50,9 @@ QString SelectQueryText(const QString& fieldListText, const QString& tableName, 
 StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName,
                                 const QString& where = {});
 // The same query prepared, its rows read in the server's binary form; FLOAT
-// and DOUBLE columns are selected as CONCAT(`column`) AS `column`, so they
-// come as the server's text. Throws as BinaryResult::Run does.
+// and DOUBLE columns with fixed decimals or ZEROFILL are selected as
+// CONCAT(`column`) AS `column`, so they come as the server's text. Throws as
+// BinaryResult::Run does.
 BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName,
                                    const QString& where = {});
 

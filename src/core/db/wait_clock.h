@@ -11,11 +11,13 @@ namespace db {
 // export reads it for every row, where the precise clock cost a tenth of the
 // program's time.
 struct WaitClock {
+    // NOLINTBEGIN(readability-identifier-naming): the names every standard clock has
     using duration = std::chrono::nanoseconds;
     using rep = duration::rep;
     using period = duration::period;
     using time_point = std::chrono::time_point<WaitClock>;
     static constexpr bool is_steady = true;
+    // NOLINTEND(readability-identifier-naming)
 
     static time_point now() noexcept {
         timespec now{};

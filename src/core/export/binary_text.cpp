@@ -1,5 +1,6 @@
 #include "export/binary_text.h"
 
+#include <charconv>
 #include <cstring>
 
 namespace exporter {
@@ -54,6 +55,41 @@ char* Fraction(char* out, unsigned long microsecond, unsigned decimals) {
     return Padded(out, static_cast<unsigned>(digits), static_cast<int>(decimals));
 }
 
+// The significant digits of a positive number, without zeros at the end, and
+// where the point stands: the number is 0.DIGITS times ten to `point`.
+struct Significant {
+    char digits[24];
+    int count = 0;
+    int point = 0;
+};
+
+// From the scientific form std::to_chars writes: "1.2345e+17", "5e-324".
+Significant FromScientific(const char* text, const char* end) {
+    Significant s;
+    const char* p = text;
+    for (; p != end && *p != 'e'; ++p)
+        if (*p != '.') s.digits[s.count++] = *p;
+    while (s.count > 1 && s.digits[s.count - 1] == '0') --s.count;
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
+    s.point = exponent + 1;
+    return s;
+}
+
+// The fewest digits that read back as the value; with `atMost`, the value
+// rounded to that many instead when the fewest are more.
+Significant DigitsOf(double magnitude, int atMost) {
+    char text[48];
+    const auto shortest = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+    Significant s = FromScientific(text, shortest.ptr);
+    if (atMost > 0 && s.count > atMost) {
+        const auto rounded =
+            std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, atMost - 1);
+        s = FromScientific(text, rounded.ptr);
+    }
+    return s;
+}
+
 char* Date(char* out, const db::TimeFields& time) {
     out = Padded(out, time.year, 4);
     *out++ = '-';
@@ -96,6 +132,56 @@ std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned
     // The digits go straight to their place, written from the last.
     DigitsBefore(p + count, magnitude);
     return static_cast<std::size_t>(p + count - out);
+}
+
+std::size_t FloatText(char* out, double value, bool singlePrecision) {
+    // The server stores no negative zero.
+    if (value == 0) {
+        *out = '0';
+        return 1;
+    }
+    char* p = out;
+    if (value < 0) *p++ = '-';
+    // A FLOAT keeps six digits, as the server's FLT_DIG.
+    const Significant s = DigitsOf(value < 0 ? -value : value, singlePrecision ? 6 : 0);
+    const int count = s.count;
+    const int point = s.point;
+    if (point >= -14 && (point <= 15 || count > point)) {
+        if (point <= 0) {
+            *p++ = '0';
+            *p++ = '.';
+            std::memset(p, '0', static_cast<std::size_t>(-point));
+            p += -point;
+            std::memcpy(p, s.digits, static_cast<std::size_t>(count));
+            p += count;
+        } else if (point < count) {
+            std::memcpy(p, s.digits, static_cast<std::size_t>(point));
+            p += point;
+            *p++ = '.';
+            std::memcpy(p, s.digits + point, static_cast<std::size_t>(count - point));
+            p += count - point;
+        } else {
+            std::memcpy(p, s.digits, static_cast<std::size_t>(count));
+            p += count;
+            std::memset(p, '0', static_cast<std::size_t>(point - count));
+            p += point - count;
+        }
+        return static_cast<std::size_t>(p - out);
+    }
+    // "d.ddde-x": no "+" and no zeros before the exponent's digits.
+    *p++ = s.digits[0];
+    if (count > 1) {
+        *p++ = '.';
+        std::memcpy(p, s.digits + 1, static_cast<std::size_t>(count - 1));
+        p += count - 1;
+    }
+    *p++ = 'e';
+    const int exponent = point - 1;
+    if (exponent < 0) *p++ = '-';
+    const auto magnitude = static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent);
+    const std::size_t digits = DigitCount(magnitude);
+    DigitsBefore(p + digits, magnitude);
+    return static_cast<std::size_t>(p - out) + digits;
 }
 
 std::size_t DateText(char* out, const db::TimeFields& time) { return static_cast<std::size_t>(Date(out, time) - out); }

@@ -16,6 +16,13 @@ namespace exporter {
 inline constexpr std::size_t kLongestInteger = 255;
 std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned zeroFillWidth);
 
+// A FLOAT or DOUBLE without fixed decimals as the server writes it: the
+// fewest digits that read back as the same value (for a FLOAT at most six),
+// as "123.25", "0.0000001" or, for a point more than 15 places right of the
+// first digit or 15 left of it, "1.2345e17" and "1e-16".
+inline constexpr std::size_t kLongestFloat = 40;
+std::size_t FloatText(char* out, double value, bool singlePrecision);
+
 // "yyyy-MM-dd", also for zero dates ("0000-00-00") and zero parts.
 inline constexpr std::size_t kLongestDate = 10;
 std::size_t DateText(char* out, const db::TimeFields& time);

@@ -97,7 +97,9 @@ void RowWriter::Text(const Column& column, const char* value, std::size_t length
 void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
     using K = db::ColumnKind;
     const K kind = column.info.kind;
-    if (kind != K::Integer && kind != K::Year && kind != K::Date && kind != K::DateTime && kind != K::Time) {
+    const bool fromBinary = kind == K::Integer || kind == K::Year || kind == K::Date || kind == K::DateTime ||
+                            kind == K::Time || column.info.shortestDigits();
+    if (!fromBinary) {
         if (row.length(i) > row.partCapacity(i)) {
             LongValue(column, row, i);
             return;
@@ -109,6 +111,9 @@ void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
     // the file takes that text as it is, straight into the chunk.
     const bool inPlace = column.formatter.verbatim() && !column.checked && !column.quote.scan;
     if (inPlace && column.quote.enclose) out_.append('"');
+    // A ZEROFILL integer's text is the longest of these.
+    static_assert(kLongestInteger >= kLongestFloat && kLongestInteger >= kLongestTime &&
+                  kLongestInteger >= kLongestDateTime);
     char text[kLongestInteger];
     char* const into = inPlace ? out_.tail(kLongestInteger) : text;
     std::size_t length = 0;
@@ -116,6 +121,7 @@ void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
     case K::Date: length = DateText(into, row.time(i)); break;
     case K::DateTime: length = DateTimeText(into, row.time(i), column.info.decimals); break;
     case K::Time: length = TimeText(into, row.time(i), column.info.decimals); break;
+    case K::Float: length = FloatText(into, row.real(i), column.info.singlePrecision); break;
     default:
         length = IntegerText(into, row.integer(i), column.info.isUnsigned,
                              column.info.zeroFill ? column.info.displayWidth : 0);
