@@ -2,15 +2,10 @@
 
 #include <stdexcept>
 
-#include <QElapsedTimer>
-
 #include "db/connection_text.h"
 #include "pages/database_action.h"
 
 namespace pages {
-namespace {
-constexpr qint64 kTimeOutSlackMs = 50;
-}  // namespace
 
 void ServerReading::Read(const db::LoginValues& values, const db::ConnectOptions& options,
                          app::BackgroundWork::Cancel& cancel,
@@ -24,16 +19,10 @@ void ServerReading::Read(const db::LoginValues& values, const db::ConnectOptions
     }
     connected = true;
     const CutOnCancel cut(cancel, *connection);
-    QElapsedTimer waited;
-    waited.start();
     try {
         rows = read(*connection);
     } catch (const std::exception& e) {
         readFailure = QString::fromUtf8(e.what());
-        // A little short of the bound: the clock reads the wait in whole
-        // milliseconds.
-        timedOut = options.readTimeoutSeconds > 0 &&
-                   waited.elapsed() >= qint64{options.readTimeoutSeconds} * 1000 - kTimeOutSlackMs;
     }
 }
 

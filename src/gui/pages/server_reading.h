@@ -17,8 +17,6 @@ struct ServerReading {
     bool connected = false;
     std::optional<QString> connectFailure;
     std::optional<QString> readFailure;
-    // The read failed only after waiting as long as it was allowed to.
-    bool timedOut = false;
     db::StoredResult rows;
 
     // Opens a connection, lets a close of the window cut it, and reads.

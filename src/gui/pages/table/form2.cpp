@@ -48,7 +48,6 @@ void Form2::PushButton2_Click() {
 // What "Next >" reads from the server, off the window's thread.
 struct PreviewReading {
     QString tableName;
-    unsigned waitSeconds = 0;  // the bound of each read
     ServerReading preview;
 };
 
@@ -62,7 +61,6 @@ void Form2::PushButton3_Click() {
     const db::LoginValues values = wizard_.CurrentLoginValues();
     auto reading = std::make_shared<PreviewReading>();
     reading->tableName = ui_->List1->currentItem()->text();
-    reading->waitSeconds = wizard_.readingWaitSeconds();
     databaseActions_.Run(
         [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
             reading->preview.Read(values, options, cancel, [&](db::Connection& connection) {
@@ -75,20 +73,8 @@ void Form2::PushButton3_Click() {
         {ui_->List1, ui_->PushButton3});
 }
 
-QString Form2::TableWaitText(const QString& table, unsigned seconds, const QString& failure) {
-    return QStringLiteral(
-               "Reading the table \"%1\" was given up after %2 seconds without an answer: another session may "
-               "hold a lock on the table. %3")
-        .arg(table)
-        .arg(seconds)
-        .arg(failure);
-}
-
 void Form2::ShowFields(PreviewReading& reading) {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
-    if (reading.preview.readFailure && reading.preview.timedOut)
-        reading.preview.readFailure =
-            TableWaitText(reading.tableName, reading.waitSeconds, *reading.preview.readFailure);
     trap.Step(table_steps::kNextConnect, [&] { reading.preview.ThrowIfNotConnected(); });
     trap.Step(table_steps::kNextRememberTable, [&] { wizard_.state().tableName = reading.tableName; });
     Form3* fields = nullptr;

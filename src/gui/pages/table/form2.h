@@ -34,10 +34,6 @@ public:
     void AddTable(const QString& name);
     void SelectFirstTable();
 
-    // A preview read that waited its whole bound, in words that name the
-    // table and the likely cause, around the database layer's own words.
-    static QString TableWaitText(const QString& table, unsigned seconds, const QString& failure);
-
 private:
     // The steps of "Next >" after the server has answered.
     void ShowFields(PreviewReading& reading);
