@@ -1,6 +1,7 @@
 #include "pages/wizard_page.h"
 
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -13,6 +14,13 @@
 #include "wizard/wizard.h"
 
 namespace pages {
+namespace {
+
+// How long after a page is shown a move is the window manager's placing
+// rather than the user's.
+constexpr int kPlacementSettles = 500;
+
+}  // namespace
 
 WizardPage::WizardPage(wizard::Wizard& wizard, const QString& pageName)
     : wizard_(wizard), pageName_(pageName), databaseActions_(*this, wizard) {}
@@ -45,10 +53,27 @@ void WizardPage::showEvent(QShowEvent* event) {
                                                                  replaced->screen()->availableGeometry());
             // Placed by its client area: where move() puts a window whose
             // frame is not known yet depends on the platform.
-            setGeometry(QRect(frameTopLeft + QPoint(frame.left(), frame.top()), size()));
+            const QRect client(frameTopLeft + QPoint(frame.left(), frame.top()), size());
+            setGeometry(client);
+            placement_ = Placement{client, QDeadlineTimer(kPlacementSettles)};
         }
     }
     QWidget::showEvent(event);
+}
+
+void WizardPage::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (!placement_ || !event->spontaneous()) return;
+    if (placement_->settled.hasExpired()) {
+        placement_.reset();
+        return;
+    }
+    // Once only: a window manager that insists keeps its place.
+    if (geometry().topLeft() != placement_->client.topLeft()) {
+        const QRect client = placement_->client;
+        placement_.reset();
+        setGeometry(client);
+    }
 }
 
 void WizardPage::DressLoadingPage(app::ErrorTrap& trap) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <optional>
+
+#include <QDeadlineTimer>
+#include <QRect>
 #include <QWidget>
 
 #include "app/error_report.h"
@@ -39,6 +43,9 @@ protected:
     // stays where the user put it, and wholly on that page's screen, title bar
     // included; the first one goes where the desktop puts it.
     void showEvent(QShowEvent* event) override;
+    // A window manager may put a page that it maps again somewhere else (openbox
+    // does, now and then); the page goes back to where it was placed.
+    void moveEvent(QMoveEvent* event) override;
 
     // The dressing steps of the table, field and output pages' loads: the
     // face colour (100), the icon (102), the hand cursor (106, 108) and the
@@ -55,6 +62,14 @@ protected:
     wizard::Wizard& wizard_;
     QString pageName_;
     DatabaseActions databaseActions_;
+
+private:
+    // Where showEvent put the page, until the window manager has had its say.
+    struct Placement {
+        QRect client;
+        QDeadlineTimer settled;
+    };
+    std::optional<Placement> placement_;
 };
 
 }  // namespace pages
