@@ -1,5 +1,7 @@
 // The pages' waits for the server: off the window's thread, one at a time,
 // bounded, and given up when the window closes.
+#include <string_view>
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -49,7 +51,8 @@ struct LockedTable {
     TestWizard t;
 
     explicit LockedTable(unsigned readingWaitSeconds) : t(readingWaitSeconds) {
-        scratch.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("CREATE TABLE other (a INT, b INT)")});
+        scratch.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("CREATE TABLE other (a INT, b INT)"),
+                     QStringLiteral("CREATE TABLE third (c INT)")});
         holder.Execute(QStringLiteral("LOCK TABLES t WRITE"));
         t.Start();
         testing_support::FillLogin(t.wizard().EnsurePage<pages::Form1>(), scratch.login());
@@ -200,11 +203,17 @@ TEST(DatabaseWait, ALockedTableEndsItsWaitAtTheBoundWithThePreviewReport) {
     EXPECT_EQ(look::GetPagePointer(&tables), look::kDefaultPointer);
     EXPECT_TRUE(Enabled(tables, "List1"));
 
-    fields.PushButton2_Click();
-    locked.Select(QStringLiteral("other"));
-    tables.PushButton3_Click();
-    ASSERT_TRUE(t.Settle());
-    EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(fields, "List2")), QStringList{QStringLiteral("a")});
+    // A table without those fields keeps none; back on "other", its own
+    // choice comes back.
+    for (const char* table : {"other", "third", "other"}) {
+        fields.PushButton2_Click();
+        locked.Select(QString::fromLatin1(table));
+        tables.PushButton3_Click();
+        ASSERT_TRUE(t.Settle());
+        const QStringList expected =
+            table == std::string_view("third") ? QStringList() : QStringList{QStringLiteral("a")};
+        EXPECT_EQ(pages::EntryTexts(Named<QListWidget>(fields, "List2")), expected) << table;
+    }
 }
 
 // Closing the window or "< Back" while a locked table holds the preview
