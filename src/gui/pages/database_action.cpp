@@ -26,7 +26,7 @@ db::ConnectOptions ReadingOptions(unsigned readingWaitSeconds) {
 
 // What the page shows while its action waits.
 struct DatabaseActions::Wait {
-    Wait(QWidget& page, std::vector<QWidget*> idle) : pointer(&page), controls(std::move(idle)) {}
+    Wait(QWidget& page, const std::vector<QWidget*>& idle) : pointer(&page), controls(idle) {}
     look::HourglassPointer pointer;
     IdleControls controls;
 };
@@ -36,12 +36,12 @@ DatabaseActions::DatabaseActions(QWidget& page, wizard::Wizard& wizard) : page_(
 DatabaseActions::~DatabaseActions() = default;
 
 bool DatabaseActions::Run(std::function<void(app::BackgroundWork::Cancel&)> work, std::function<void()> done,
-                          std::vector<QWidget*> idle) {
+                          const std::vector<QWidget*>& idle) {
     if (wizard_.databaseBusy()) return false;
     // An action that the result of the last one starts takes over its wait:
     // the last one's controls come back before this one's go.
     wait_.reset();
-    wait_ = std::make_unique<Wait>(page_, std::move(idle));
+    wait_ = std::make_unique<Wait>(page_, idle);
     // What `done` captures may be destroyed on the work's thread when it is
     // never run: nothing in it may own a widget.
     auto cancel = std::make_shared<std::shared_ptr<app::BackgroundWork::Cancel>>();

@@ -54,7 +54,7 @@ public:
     // disabled. Does nothing, and returns false, while another database
     // action of the wizard runs.
     bool Run(std::function<void(app::BackgroundWork::Cancel&)> work, std::function<void()> done,
-             std::vector<QWidget*> idle = {});
+             const std::vector<QWidget*>& idle = {});
 
     // True from Run until `done` has ended, unless the action was given up.
     bool running() const;
