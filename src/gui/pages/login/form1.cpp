@@ -227,7 +227,7 @@ void Form1::ListTables(Asker asker) {
             reading->opens = db::OpenConnection(values, SignInOptions(), &reading->refusal);
             if (reading->opens) reading->tables.Read(values, options, cancel, db::ListTables);
         },
-        [this, reading, asker] { ShowTableList(*reading, asker); }, std::move(idle));
+        [this, reading, asker] { ShowTableList(*reading, asker); }, idle);
 }
 
 void Form1::ShowTableList(TableListReading& reading, Asker asker) {
