@@ -18,8 +18,8 @@ std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned
 
 // A FLOAT or DOUBLE without fixed decimals as the server writes it: the
 // fewest digits that read back as the same value (for a FLOAT at most six),
-// as "123.25", "0.0000001" or, for a point more than 15 places right of the
-// first digit or 15 left of it, "1.2345e17" and "1e-16".
+// as "123.25" or "0.0000001"; with an exponent ("1e-16", "1.2345e17") below
+// 1e-15, and from 1e15 up unless it has digits after the point.
 inline constexpr std::size_t kLongestFloat = 40;
 std::size_t FloatText(char* out, double value, bool singlePrecision);
 
