@@ -33,6 +33,34 @@ private:
     ScratchDatabase& db_;
 };
 
+// One export read in binary and the same read as text.
+struct BothWays {
+    QByteArray files[2];
+    QString paths[2];
+    std::uint64_t rows = 0;
+};
+
+// Exports the request in binary, then with prepared statements refused.
+// Refusing them is a server-wide switch, so tests that run at the same time
+// take turns under a lock the server holds for this connection's life.
+BothWays ExportBothWays(ScratchDatabase& db, const exporter::ExportRequest& request,
+                        const exporter::ValueStyle& style) {
+    db::Connection turn = db.Connect();
+    turn.Query(QStringLiteral("SELECT GET_LOCK('tablewright_tests.prepared_statements', 300)"));
+    BothWays result;
+    for (int text = 0; text < 2; ++text) {
+        std::optional<NoPreparedStatements> refused;
+        if (text == 1) refused.emplace(db);
+        PathMonitor monitor;
+        const exporter::ExportOutcome outcome = exporter::ExportToFile(request, style, monitor);
+        EXPECT_TRUE(outcome.written()) << outcome.description.toStdString();
+        result.rows = outcome.rowsWritten;
+        result.paths[text] = monitor.how_;
+        result.files[text] = export_testing::ReadFile(request.outputPath);
+    }
+    return result;
+}
+
 // Every column type at its edges: the extremes of each integer width, signed,
 // UNSIGNED and ZEROFILL; zero dates and the last instant of a year with every
 // count of fractional digits; negative times beyond 24 hours; FLOAT and DOUBLE
@@ -116,18 +144,8 @@ TEST(BinaryRows, GiveTheSameFileAsTextRowsForEveryColumnType) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         request.separator = c.separator;
-        QByteArray files[2];
-        QString paths[2];
-        for (int text = 0; text < 2; ++text) {
-            std::optional<NoPreparedStatements> refused;
-            if (text == 1) refused.emplace(db);
-            PathMonitor monitor;
-            const exporter::ExportOutcome outcome = exporter::ExportToFile(request, c.style, monitor);
-            ASSERT_TRUE(outcome.written()) << outcome.description.toStdString();
-            EXPECT_EQ(outcome.rowsWritten, 4u);
-            paths[text] = monitor.how_;
-            files[text] = export_testing::ReadFile(path);
-        }
+        const auto [files, paths, rows] = ExportBothWays(db, request, c.style);
+        EXPECT_EQ(rows, 4u);
         EXPECT_EQ(paths[0], QStringLiteral("in the server's binary form"));
         EXPECT_TRUE(paths[1].startsWith(QStringLiteral("as text (the statement could not be prepared: ")))
             << paths[1].toStdString();
@@ -184,13 +202,7 @@ TEST(BinaryRows, FloatsAndDoublesGetTheServersDigits) {
     exporter::ExportRequest request =
         export_testing::RequestFor(db, QStringLiteral("floats"), {}, dir.path() + QStringLiteral("/floats.txt"));
     request.fieldListText = QStringLiteral("*");
-    QByteArray files[2];
-    for (int text = 0; text < 2; ++text) {
-        std::optional<NoPreparedStatements> refused;
-        if (text == 1) refused.emplace(db);
-        PathMonitor monitor;
-        ASSERT_TRUE(exporter::ExportToFile(request, exporter::ValueStyle::Plain(), monitor).written());
-        files[text] = export_testing::ReadFile(request.outputPath);
-    }
+    const BothWays both = ExportBothWays(db, request, exporter::ValueStyle::Plain());
+    const auto& files = both.files;
     EXPECT_TRUE(files[0] == files[1]) << FirstDifference(files[0], files[1]);
 }
