@@ -1,3 +1,5 @@
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -242,4 +244,12 @@ TEST_F(ExportFault, StoppingTheJobEndsAWriteIntoAPipeNobodyReads) {
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(job.outcome().status, exporter::ExportOutcome::Status::Stopped);
     close(reader);
+}
+
+// A flush that fails on the flushing thread is handed to whoever finishes
+// the file: the disk may not report it a second time.
+TEST(BackgroundFlush, AFailedFlushIsToldWhenTheFileIsFinished) {
+    exporter::BackgroundFlush flush;
+    flush.Written(-1, off_t{64} << 20);
+    EXPECT_EQ(flush.Finish(), EBADF);
 }

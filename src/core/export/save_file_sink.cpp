@@ -156,6 +156,7 @@ bool SaveFileSink::Write(const char* data, std::size_t size) {
     // Start writing this chunk to the disk now, while the next one is being
     // read, so that the flush before the rename has little left to wait for.
     ::sync_file_range(file_.get(), start, static_cast<off_t>(total), SYNC_FILE_RANGE_WRITE);
+    flush_.Written(file_.get(), written_);
     return true;
 }
 
@@ -182,6 +183,7 @@ bool SaveFileSink::Commit() {
     // On the disk before it replaces the old file, so that a crash leaves
     // the old file or the new one, never an empty one. (EINVAL: a file
     // system that cannot flush.)
+    if (const int error = flush_.Finish(); error != 0) return Fail("save", ErrorText(error));
     if (::fdatasync(file_.get()) != 0 && errno != EINVAL) return Fail("save", ErrorText(errno));
     if (temporaryName_.isEmpty() && !NameTemporaryFile()) return Fail("save", ErrorText(errno));
     if (::close(file_.Release()) != 0) return Fail("save", ErrorText(errno));

@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 
+#include "export/background_flush.h"
 #include "export/output_sink.h"
 #include "export/output_target.h"
 
@@ -55,6 +56,7 @@ private:
     process::UniqueDescriptor file_;
     QByteArray temporaryName_;  // empty while the file has no name
     off_t written_ = 0;
+    BackgroundFlush flush_;  // ends before file_ closes
     bool committed_ = false;
     std::unique_ptr<DescriptorSink> direct_;  // a device or pipe
     std::mutex directMutex_;                  // direct_ as Interrupt() sees it
