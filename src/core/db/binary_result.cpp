@@ -126,7 +126,7 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const
     for (const ColumnInfo& column : columns) {
         if (!IsReadInBinary(column))
             throw RowsNotBinary(QStringLiteral("the column %1 is not read that way").arg(column.name).toStdString());
-        floats = floats || (column.kind == ColumnKind::Float && !column.shortestDigits());
+        floats = floats || column.floatAsServerText();
     }
     if (floats) {
         // The columns keep what the first statement said of them; the second

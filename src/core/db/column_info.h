@@ -42,6 +42,8 @@ struct ColumnInfo {
     // A FLOAT or DOUBLE written with as many digits as its value needs: no
     // fixed decimals, no ZEROFILL.
     bool shortestDigits() const { return kind == ColumnKind::Float && decimals >= kFloatingDecimals && !zeroFill; }
+    // A FLOAT or DOUBLE whose digits only the server's own text gets right.
+    bool floatAsServerText() const { return kind == ColumnKind::Float && !shortestDigits(); }
 };
 
 }  // namespace db

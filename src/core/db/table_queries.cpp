@@ -102,8 +102,7 @@ BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldL
         QStringList fields;
         for (const ColumnInfo& column : columns) {
             const QString name = QuoteIdentifier(column.name);
-            const bool asText = column.kind == ColumnKind::Float && !column.shortestDigits();
-            fields += asText ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
+            fields += column.floatAsServerText() ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
         }
         return SelectQueryText(fields.join(QStringLiteral(", ")), tableName, where);
     };
