@@ -1,5 +1,4 @@
 #include "app/logging.h"
 
-Q_LOGGING_CATEGORY(lcDb, "tablewright.db", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcExport, "tablewright.export", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcUi, "tablewright.ui", QtInfoMsg)

@@ -7,9 +7,9 @@
 #include <errmsg.h>
 #include <mysql.h>
 
-#include "app/logging.h"
 #include "db/connector_columns.h"
 #include "db/db_error.h"
+#include "db/db_logging.h"
 #include "db/server_wait.h"
 
 namespace db {

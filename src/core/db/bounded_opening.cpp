@@ -9,6 +9,8 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include "db/openings_left_behind.h"
+
 namespace db {
 namespace {
 

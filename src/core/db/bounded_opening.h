@@ -39,9 +39,4 @@ struct OpeningEnd {
 OpeningEnd OpenWithin(MYSQL* handle, const QString& host, const std::function<bool(MYSQL*)>& connect,
                       std::chrono::milliseconds bound, const std::function<bool()>& stopRequested);
 
-// True while a thread that an opening left behind still waits: a program
-// that ends then must not run the connector's clean-up under it
-// (std::_Exit instead of returning from main).
-bool OpeningsLeftBehind();
-
 }  // namespace db

@@ -9,12 +9,12 @@
 #include <errmsg.h>
 #include <mysql.h>
 
-#include "app/logging.h"
 #include "db/bounded_opening.h"
 #include "db/connect_failure.h"
 #include "db/connection_cut.h"
 #include "db/connection_text.h"
 #include "db/db_error.h"
+#include "db/db_logging.h"
 #include "db/server_wait.h"
 #include "db/tls_connect.h"
 

@@ -14,11 +14,11 @@
 #include <QFileInfo>
 
 #include "command_line.h"
-#include "db/bounded_opening.h"
 #include "db/connection.h"
 #include "db/connection_cut.h"
 #include "db/db_error.h"
 #include "db/identifier.h"
+#include "db/openings_left_behind.h"
 #include "db/table_queries.h"
 #include "db/tls_settings.h"
 #include "export/export_engine.h"

@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #include "app/background_work.h"
-#include "db/bounded_opening.h"
+#include "db/openings_left_behind.h"
 #include "process/standard_descriptors.h"
 #include "process/termination_signals.h"
 #include "wizard/message_box.h"

@@ -1,0 +1,3 @@
+#include "db/db_logging.h"
+
+Q_LOGGING_CATEGORY(lcDb, "tablewright.db", QtInfoMsg)
