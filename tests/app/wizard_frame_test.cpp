@@ -1,3 +1,6 @@
+#include <stdexcept>
+#include <vector>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -104,6 +107,21 @@ TEST(WizardFrame, BackAndNextHandOverBetweenTheLaterPages) {
     EXPECT_TRUE(t.wizard().EnsurePage<pages::Form2>().isVisible());
     EXPECT_FALSE(fields.isVisible());
     EXPECT_EQ(Named<QListWidget>(fields, "List2")->count(), 1);  // going back clears nothing
+}
+
+// The page table's order is the only record of which page is beside which.
+TEST(WizardFrame, BackAndNextFollowThePageTablesOrder) {
+    using pages::PageKind;
+    const std::vector<PageKind> order = wizard::Wizard::pageOrder();
+    ASSERT_EQ(order, (std::vector<PageKind>{PageKind::Login, PageKind::Table, PageKind::Fields, PageKind::Output}));
+    TestWizard t;
+    wizard::Wizard& w = t.wizard();
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        EXPECT_EQ(&w.EnsureNext(w.EnsurePage(order[i])), &w.EnsurePage(order[i + 1])) << i;
+        EXPECT_EQ(&w.EnsurePrevious(w.EnsurePage(order[i + 1])), &w.EnsurePage(order[i])) << i;
+    }
+    EXPECT_THROW(w.EnsurePrevious(w.EnsurePage(order.front())), std::logic_error);
+    EXPECT_THROW(w.EnsureNext(w.EnsurePage(order.back())), std::logic_error);
 }
 
 TEST(WizardFrame, AShownPageAppearsCentredOnThePageItReplaces) {

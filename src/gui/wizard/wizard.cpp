@@ -1,6 +1,6 @@
 #include "wizard/wizard.h"
 
-#include <optional>
+#include <iterator>
 #include <stdexcept>
 
 #include "app/app_info.h"
@@ -15,49 +15,70 @@ namespace {
 
 using pages::PageKind;
 
-// One page of the wizard: how it is made, and the pages before and after it.
+// One page of the wizard: its kind and how it is made. Its place in the
+// table is its place in the wizard: the entries before and after it are the
+// pages "< Back" and "Next >" go to.
 struct PageEntry {
     PageKind kind;
     std::unique_ptr<pages::WizardPage> (*make)(Wizard&);
-    std::optional<PageKind> previous;
-    std::optional<PageKind> next;
 };
 
 template <typename Page>
-constexpr PageEntry Entry(std::optional<PageKind> previous, std::optional<PageKind> next) {
+constexpr PageEntry Entry() {
     return {Page::kKind,
-            [](Wizard& wizard) -> std::unique_ptr<pages::WizardPage> { return std::make_unique<Page>(wizard); },
-            previous, next};
+            [](Wizard& wizard) -> std::unique_ptr<pages::WizardPage> { return std::make_unique<Page>(wizard); }};
 }
 
 // The wizard's pages in order; the first is shown at start.
-const PageEntry kPageTable[] = {
-    Entry<pages::Form1>(std::nullopt, PageKind::Table),
-    Entry<pages::Form2>(PageKind::Login, PageKind::Fields),
-    Entry<pages::Form3>(PageKind::Table, PageKind::Output),
-    Entry<pages::Form4>(PageKind::Fields, std::nullopt),
+constexpr PageEntry kPageTable[] = {
+    Entry<pages::Form1>(),
+    Entry<pages::Form2>(),
+    Entry<pages::Form3>(),
+    Entry<pages::Form4>(),
 };
+constexpr std::size_t kPageCount = std::size(kPageTable);
 
-const PageEntry& EntryOf(PageKind kind) {
-    for (const PageEntry& entry : kPageTable)
-        if (entry.kind == kind) return entry;
+constexpr bool EachKindOnce() {
+    for (std::size_t place = 0; place < kPageCount; ++place)
+        for (std::size_t later = place + 1; later < kPageCount; ++later)
+            if (kPageTable[place].kind == kPageTable[later].kind) return false;
+    return true;
+}
+static_assert(EachKindOnce(), "each page kind stands in the page table once");
+
+// Where the page of this kind stands in the table.
+std::size_t PlaceOfKind(PageKind kind) {
+    for (std::size_t place = 0; place < kPageCount; ++place)
+        if (kPageTable[place].kind == kind) return place;
     throw std::logic_error("the wizard has no such page");
 }
 
 }  // namespace
 
-Wizard::Wizard(Services services) : services_(std::move(services)) {}
+Wizard::Wizard(Services services) : services_(std::move(services)), pages_(kPageCount) {}
 
 // The pages go last first; the output page stops an export that still runs
 // as it goes.
 Wizard::~Wizard() {
-    while (!pages_.empty()) pages_.erase(std::prev(pages_.end()));
+    for (auto page = pages_.rbegin(); page != pages_.rend(); ++page) page->reset();
 }
 
+const std::vector<PageKind>& Wizard::pageOrder() {
+    static const std::vector<PageKind> order = [] {
+        std::vector<PageKind> kinds;
+        for (const PageEntry& entry : kPageTable) kinds.push_back(entry.kind);
+        return kinds;
+    }();
+    return order;
+}
+
+bool Wizard::pageMade(PageKind kind) const { return pages_.at(PlaceOfKind(kind)) != nullptr; }
+
 pages::WizardPage& Wizard::EnsurePage(PageKind kind) {
-    if (const auto made = pages_.find(kind); made != pages_.end()) return *made->second;
-    std::unique_ptr<pages::WizardPage>& slot = pages_[kind];
-    slot = EntryOf(kind).make(*this);
+    const std::size_t place = PlaceOfKind(kind);
+    std::unique_ptr<pages::WizardPage>& slot = pages_.at(place);
+    if (slot) return *slot;
+    slot = kPageTable[place].make(*this);
     pages::InstallPageKeys(slot.get());
     // The page is in place before its load runs, so a load that asks for
     // its own page (start-up signing in) finds it.
@@ -66,26 +87,26 @@ pages::WizardPage& Wizard::EnsurePage(PageKind kind) {
     return page;
 }
 
-PageKind Wizard::KindOf(const pages::WizardPage& page) const {
-    for (const auto& [kind, made] : pages_)
-        if (made.get() == &page) return kind;
+std::size_t Wizard::PlaceOfPage(const pages::WizardPage& page) const {
+    for (std::size_t place = 0; place < pages_.size(); ++place)
+        if (pages_[place].get() == &page) return place;
     throw std::logic_error("the page is not one of this wizard's");
 }
 
 pages::WizardPage& Wizard::EnsurePrevious(const pages::WizardPage& page) {
-    const std::optional<PageKind> previous = EntryOf(KindOf(page)).previous;
-    if (!previous) throw std::logic_error("the first page has no page before it");
-    return EnsurePage(*previous);
+    const std::size_t place = PlaceOfPage(page);
+    if (place == 0) throw std::logic_error("the first page has no page before it");
+    return EnsurePage(kPageTable[place - 1].kind);
 }
 
 pages::WizardPage& Wizard::EnsureNext(const pages::WizardPage& page) {
-    const std::optional<PageKind> next = EntryOf(KindOf(page)).next;
-    if (!next) throw std::logic_error("the last page has no page after it");
-    return EnsurePage(*next);
+    const std::size_t place = PlaceOfPage(page);
+    if (place + 1 == kPageCount) throw std::logic_error("the last page has no page after it");
+    return EnsurePage(kPageTable[place + 1].kind);
 }
 
 QWidget* Wizard::VisiblePageOtherThan(const QWidget* page) const {
-    for (const auto& [kind, other] : pages_)
+    for (const auto& other : pages_)
         if (other != nullptr && other.get() != page && other->isVisible()) return other.get();
     return nullptr;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
-#include <map>
 #include <memory>
+#include <vector>
 
 #include <QString>
 
@@ -41,7 +42,7 @@ struct Services {
 };
 
 // The pages and what they share. The page table in wizard.cpp lists the
-// pages: how each is made and which come before and after it. A page is made
+// pages in the wizard's order and how each is made. A page is made
 // the first time it is asked for, runs its Form_Load once and lives as long
 // as the wizard; moving between pages only shows and hides them.
 class Wizard {
@@ -57,18 +58,21 @@ public:
     // so quickly).
     void Start();
 
+    // The kinds of the wizard's pages, in the order of its page table.
+    static const std::vector<pages::PageKind>& pageOrder();
+
     // The page of this kind; the first time, it is made and its Form_Load runs.
     pages::WizardPage& EnsurePage(pages::PageKind kind);
     template <typename Page>
     Page& EnsurePage() {
         return static_cast<Page&>(EnsurePage(Page::kKind));
     }
-    // The page before or after `page` in the wizard's order, made like
+    // The page before or after `page` in the page table, made like
     // EnsurePage's. The first page has none before it, the last none after.
     pages::WizardPage& EnsurePrevious(const pages::WizardPage& page);
     pages::WizardPage& EnsureNext(const pages::WizardPage& page);
     // Whether the page of this kind has been made.
-    bool pageMade(pages::PageKind kind) const { return pages_.count(kind) != 0; }
+    bool pageMade(pages::PageKind kind) const;
     // The page on screen other than this one: the one a page that is being
     // shown replaces.
     QWidget* VisiblePageOtherThan(const QWidget* page) const;
@@ -103,13 +107,15 @@ public:
     void CancelDatabaseAction();
 
 private:
-    pages::PageKind KindOf(const pages::WizardPage& page) const;
+    // Where a page made by this wizard stands in its page table.
+    std::size_t PlaceOfPage(const pages::WizardPage& page) const;
 
     Services services_;
     app::SharedState state_;
     std::shared_ptr<app::BackgroundWork::Cancel> databaseAction_;
-    // The pages made so far, in the wizard's order.
-    std::map<pages::PageKind, std::unique_ptr<pages::WizardPage>> pages_;
+    // One place for each entry of the page table, in its order; empty until
+    // that page is made.
+    std::vector<std::unique_ptr<pages::WizardPage>> pages_;
 };
 
 }  // namespace wizard
