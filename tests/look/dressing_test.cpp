@@ -6,6 +6,8 @@
 
 #include "look/look.h"
 #include "page_probe.h"
+#include "pages/fields/form3.h"
+#include "pages/table/form2.h"
 #include "support/named_control.h"
 #include "support/test_wizard.h"
 
@@ -40,6 +42,7 @@ TEST(Dressing, ButtonsAreLargerBoldAndAllOtherTextNinePointBold) {
         {"Form4", {"Frame2", "Text1", "Check6"}},
     };
     std::vector<QWidget*> pages = look_probe::AllPages(t.wizard());
+    ASSERT_EQ(pages.size(), buttons.size()) << "every page of the page table has its fonts checked here";
     for (std::size_t i = 0; i < pages.size(); ++i) {
         QWidget* page = pages[i];
         const std::string name = page->objectName().toStdString();
@@ -56,7 +59,7 @@ TEST(Dressing, ButtonsAreLargerBoldAndAllOtherTextNinePointBold) {
 TEST(Dressing, ArialIsFoundThroughFontconfig) {
     QWidget page;
     page.setObjectName(QStringLiteral("Form2"));
-    look::DressPage(&page);
+    look::DressPage(&page, pages::Form2::Look());
     const QString family = QFontInfo(page.font()).family();
     EXPECT_TRUE(family == QStringLiteral("Arial") || family == QStringLiteral("Liberation Sans"))
         << family.toStdString() << " stands in for Arial; install fonts-liberation";
@@ -67,6 +70,7 @@ TEST(Dressing, EveryPageHasItsFixedClientSizeTitleAndIcon) {
     t.Start();
     const std::vector<QSize> sizes{{536, 246}, {392, 176}, {392, 339}, {392, 254}};
     std::vector<QWidget*> pages = look_probe::AllPages(t.wizard());
+    ASSERT_EQ(pages.size(), sizes.size()) << "every page of the page table has its size checked here";
     for (std::size_t i = 0; i < pages.size(); ++i) {
         QWidget* page = pages[i];
         const std::string name = page->objectName().toStdString();

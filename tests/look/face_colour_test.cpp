@@ -7,6 +7,7 @@
 
 #include "look/look.h"
 #include "page_probe.h"
+#include "pages/table/form2.h"
 #include "support/test_wizard.h"
 
 using look_probe::Control;
@@ -60,7 +61,7 @@ TEST(FaceColour, PagesAreWhiteAsLaidOutAndTakeTheColourOnlyWhenAsked) {
     auto* frame = new QGroupBox(&page);
     auto* label = new QLabel(frame);
     auto* box = new QLineEdit(frame);
-    look::DressPage(&page);
+    look::DressPage(&page, pages::Form2::Look());
     for (QWidget* white : {&page, static_cast<QWidget*>(frame), static_cast<QWidget*>(label)})
         EXPECT_EQ(white->palette().color(QPalette::Window), QColor(Qt::white));
     EXPECT_FALSE(box->autoFillBackground());

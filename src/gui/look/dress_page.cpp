@@ -4,19 +4,17 @@
 #include "look/focus_ring.h"
 #include "look/hover_rules.h"
 #include "look/look.h"
-#include "look/page_looks.h"
+#include "look/page_look.h"
 #include "look/typography.h"
 
 namespace look {
 
-void DressPage(QWidget* page) {
+void DressPage(QWidget* page, const PageLook& look) {
     ApplyDesignColours(page);
-    const PageLook* look = FindPageLook(page->objectName());
-    ApplyTypography(page, look == nullptr || look->boldPageFont);
-    if (look == nullptr) return;
+    ApplyTypography(page, look.boldPageFont);
     // The size the page's form laid it out at stays its size.
     page->setFixedSize(page->size());
-    InstallHoverRules(page, look->hover);
+    InstallHoverRules(page, look.hover);
     DrawListFocus(page);
 }
 

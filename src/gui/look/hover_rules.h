@@ -5,7 +5,7 @@
 #include <QHash>
 #include <QObject>
 
-#include "look/page_looks.h"
+#include "look/page_look.h"
 
 class QWidget;
 

@@ -7,6 +7,8 @@ class QWidget;
 
 namespace look {
 
+struct PageLook;
+
 // The skin: a Qt style sheet at the program's folder + "/x/o.cjs". Only a
 // regular file counts. When it is there, the login page takes the face colour
 // and the sheet is applied to the whole application. Throws when the file is
@@ -30,6 +32,6 @@ void LoadHandCursor(QWidget* page, const QString& path);
 // The look a page has as laid out, before its load runs: white background
 // and frames, the typography, its fixed client size, the hover rules and the
 // ring around a focused list.
-void DressPage(QWidget* page);
+void DressPage(QWidget* page, const PageLook& look);
 
 }  // namespace look

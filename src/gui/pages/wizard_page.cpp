@@ -22,10 +22,12 @@ constexpr int kPlacementSettles = 500;
 
 }  // namespace
 
-WizardPage::WizardPage(wizard::Wizard& wizard, const QString& pageName)
-    : wizard_(wizard), pageName_(pageName), databaseActions_(*this, wizard) {}
+WizardPage::WizardPage(wizard::Wizard& wizard, const QString& pageName, const look::PageLook& look)
+    : wizard_(wizard), pageName_(pageName), databaseActions_(*this, wizard), look_(look) {}
 
 WizardPage::~WizardPage() = default;
+
+void WizardPage::DressAsLaidOut() { look::DressPage(this, look_); }
 
 db::ConnectOptions WizardPage::ReadingOptions() const { return pages::ReadingOptions(wizard_.readingWaitSeconds()); }
 

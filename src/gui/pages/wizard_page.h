@@ -9,20 +9,26 @@
 #include "app/error_report.h"
 #include "pages/database_action.h"
 
+namespace look {
+struct PageLook;
+}
+
 namespace wizard {
 class Wizard;
 }
 
 namespace pages {
 
-// What the pages have in common: they belong to one wizard, closing any of
-// them ends the whole process at once, and their database actions wait off
-// the window's thread.
+// What the pages have in common: they belong to one wizard, each has its
+// look, closing any of them ends the whole process at once, and their
+// database actions wait off the window's thread.
 class WizardPage : public QWidget {
     Q_OBJECT
 
 public:
-    WizardPage(wizard::Wizard& wizard, const QString& pageName);
+    // The look is the page's own (a static `Look()` of its class), and lives
+    // as long as the program.
+    WizardPage(wizard::Wizard& wizard, const QString& pageName, const look::PageLook& look);
     ~WizardPage() override;
 
     // Dresses the page and fills it: runs once, when the wizard first makes
@@ -47,6 +53,10 @@ protected:
     // does, now and then); the page goes back to where it was placed.
     void moveEvent(QMoveEvent* event) override;
 
+    // Gives the page its look as its form laid it out (look::DressPage): the
+    // page's constructor calls it right after setting up its form.
+    void DressAsLaidOut();
+
     // The dressing steps of the table, field and output pages' loads: the
     // face colour (100), the icon (102), the hand cursor (106, 108) and the
     // caption (110).
@@ -64,6 +74,7 @@ protected:
     DatabaseActions databaseActions_;
 
 private:
+    const look::PageLook& look_;
     // Where showEvent put the page, until the window manager has had its say.
     struct Placement {
         QRect client;

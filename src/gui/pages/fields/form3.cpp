@@ -2,7 +2,6 @@
 
 #include <QListWidget>
 
-#include "look/look.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/list_routines.h"
 #include "pages/page_steps.h"
@@ -13,11 +12,11 @@
 namespace pages {
 
 Form3::Form3(wizard::Wizard& wizard)
-    : WizardPage(wizard, QStringLiteral("Form3")),
+    : WizardPage(wizard, QStringLiteral("Form3"), Look()),
       ui_(std::make_unique<Ui::Form3>()),
       preview_(new PreviewModel(this)) {
     ui_->setupUi(this);
-    look::DressPage(this);
+    DressAsLaidOut();
     connect(ui_->PushButton2, &QPushButton::clicked, this, &Form3::PushButton2_Click);
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form3::PushButton3_Click);
     connect(ui_->PushButton5, &QPushButton::clicked, this, &Form3::PushButton5_Click);

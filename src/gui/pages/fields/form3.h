@@ -27,6 +27,8 @@ class Form3 : public WizardPage {
 
 public:
     static constexpr PageKind kKind = PageKind::Fields;
+    // Its font and hover rules, handed to the page base class (form3_look.cpp).
+    static const look::PageLook& Look();
 
     explicit Form3(wizard::Wizard& wizard);
     ~Form3() override;

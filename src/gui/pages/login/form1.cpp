@@ -25,9 +25,10 @@
 
 namespace pages {
 
-Form1::Form1(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form1")), ui_(std::make_unique<Ui::Form1>()) {
+Form1::Form1(wizard::Wizard& wizard)
+    : WizardPage(wizard, QStringLiteral("Form1"), Look()), ui_(std::make_unique<Ui::Form1>()) {
     ui_->setupUi(this);
-    look::DressPage(this);
+    DressAsLaidOut();
     for (const settings::LoginSetting& setting : settings::LoginSettings())
         BindToStore(LoginBox(setting.field), settings::LoginKey(setting.field));
     connect(ui_->PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);

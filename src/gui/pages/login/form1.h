@@ -24,6 +24,8 @@ class Form1 : public WizardPage {
 
 public:
     static constexpr PageKind kKind = PageKind::Login;
+    // Its font and hover rules, handed to the page base class (form1_look.cpp).
+    static const look::PageLook& Look();
 
     explicit Form1(wizard::Wizard& wizard);
     ~Form1() override;

@@ -25,9 +25,10 @@ constexpr int kProgressSteps = 1000;
 
 const QChar Form4::kTabSign = QChar(0x2192);  // →
 
-Form4::Form4(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form4")), ui_(std::make_unique<Ui::Form4>()) {
+Form4::Form4(wizard::Wizard& wizard)
+    : WizardPage(wizard, QStringLiteral("Form4"), Look()), ui_(std::make_unique<Ui::Form4>()) {
     ui_->setupUi(this);
-    look::DressPage(this);
+    DressAsLaidOut();
     connect(ui_->PushButton2, &QPushButton::clicked, this, &Form4::PushButton2_Click);
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form4::PushButton3_Click);
     connect(ui_->PushButton4, &QPushButton::clicked, this, &Form4::PushButton4_Click);

@@ -29,6 +29,8 @@ class Form4 : public WizardPage {
 
 public:
     static constexpr PageKind kKind = PageKind::Output;
+    // Its font and hover rules, handed to the page base class (form4_look.cpp).
+    static const look::PageLook& Look();
 
     explicit Form4(wizard::Wizard& wizard);
     ~Form4() override;

@@ -4,7 +4,6 @@
 
 #include "db/connection.h"
 #include "db/table_queries.h"
-#include "look/look.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
 #include "pages/page_steps.h"
@@ -14,9 +13,10 @@
 
 namespace pages {
 
-Form2::Form2(wizard::Wizard& wizard) : WizardPage(wizard, QStringLiteral("Form2")), ui_(std::make_unique<Ui::Form2>()) {
+Form2::Form2(wizard::Wizard& wizard)
+    : WizardPage(wizard, QStringLiteral("Form2"), Look()), ui_(std::make_unique<Ui::Form2>()) {
     ui_->setupUi(this);
-    look::DressPage(this);
+    DressAsLaidOut();
     connect(ui_->PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
     connect(ui_->PushButton3, &QPushButton::clicked, this, &Form2::PushButton3_Click);
 }

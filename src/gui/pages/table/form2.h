@@ -20,6 +20,8 @@ class Form2 : public WizardPage {
 
 public:
     static constexpr PageKind kKind = PageKind::Table;
+    // Its font and hover rules, handed to the page base class (form2_look.cpp).
+    static const look::PageLook& Look();
 
     explicit Form2(wizard::Wizard& wizard);
     ~Form2() override;

@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include <QString>
-
 namespace look {
 
 // What a move of the mouse over a control does to the page pointer.
@@ -21,13 +19,10 @@ struct ControlHover {
 // The look of one wizard page: whether its own default font is bold, and
 // the hover rule of each control that has one (the page background always
 // has the reset rule). Its fixed size is the one its .ui file lays it out at.
+// Every page hands its own to the page base class (pages::WizardPage).
 struct PageLook {
-    const char* page;  // object name
     bool boldPageFont;
     std::vector<ControlHover> hover;
 };
-
-// The look of the page of that object name; null for any other widget.
-const PageLook* FindPageLook(const QString& pageName);
 
 }  // namespace look
