@@ -7,6 +7,8 @@
 #include "look/cursor_file.h"
 #include "look/page_pointer.h"
 #include "page_probe.h"
+#include "pages/fields/form3.h"
+#include "pages/login/form1.h"
 #include "pages/page_steps.h"
 #include "support/named_control.h"
 #include "support/test_wizard.h"

@@ -9,6 +9,8 @@
 
 #include "look/page_pointer.h"
 #include "page_probe.h"
+#include "pages/fields/form3.h"
+#include "pages/login/form1.h"
 #include "support/named_control.h"
 #include "support/test_wizard.h"
 
@@ -82,6 +84,8 @@ protected:
 };
 
 TEST_F(HoverRules, PushButtonsShowTheHandAndTheResetControlsTheDefault) {
+    ASSERT_EQ(AllRules().size(), look_probe::AllPages(t_.wizard()).size())
+        << "every page of the page table has its hover rules checked here";
     for (const PageRules& rules : AllRules()) {
         QWidget* page = Page(rules.page);
         ASSERT_NE(page, nullptr);

@@ -10,10 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "pages/fields/form3.h"
-#include "pages/login/form1.h"
-#include "pages/output/form4.h"
-#include "pages/table/form2.h"
+#include "pages/page_kind.h"
+#include "pages/wizard_page.h"
 #include "support/test_files.h"
 #include "wizard/wizard.h"
 
@@ -37,13 +35,15 @@ inline void MoveOver(QWidget* widget) {
 
 using testing_support::WriteFile;
 
-// The four pages, each touched (created and loaded) in turn.
+// Every page of the wizard's page table, each touched (created and loaded)
+// in the table's order.
 inline std::vector<QWidget*> AllPages(wizard::Wizard& wizard) {
-    return {&wizard.EnsurePage<pages::Form1>(), &wizard.EnsurePage<pages::Form2>(), &wizard.EnsurePage<pages::Form3>(),
-            &wizard.EnsurePage<pages::Form4>()};
+    std::vector<QWidget*> all;
+    for (const pages::PageKind kind : wizard::Wizard::pageOrder()) all.push_back(&wizard.EnsurePage(kind));
+    return all;
 }
 
-// One of the four pages by its object name ("Form1" .. "Form4").
+// One of the pages by its object name ("Form1" .. "Form4").
 inline QWidget* PageNamed(wizard::Wizard& wizard, const char* name) {
     for (QWidget* page : AllPages(wizard))
         if (page->objectName() == QLatin1String(name)) return page;

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "page_probe.h"
+#include "pages/login/form1.h"
 #include "pages/page_steps.h"
+#include "pages/table/form2.h"
 #include "support/named_control.h"
 #include "support/test_wizard.h"
 

@@ -1,4 +1,5 @@
-// Renders the four wizard pages to PNG files, as the README shows them.
+// Renders every page of the wizard's page table to a PNG file named for the
+// page (form1.png for Form1), as the README shows them.
 //
 //   tablewright-screenshots FOLDER [SKIN]
 //
@@ -16,10 +17,7 @@
 #include <QTemporaryDir>
 
 #include "page_filling.h"
-#include "pages/fields/form3.h"
-#include "pages/login/form1.h"
-#include "pages/output/form4.h"
-#include "pages/table/form2.h"
+#include "pages/wizard_page.h"
 #include "settings/login_settings.h"
 #include "settings/settings_store.h"
 #include "wizard/wizard.h"
@@ -107,11 +105,11 @@ int main(int argc, char* argv[]) {
 
     QDir().mkpath(folder);
     const QString suffix = skin.isEmpty() ? QString() : QStringLiteral("-skin");
-    const QList<QWidget*> pages{&wizard.EnsurePage<pages::Form1>(), &wizard.EnsurePage<pages::Form2>(),
-                                &wizard.EnsurePage<pages::Form3>(), &wizard.EnsurePage<pages::Form4>()};
-    for (int i = 0; i < pages.size(); ++i) {
-        const QString file = QStringLiteral("%1/form%2%3.png").arg(folder).arg(i + 1).arg(suffix);
-        if (!pages[i]->grab().save(file)) {
+    // A page the fillings leave alone is drawn as its load left it.
+    for (const pages::PageKind kind : wizard::Wizard::pageOrder()) {
+        QWidget& page = wizard.EnsurePage(kind);
+        const QString file = QStringLiteral("%1/%2%3.png").arg(folder, page.objectName().toLower(), suffix);
+        if (!page.grab().save(file)) {
             std::fprintf(stderr, "screenshots: cannot write %s\n", qPrintable(file));
             return 1;
         }
