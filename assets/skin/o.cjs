@@ -6,8 +6,9 @@
  * borders and the push buttons' shape.
  */
 
-/* Pages, their frames, labels and the check box share one face. */
-QWidget#Form1, QWidget#Form2, QWidget#Form3, QWidget#Form4,
+/* Pages (every page of the wizard is a pages::WizardPage), their frames,
+ * labels and the check box share one face. */
+pages--WizardPage,
 QGroupBox, QLabel, QCheckBox {
     background-color: #e9eef3;
     color: #1f2d3a;
