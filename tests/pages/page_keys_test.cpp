@@ -89,7 +89,7 @@ TEST(PageKeys, ADoubleClickOnATablePressesNextWithThatTableSelected) {
 
 TEST(PageKeys, TheFocusIsDrawnFromTheMomentAPageOpens) {
     TestWizard t;
-    for (const PageKind kind : {PageKind::Login, PageKind::Table, PageKind::Fields, PageKind::Output}) {
+    for (const PageKind kind : wizard::Wizard::pageOrder()) {
         QWidget& page = t.wizard().EnsurePage(kind);
         page.show();
         page.activateWindow();
