@@ -14,8 +14,8 @@
 
 #include "db/connection.h"
 #include "export/export_job.h"
-#include "export/save_file_sink.h"
 #include "export_fixture.h"
+#include "files/save_file_sink.h"
 #include "support/wait_until.h"
 
 using export_testing::Export;
@@ -30,7 +30,7 @@ namespace {
 const QByteArray kOldContent = "the file from last week\r\n\r\n";
 
 // A file sink on a disk that is full after `room` bytes.
-class FullDiskSink : public exporter::OutputSink {
+class FullDiskSink : public files::OutputSink {
 public:
     FullDiskSink(const QString& path, std::size_t room) : file_(path), room_(room) {}
     bool Open() override { return file_.Open(); }
@@ -43,7 +43,7 @@ public:
     QString errorString() const override { return QStringLiteral("No space left on device"); }
 
 private:
-    exporter::SaveFileSink file_;
+    files::SaveFileSink file_;
     std::size_t room_;
 };
 
@@ -179,7 +179,7 @@ TEST_F(ExportFault, AServerGoneDuringTheExportFailsAtStep160AndLeavesTheOldFile)
     const exporter::ExportRequest request =
         RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_);
     KillAfterFirstChunk killer(*db_);
-    const std::unique_ptr<exporter::OutputSink> sink = exporter::SinkForPath(path_);
+    const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(path_);
     const exporter::ExportOutcome outcome = exporter::RunExport(request, exporter::ValueStyle::Plain(), *sink, killer);
     EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
     EXPECT_EQ(outcome.label, 160);
@@ -190,7 +190,7 @@ TEST_F(ExportFault, AServerGoneDuringTheExportFailsAtStep160AndLeavesTheOldFile)
 TEST_F(ExportFault, AStopWhileRowsFlowEndsTheExportAtTheNextChunk) {
     export_testing::CreateBigTable(*db_, 200000);
     StopAfterFirstChunk stopper;
-    const std::unique_ptr<exporter::OutputSink> sink = exporter::SinkForPath(path_);
+    const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(path_);
     const exporter::ExportOutcome outcome = exporter::RunExport(
         RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_),
         exporter::ValueStyle::Plain(), *sink, stopper);
@@ -249,7 +249,7 @@ TEST_F(ExportFault, StoppingTheJobEndsAWriteIntoAPipeNobodyReads) {
 // A flush that fails on the flushing thread is handed to whoever finishes
 // the file: the disk may not report it a second time.
 TEST(BackgroundFlush, AFailedFlushIsToldWhenTheFileIsFinished) {
-    exporter::BackgroundFlush flush;
+    files::BackgroundFlush flush;
     flush.Written(-1, off_t{64} << 20);
     EXPECT_EQ(flush.Finish(), EBADF);
 }

@@ -70,7 +70,7 @@ struct Interrupted {
 // middle of a long value.
 class ChunkWriter final : public BufferDrain {
 public:
-    ChunkWriter(OutputSink& sink, ExportMonitor& monitor) : sink_(sink), monitor_(monitor) {}
+    ChunkWriter(files::OutputSink& sink, ExportMonitor& monitor) : sink_(sink), monitor_(monitor) {}
 
     void Drain(const char* bytes, std::size_t count) override {
         if (!sink_.Write(bytes, count)) throw Interrupted{ExportOutcome::Failure(kWriteStep, sink_.errorString())};
@@ -81,7 +81,7 @@ public:
     std::uint64_t rows = 0;  // the rows written whole so far
 
 private:
-    OutputSink& sink_;
+    files::OutputSink& sink_;
     ExportMonitor& monitor_;
 };
 
@@ -89,7 +89,7 @@ private:
 // export early, or nothing to go on.
 class ExportRun {
 public:
-    ExportRun(const ExportRequest& request, const ValueStyle& style, OutputSink& sink, ExportMonitor& monitor)
+    ExportRun(const ExportRequest& request, const ValueStyle& style, files::OutputSink& sink, ExportMonitor& monitor)
         : request_(request), style_(style), sink_(sink), monitor_(monitor), chunks_(sink, monitor) {}
 
     // The connection, the query and the sink; the file is touched only once
@@ -195,7 +195,7 @@ private:
 
     const ExportRequest& request_;
     const ValueStyle& style_;
-    OutputSink& sink_;
+    files::OutputSink& sink_;
     ExportMonitor& monitor_;
     ChunkWriter chunks_;
     SplitProblems splitProblems_;
@@ -210,7 +210,7 @@ private:
 
 }  // namespace
 
-ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, OutputSink& sink,
+ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, files::OutputSink& sink,
                         ExportMonitor& monitor) {
     ExportRun run(request, style, sink, monitor);
     if (std::optional<ExportOutcome> ended = run.Open()) return *ended;
@@ -219,7 +219,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, O
 }
 
 ExportOutcome ExportToFile(const ExportRequest& request, const ValueStyle& style, ExportMonitor& monitor) {
-    const std::unique_ptr<OutputSink> sink = SinkForPath(request.outputPath);
+    const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(request.outputPath);
     return RunExport(request, style, *sink, monitor);
 }
 

@@ -7,8 +7,8 @@
 #include "db/connection.h"
 #include "export/export_outcome.h"
 #include "export/export_request.h"
-#include "export/output_sink.h"
 #include "export/value_style.h"
+#include "files/output_sink.h"
 
 namespace exporter {
 
@@ -44,7 +44,7 @@ public:
 // where the server allows it, as text otherwise; the file is the same.
 // Stops at the first failed step; the sink is then never committed, so an
 // existing file stays as it was.
-ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, OutputSink& sink,
+ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, files::OutputSink& sink,
                         ExportMonitor& monitor);
 
 // The same, into the file named by the request's output path.

@@ -74,7 +74,8 @@ void ExportJob::Start(ExportRequest request, ValueStyle style) {
             Qt::QueuedConnection);
         return;
     }
-    Start(std::move(request), std::move(style), [](const ExportRequest& r) { return SinkForPath(r.outputPath); });
+    Start(std::move(request), std::move(style),
+          [](const ExportRequest& r) { return files::SinkForPath(r.outputPath); });
 }
 
 void ExportJob::Start(ExportRequest request, ValueStyle style, SinkMaker makeSink) {
@@ -90,7 +91,7 @@ void ExportJob::Start(ExportRequest request, ValueStyle style, SinkMaker makeSin
 void ExportJob::Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink) {
     Monitor monitor(*this);
     try {
-        const std::unique_ptr<OutputSink> sink = makeSink(request);
+        const std::unique_ptr<files::OutputSink> sink = makeSink(request);
         {
             const std::lock_guard lock(connectionMutex_);
             sink_ = sink.get();

@@ -11,8 +11,8 @@
 #include "db/connection_cut.h"
 #include "export/export_outcome.h"
 #include "export/export_request.h"
-#include "export/output_sink.h"
 #include "export/value_style.h"
+#include "files/output_sink.h"
 
 namespace exporter {
 
@@ -24,7 +24,7 @@ class ExportJob : public QObject {
 
 public:
     // Makes the sink for a request; called on the worker thread.
-    using SinkMaker = std::function<std::unique_ptr<OutputSink>(const ExportRequest&)>;
+    using SinkMaker = std::function<std::unique_ptr<files::OutputSink>(const ExportRequest&)>;
 
     explicit ExportJob(QObject* parent = nullptr);
     ~ExportJob() override;
@@ -71,7 +71,7 @@ private:
     std::mutex connectionMutex_;
     std::unique_ptr<db::ConnectionCut> cut_;
     // The running export's sink, whose waiting write Stop() ends.
-    OutputSink* sink_ = nullptr;
+    files::OutputSink* sink_ = nullptr;
     bool running_ = false;
     ExportOutcome outcome_;
 };

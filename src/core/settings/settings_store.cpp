@@ -13,7 +13,8 @@
 #include <QStandardPaths>
 
 #include "app/logging.h"
-#include "export/output_target.h"
+#include "files/error_text.h"
+#include "files/resolved_path.h"
 
 namespace settings {
 namespace {
@@ -73,13 +74,13 @@ void SettingsStore::Refuse(FileState state, const QString& problem) {
 
 void SettingsStore::Open() {
     if (access_ == Access::ReadWrite) QDir().mkpath(QFileInfo(filePath_).absolutePath());
-    exporter::OutputTarget target;
+    files::ResolvedPath target;
     QString problem;
-    if (!exporter::ResolveOutputTarget(QFile::encodeName(filePath_), target, problem, exporter::LinkRule::OwnLinksOnly))
+    if (!files::ResolvePath(QFile::encodeName(filePath_), target, problem, files::LinkRule::OwnLinksOnly))
         return Refuse(FileState::Unreadable, problem);
     folder_ = std::move(target.folder);
     name_ = target.name;
-    if (target.kind == exporter::OutputTarget::Kind::Missing) {
+    if (target.kind == files::ResolvedPath::Kind::Missing) {
         if (access_ == Access::ReadOnly) return;
         // Created private before anything is written to it.
         process::UniqueDescriptor created(
@@ -87,18 +88,18 @@ void SettingsStore::Open() {
         saves_ = created.valid();
         return;
     }
-    if (target.kind != exporter::OutputTarget::Kind::RegularFile)
+    if (target.kind != files::ResolvedPath::Kind::RegularFile)
         return Refuse(FileState::Unreadable, QStringLiteral("it is not a regular file"));
     // Without following a link and without waiting, whatever was put there
     // since it was looked at.
     const process::UniqueDescriptor file(
         ::openat(folder_.get(), name_.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!file.valid()) return Refuse(FileState::Unreadable, exporter::ErrorText(errno));
+    if (!file.valid()) return Refuse(FileState::Unreadable, files::ErrorText(errno));
     struct stat status = {};
-    if (::fstat(file.get(), &status) != 0) return Refuse(FileState::Unreadable, exporter::ErrorText(errno));
+    if (::fstat(file.get(), &status) != 0) return Refuse(FileState::Unreadable, files::ErrorText(errno));
     if (!S_ISREG(status.st_mode)) return Refuse(FileState::Unreadable, QStringLiteral("it is not a regular file"));
     QByteArray text;
-    if (!ReadAll(file.get(), text)) return Refuse(FileState::Unreadable, exporter::ErrorText(errno));
+    if (!ReadAll(file.get(), text)) return Refuse(FileState::Unreadable, files::ErrorText(errno));
     const bool own = status.st_uid == ::geteuid();
     // Only the user's own file is made private; another's is only read.
     if (own && (status.st_mode & 077) != 0) ::fchmod(file.get(), 0600);
@@ -153,7 +154,7 @@ void SettingsStore::Save() {
         ::unlinkat(folder_.get(), temporary.constData(), 0);
         break;
     }
-    qCWarning(lcUi).noquote() << "cannot save the settings file" << filePath_ << ":" << exporter::ErrorText(errno);
+    qCWarning(lcUi).noquote() << "cannot save the settings file" << filePath_ << ":" << files::ErrorText(errno);
 }
 
 }  // namespace settings

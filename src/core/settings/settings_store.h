@@ -12,7 +12,7 @@ namespace settings {
 // section "Tablewright". It holds a password in the clear, so the file is
 // kept readable by its owner only.
 //
-// The file is found a name at a time (see exporter::ResolveOutputTarget),
+// The file is found a name at a time (see files::ResolvePath),
 // following only links of the user's own (or root's), opened without
 // following a link and without waiting (a named pipe there would wait for
 // ever), and used only when it is a regular file. It is saved by writing a

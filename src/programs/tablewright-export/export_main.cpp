@@ -24,6 +24,7 @@
 #include "export/export_engine.h"
 #include "export/export_job.h"
 #include "export/split_check.h"
+#include "files/output_sink.h"
 #include "process/standard_descriptors.h"
 #include "process/termination_signals.h"
 #include "stored_login.h"
@@ -178,7 +179,7 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, cons
     QObject::connect(&termination, &process::TerminationNotifier::arrived, &job, &exporter::ExportJob::Stop);
 
     exporter::ExportJob::SinkMaker makeSink = [toStandardOutput, outputPath](const exporter::ExportRequest&) {
-        return toStandardOutput ? exporter::StandardOutputSink() : exporter::SinkForPath(outputPath);
+        return toStandardOutput ? files::StandardOutputSink() : files::SinkForPath(outputPath);
     };
     job.Start(std::move(request), exporter::ValueStyle::ForFile(), std::move(makeSink));
     loop.exec();

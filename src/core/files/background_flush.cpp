@@ -1,10 +1,10 @@
-#include "export/background_flush.h"
+#include "files/background_flush.h"
 
 #include <cerrno>
 
 #include <unistd.h>
 
-namespace exporter {
+namespace files {
 namespace {
 
 // Flushing more often costs the disk more flushes; more seldom leaves more
@@ -49,4 +49,4 @@ void BackgroundFlush::Run(const std::stop_token& stop) {
     }
 }
 
-}  // namespace exporter
+}  // namespace files

@@ -1,8 +1,7 @@
-#include "export/output_target.h"
+#include "files/resolved_path.h"
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <deque>
 
 #include <fcntl.h>
@@ -13,7 +12,9 @@
 #include <QFile>
 #include <QList>
 
-namespace exporter {
+#include "files/error_text.h"
+
+namespace files {
 namespace {
 
 // As many links as the kernel follows in one path.
@@ -58,14 +59,12 @@ const char kRefusedFile[] =
 
 }  // namespace
 
-QString ErrorText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
 bool TrustedIn(const struct stat& folder, uid_t owner) {
     const bool everyonesStickyFolder = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
     return !everyonesStickyFolder || owner == ::geteuid() || owner == folder.st_uid;
 }
 
-bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& problem, LinkRule rule) {
+bool ResolvePath(const QByteArray& path, ResolvedPath& target, QString& problem, LinkRule rule) {
     if (path.isEmpty()) return Fail(ENOENT, problem);
     if (path.endsWith('/')) return Fail(EISDIR, problem);  // "folder/"
     process::UniqueDescriptor folder(::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -93,7 +92,7 @@ bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& 
             if (errno == ENOENT && last) {
                 target.folder = std::move(folder);
                 target.name = name;
-                target.kind = OutputTarget::Kind::Missing;
+                target.kind = ResolvedPath::Kind::Missing;
                 target.status = {};
                 return true;
             }
@@ -119,7 +118,7 @@ bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& 
                 !S_ISREG(followed.st_mode) && !S_ISDIR(followed.st_mode)) {
                 target.folder = std::move(folder);
                 target.name = name;
-                target.kind = OutputTarget::Kind::Other;
+                target.kind = ResolvedPath::Kind::Other;
                 target.status = followed;
                 target.throughLink = true;
                 return true;
@@ -151,10 +150,10 @@ bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& 
         target.folder = std::move(folder);
         target.name = name;
         target.status = status;
-        target.kind = S_ISREG(status.st_mode) ? OutputTarget::Kind::RegularFile : OutputTarget::Kind::Other;
+        target.kind = S_ISREG(status.st_mode) ? ResolvedPath::Kind::RegularFile : ResolvedPath::Kind::Other;
         return true;
     }
     return Fail(EISDIR, problem);  // only "." and ".." names: a folder
 }
 
-}  // namespace exporter
+}  // namespace files

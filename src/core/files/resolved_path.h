@@ -7,12 +7,12 @@
 
 #include "process/unique_descriptor.h"
 
-namespace exporter {
+namespace files {
 
-// What an output path leads to, with its symbolic links followed: the
+// What a path leads to, with its symbolic links followed: the
 // folder that holds the last name (kept open, so that the name is always
 // looked up in the same folder), that name, and what is there now.
-struct OutputTarget {
+struct ResolvedPath {
     enum class Kind { Missing, RegularFile, Other };  // Other: a device, a pipe or a socket
 
     process::UniqueDescriptor folder;
@@ -42,16 +42,11 @@ struct OutputTarget {
 // settings) a link is followed only when it belongs to the user or to root,
 // wherever it is.
 enum class LinkRule { AsTheKernel, OwnLinksOnly };
-bool ResolveOutputTarget(const QByteArray& path, OutputTarget& target, QString& problem,
-                         LinkRule rule = LinkRule::AsTheKernel);
+bool ResolvePath(const QByteArray& path, ResolvedPath& target, QString& problem, LinkRule rule = LinkRule::AsTheKernel);
 
 // The kernel's rule for what another user left in a folder: in a sticky
 // folder that everyone may write to, only what belongs to the user or to the
 // folder's owner is trusted.
 bool TrustedIn(const struct stat& folder, uid_t owner);
 
-// The reason for a failed call with this error number, as the C library
-// words it.
-QString ErrorText(int error);
-
-}  // namespace exporter
+}  // namespace files

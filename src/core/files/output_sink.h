@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace exporter {
+namespace files {
 
 // Where the bytes of an export go. Open, any number of writes, then commit:
 // until commit succeeds a sink that stands for a file leaves the old file as
@@ -35,4 +35,4 @@ std::unique_ptr<OutputSink> SinkForPath(const QByteArray& path);
 // Standard output, written directly.
 std::unique_ptr<OutputSink> StandardOutputSink();
 
-}  // namespace exporter
+}  // namespace files

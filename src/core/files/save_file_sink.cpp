@@ -1,4 +1,4 @@
-#include "export/save_file_sink.h"
+#include "files/save_file_sink.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,9 +9,10 @@
 #include <QFile>
 #include <QRandomGenerator>
 
-#include "export/descriptor_sink.h"
+#include "files/descriptor_sink.h"
+#include "files/error_text.h"
 
-namespace exporter {
+namespace files {
 namespace {
 
 // Tries at a free temporary name before giving up.
@@ -52,11 +53,11 @@ bool SaveFileSink::Fail(const char* doing, const QString& reason) {
 
 bool SaveFileSink::Open() {
     QString problem;
-    if (!ResolveOutputTarget(path_, target_, problem)) return Fail("create", problem);
+    if (!ResolvePath(path_, target_, problem)) return Fail("create", problem);
     const int folder = target_.folder.get();
     const QByteArray& name = target_.name;
 
-    if (target_.kind == OutputTarget::Kind::Other) {
+    if (target_.kind == ResolvedPath::Kind::Other) {
         // Opened without blocking, so that a named pipe nobody reads from
         // fails at once ("No such device or address") instead of waiting for
         // a reader.
@@ -80,7 +81,7 @@ bool SaveFileSink::Open() {
         return true;
     }
 
-    const bool replacing = target_.kind == OutputTarget::Kind::RegularFile;
+    const bool replacing = target_.kind == ResolvedPath::Kind::RegularFile;
     if (replacing && ::faccessat(folder, name.constData(), W_OK, AT_EACCESS) != 0)
         return Fail("replace", ErrorText(errno));
     if (!CreateTemporaryFile()) return Fail(replacing ? "replace" : "create", ErrorText(errno));
@@ -126,7 +127,7 @@ QByteArray SaveFileSink::TemporaryName() const {
 }
 
 bool SaveFileSink::KeepsPermissions() const {
-    return target_.kind == OutputTarget::Kind::RegularFile && target_.status.st_uid == ::geteuid();
+    return target_.kind == ResolvedPath::Kind::RegularFile && target_.status.st_uid == ::geteuid();
 }
 
 void SaveFileSink::Interrupt() {
@@ -194,4 +195,4 @@ bool SaveFileSink::Commit() {
     return true;
 }
 
-}  // namespace exporter
+}  // namespace files

@@ -6,7 +6,7 @@
 
 #include <sys/types.h>
 
-namespace exporter {
+namespace files {
 
 // Flushes a file that is being written to the disk on a thread of its own,
 // each time another few megabytes are written, so that the flush before the
@@ -39,4 +39,4 @@ private:
     std::jthread thread_;
 };
 
-}  // namespace exporter
+}  // namespace files

@@ -3,11 +3,11 @@
 #include <memory>
 #include <mutex>
 
-#include "export/background_flush.h"
-#include "export/output_sink.h"
-#include "export/output_target.h"
+#include "files/background_flush.h"
+#include "files/output_sink.h"
+#include "files/resolved_path.h"
 
-namespace exporter {
+namespace files {
 
 class DescriptorSink;
 
@@ -25,7 +25,7 @@ class DescriptorSink;
 // directly.
 //
 // Open() checks everything that can be checked before a row is read: the
-// links (see ResolveOutputTarget), the folder, the right to replace an
+// links (see ResolvePath), the folder, the right to replace an
 // existing file, and the temporary file itself. Failures name the file and
 // what was being done.
 class SaveFileSink : public OutputSink {
@@ -52,7 +52,7 @@ private:
 
     QByteArray path_;
     QString shownPath_;  // the path as messages show it
-    OutputTarget target_;
+    ResolvedPath target_;
     process::UniqueDescriptor file_;
     QByteArray temporaryName_;  // empty while the file has no name
     off_t written_ = 0;
@@ -64,4 +64,4 @@ private:
     QString error_;
 };
 
-}  // namespace exporter
+}  // namespace files

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "export/output_sink.h"
+#include "files/output_sink.h"
 #include "process/unique_descriptor.h"
 
-namespace exporter {
+namespace files {
 
 // Writes straight to a file descriptor: standard output, or a device or pipe
 // opened by its path (which has no folder to hold a temporary file). A write
@@ -40,4 +40,4 @@ private:
     QString error_;
 };
 
-}  // namespace exporter
+}  // namespace files

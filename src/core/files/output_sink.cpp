@@ -1,9 +1,9 @@
-#include "export/output_sink.h"
+#include "files/output_sink.h"
 
-#include "export/descriptor_sink.h"
-#include "export/save_file_sink.h"
+#include "files/descriptor_sink.h"
+#include "files/save_file_sink.h"
 
-namespace exporter {
+namespace files {
 
 std::unique_ptr<OutputSink> SinkForPath(const QString& path) { return std::make_unique<SaveFileSink>(path); }
 
@@ -11,4 +11,4 @@ std::unique_ptr<OutputSink> SinkForPath(const QByteArray& path) { return std::ma
 
 std::unique_ptr<OutputSink> StandardOutputSink() { return DescriptorSink::ForStandardOutput(); }
 
-}  // namespace exporter
+}  // namespace files

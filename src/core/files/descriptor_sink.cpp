@@ -1,4 +1,4 @@
-#include "export/descriptor_sink.h"
+#include "files/descriptor_sink.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,9 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "export/output_target.h"
+#include "files/error_text.h"
 
-namespace exporter {
+namespace files {
 
 std::unique_ptr<DescriptorSink> DescriptorSink::ForStandardOutput() {
     return std::unique_ptr<DescriptorSink>(new DescriptorSink(QString(), process::UniqueDescriptor(), STDOUT_FILENO));
@@ -90,4 +90,4 @@ bool DescriptorSink::Commit() {
     return ::close(owned_.Release()) == 0 || Fail(errno);
 }
 
-}  // namespace exporter
+}  // namespace files
