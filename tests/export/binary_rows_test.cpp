@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "export/transcoder.h"
 #include "export_fixture.h"
+#include "lines/transcoder.h"
 
 using testing_support::ScratchDatabase;
 
@@ -43,8 +43,7 @@ struct BothWays {
 // Exports the request in binary, then with prepared statements refused.
 // Refusing them is a server-wide switch, so tests that run at the same time
 // take turns under a lock the server holds for this connection's life.
-BothWays ExportBothWays(ScratchDatabase& db, const exporter::ExportRequest& request,
-                        const exporter::ValueStyle& style) {
+BothWays ExportBothWays(ScratchDatabase& db, const exporter::ExportRequest& request, const lines::ValueStyle& style) {
     db::Connection turn = db.Connect();
     turn.Query(QStringLiteral("SELECT GET_LOCK('tablewright_tests.prepared_statements', 300)"));
     BothWays result;
@@ -130,14 +129,14 @@ TEST(BinaryRows, GiveTheSameFileAsTextRowsForEveryColumnType) {
     exporter::ExportRequest request = export_testing::RequestFor(db, QStringLiteral("edges"), {}, path);
     request.fieldListText = QStringLiteral("*");
 
-    const exporter::ValueStyle german = exporter::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany));
+    const lines::ValueStyle german = lines::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany));
     const struct {
         const char* name;
-        exporter::ValueStyle style;
+        lines::ValueStyle style;
         QString separator;
     } cases[] = {
-        {"C locale", exporter::ValueStyle::Plain(), QStringLiteral(",")},
-        {"comma decimal, latin1", german.InCharacterSet(exporter::Transcoder::ForCharacterSet("ISO-8859-1")),
+        {"C locale", lines::ValueStyle::Plain(), QStringLiteral(",")},
+        {"comma decimal, latin1", german.InCharacterSet(lines::Transcoder::ForCharacterSet("ISO-8859-1")),
          QStringLiteral(";")},
         {"comma decimal, UTF-8, digits as separator", german, QStringLiteral("0")},
     };
@@ -202,7 +201,7 @@ TEST(BinaryRows, FloatsAndDoublesGetTheServersDigits) {
     exporter::ExportRequest request =
         export_testing::RequestFor(db, QStringLiteral("floats"), {}, dir.path() + QStringLiteral("/floats.txt"));
     request.fieldListText = QStringLiteral("*");
-    const BothWays both = ExportBothWays(db, request, exporter::ValueStyle::Plain());
+    const BothWays both = ExportBothWays(db, request, lines::ValueStyle::Plain());
     EXPECT_EQ(both.paths[0], QStringLiteral("in the server's binary form"));
     EXPECT_TRUE(both.files[0] == both.files[1]) << FirstDifference(both.files[0], both.files[1]);
 }

@@ -161,7 +161,7 @@ TEST_F(ExportFault, AFullDiskFailsAtStep184AndLeavesTheOldFile) {
     db_->Run(QStringLiteral("INSERT INTO t SELECT seq, REPEAT('y', 9) FROM seq_1_to_400000"));
     FullDiskSink sink(path_, 3 << 20);  // room for one chunk, not for two
     exporter::ExportMonitor quiet;
-    exporter::ExportOutcome outcome = exporter::RunExport(Request(), exporter::ValueStyle::Plain(), sink, quiet);
+    exporter::ExportOutcome outcome = exporter::RunExport(Request(), lines::ValueStyle::Plain(), sink, quiet);
     EXPECT_EQ(outcome.label, 184);
     EXPECT_EQ(outcome.description, QStringLiteral("No space left on device"));
 
@@ -180,7 +180,7 @@ TEST_F(ExportFault, AServerGoneDuringTheExportFailsAtStep160AndLeavesTheOldFile)
         RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_);
     KillAfterFirstChunk killer(*db_);
     const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(path_);
-    const exporter::ExportOutcome outcome = exporter::RunExport(request, exporter::ValueStyle::Plain(), *sink, killer);
+    const exporter::ExportOutcome outcome = exporter::RunExport(request, lines::ValueStyle::Plain(), *sink, killer);
     EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Failed);
     EXPECT_EQ(outcome.label, 160);
     EXPECT_FALSE(outcome.description.isEmpty());
@@ -193,7 +193,7 @@ TEST_F(ExportFault, AStopWhileRowsFlowEndsTheExportAtTheNextChunk) {
     const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(path_);
     const exporter::ExportOutcome outcome = exporter::RunExport(
         RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id"), QStringLiteral("filler")}, path_),
-        exporter::ValueStyle::Plain(), *sink, stopper);
+        lines::ValueStyle::Plain(), *sink, stopper);
     EXPECT_EQ(outcome.status, exporter::ExportOutcome::Status::Stopped);
     EXPECT_EQ(stopper.chunks, 1);
     ExpectOldFileUntouched();
@@ -203,7 +203,7 @@ TEST_F(ExportFault, StoppingTheJobRemovesTheTemporaryFile) {
     export_testing::CreateBigTable(*db_, 200000);
     exporter::ExportJob job;
     QSignalSpy finished(&job, &exporter::ExportJob::finished);
-    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
+    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), lines::ValueStyle::Plain());
     EXPECT_TRUE(job.running());
     job.Stop();
     ExpectOldFileUntouched();
@@ -213,7 +213,7 @@ TEST_F(ExportFault, StoppingTheJobRemovesTheTemporaryFile) {
 
     // The same job runs the next export to its end.
     QSignalSpy progress(&job, &exporter::ExportJob::progress);
-    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), exporter::ValueStyle::Plain());
+    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("id")}, path_), lines::ValueStyle::Plain());
     ASSERT_TRUE(finished.wait(60000));
     EXPECT_TRUE(job.outcome().written());
     EXPECT_EQ(job.outcome().rowsWritten, 200000u);
@@ -233,7 +233,7 @@ TEST_F(ExportFault, StoppingTheJobEndsAWriteIntoAPipeNobodyReads) {
     ASSERT_GE(reader, 0);
     exporter::ExportJob job;
     QSignalSpy finished(&job, &exporter::ExportJob::finished);
-    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("filler")}, pipe), exporter::ValueStyle::Plain());
+    job.Start(RequestFor(*db_, QStringLiteral("big"), {QStringLiteral("filler")}, pipe), lines::ValueStyle::Plain());
     ASSERT_TRUE(testing_support::WaitUntil(
         [&] {
             int waiting = 0;

@@ -28,7 +28,7 @@ protected:
     // The file for the given columns of a table, with the given header flag
     // and separator.
     QByteArray Written(const QString& table, const QStringList& fields, bool header, const QString& separator,
-                       const exporter::ValueStyle& style = exporter::ValueStyle::Plain()) {
+                       const lines::ValueStyle& style = lines::ValueStyle::Plain()) {
         exporter::ExportRequest request = RequestFor(*db_, table, fields, path_);
         request.header = header;
         request.separator = separator;
@@ -96,11 +96,11 @@ TEST_F(ExportFile, NumbersAndDatesFollowTheLocaleAndStayAsSentUnderC) {
     const QStringList all = {QStringLiteral("d"),  QStringLiteral("f"), QStringLiteral("dt"),   QStringLiteral("ts"),
                              QStringLiteral("tm"), QStringLiteral("y"), QStringLiteral("bits"), QStringLiteral("bin")};
     EXPECT_EQ(Written(QStringLiteral("t"), all, false, QStringLiteral(";"),
-                      exporter::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany))),
+                      lines::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany))),
               "-1234567,50;0,125;31.01.2024;31.01.2024 13:45:00.250;13:45:00.50;2024;513;0x00FF0D0A\r\n"
               "0,05;1e20;05.12.1999;05.12.1999 00:00:00.000;-01:00:00.00;1999;0;0x\r\n\r\n");
     EXPECT_EQ(
-        Written(QStringLiteral("t"), all, false, QStringLiteral(";"), exporter::ValueStyle::FromLocale(QLocale::c())),
+        Written(QStringLiteral("t"), all, false, QStringLiteral(";"), lines::ValueStyle::FromLocale(QLocale::c())),
         "-1234567.50;0.125;2024-01-31;2024-01-31 13:45:00.250;13:45:00.50;2024;513;0x00FF0D0A\r\n"
         "0.05;1e20;1999-12-05;1999-12-05 00:00:00.000;-01:00:00.00;1999;0;0x\r\n\r\n");
 }
@@ -118,8 +118,8 @@ TEST_F(ExportFile, RowsLargerThanOneChunkAndManyChunksArriveWhole) {
     // steps may be cut anywhere by the chunk's end.
     db_->Run({QStringLiteral("CREATE TABLE wide (b LONGBLOB, t LONGTEXT)"),
               QStringLiteral("INSERT INTO wide VALUES (REPEAT(X'00FF0D0A2C', 629146), REPEAT('abé€', 600000))")});
-    const exporter::ValueStyle latin1 =
-        exporter::ValueStyle::Plain().InCharacterSet(exporter::Transcoder::ForCharacterSet("ISO-8859-1"));
+    const lines::ValueStyle latin1 =
+        lines::ValueStyle::Plain().InCharacterSet(lines::Transcoder::ForCharacterSet("ISO-8859-1"));
     EXPECT_TRUE(Written(QStringLiteral("wide"), {QStringLiteral("b"), QStringLiteral("t")}, false, QStringLiteral(","),
                         latin1) == "0x" + QByteArray("00FF0D0A2C").repeated(629146) + "," +
                                        QByteArray("ab\xE9?").repeated(600000) + "\r\n\r\n");
@@ -180,8 +180,8 @@ TEST_F(ExportFile, AFileWithANameOfTheLongestLengthIsReplaced) {
 TEST_F(ExportFile, ALegacyLocaleGetsItsOwnCharacterSetWithQuestionMarksForTheRest) {
     db_->Run({QStringLiteral("CREATE TABLE t (`größe` VARCHAR(20), n INT, b VARBINARY(4))"),
               QStringLiteral("INSERT INTO t VALUES ('Käse, 寿司 €', 5, X'E4')")});
-    const exporter::ValueStyle latin1 =
-        exporter::ValueStyle::Plain().InCharacterSet(exporter::Transcoder::ForCharacterSet("ISO-8859-1"));
+    const lines::ValueStyle latin1 =
+        lines::ValueStyle::Plain().InCharacterSet(lines::Transcoder::ForCharacterSet("ISO-8859-1"));
     ASSERT_TRUE(latin1.transcoder);
     EXPECT_EQ(Written(QStringLiteral("t"), {QStringLiteral("größe"), QStringLiteral("n"), QStringLiteral("b")}, true,
                       QStringLiteral("§"), latin1),
@@ -190,6 +190,6 @@ TEST_F(ExportFile, ALegacyLocaleGetsItsOwnCharacterSetWithQuestionMarksForTheRes
                          "b\r\nK\xE4se, ?? ?\xA7"
                          "5\xA7"
                          "0xE4\r\n\r\n"));
-    EXPECT_EQ(exporter::Transcoder::ForCharacterSet("UTF-8"), nullptr);
-    EXPECT_EQ(exporter::Transcoder::ForCharacterSet("ANSI_X3.4-1968"), nullptr);
+    EXPECT_EQ(lines::Transcoder::ForCharacterSet("UTF-8"), nullptr);
+    EXPECT_EQ(lines::Transcoder::ForCharacterSet("ANSI_X3.4-1968"), nullptr);
 }

@@ -20,7 +20,7 @@ exporter::ExportRequest RequestFor(const testing_support::ScratchDatabase& db, c
     return request;
 }
 
-exporter::ExportOutcome Export(const exporter::ExportRequest& request, const exporter::ValueStyle& style) {
+exporter::ExportOutcome Export(const exporter::ExportRequest& request, const lines::ValueStyle& style) {
     exporter::ExportMonitor quiet;
     return exporter::ExportToFile(request, style, quiet);
 }

@@ -24,7 +24,7 @@ exporter::ExportRequest RequestFor(const testing_support::ScratchDatabase& db, c
 
 // Exports into the request's output path and returns how it ended.
 exporter::ExportOutcome Export(const exporter::ExportRequest& request,
-                               const exporter::ValueStyle& style = exporter::ValueStyle::Plain());
+                               const lines::ValueStyle& style = lines::ValueStyle::Plain());
 
 // Runs tablewright-export with the test server's login and the given
 // arguments; the password goes through the environment.

@@ -10,7 +10,7 @@ using export_testing::ReadFile;
 
 namespace {
 
-QByteArray ExportSakila(const QString& table, const QString& fieldList, const exporter::ValueStyle& style,
+QByteArray ExportSakila(const QString& table, const QString& fieldList, const lines::ValueStyle& style,
                         const QString& path) {
     exporter::ExportRequest request;
     request.login = testing_support::ServerLogin(QStringLiteral("sakila"));
@@ -32,9 +32,8 @@ TEST(SakilaExport, FilmKeepsSetCommasEnumsYearsAndTakesTheLocalesDecimalsAndDate
     const QString fields = QStringLiteral(
         "`film_id`, `title`, `release_year`, `rental_rate`, `rating`, "
         "`special_features`, `original_language_id`, `last_update`");
-    const QByteArray plain =
-        ExportSakila(QStringLiteral("film"), fields, exporter::ValueStyle::FromLocale(QLocale::c()),
-                     dir.path() + QStringLiteral("/film.txt"));
+    const QByteArray plain = ExportSakila(QStringLiteral("film"), fields, lines::ValueStyle::FromLocale(QLocale::c()),
+                                          dir.path() + QStringLiteral("/film.txt"));
     const QList<QByteArray> lines = plain.split('\n');
     ASSERT_EQ(lines.size(), 1000 + 3);  // header, 1000 rows, the empty last line, and what follows its LF
     EXPECT_EQ(lines[0],
@@ -43,7 +42,7 @@ TEST(SakilaExport, FilmKeepsSetCommasEnumsYearsAndTakesTheLocalesDecimalsAndDate
     EXPECT_TRUE(plain.endsWith("\r\n\r\n"));
 
     const QByteArray german = ExportSakila(QStringLiteral("film"), fields,
-                                           exporter::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany)),
+                                           lines::ValueStyle::FromLocale(QLocale(QLocale::German, QLocale::Germany)),
                                            dir.path() + QStringLiteral("/film-de.txt"));
     EXPECT_EQ(german.split('\n')[2], "2,ACE GOLDFINGER,2006,4,99,G,Trailers,Deleted Scenes,,15.02.2006 05:03:42\r");
 }
@@ -53,7 +52,7 @@ TEST(SakilaExport, StaffPicturesAreHexadecimalOnOneLine) {
     TW_REQUIRE_SAKILA();
     QTemporaryDir dir;
     const QByteArray file = ExportSakila(QStringLiteral("staff"), QStringLiteral("`staff_id`, `picture`"),
-                                         exporter::ValueStyle::Plain(), dir.path() + QStringLiteral("/staff.txt"));
+                                         lines::ValueStyle::Plain(), dir.path() + QStringLiteral("/staff.txt"));
     db::Connection connection = db::Connection::Open(testing_support::ServerLogin(QStringLiteral("sakila")));
     const db::StoredResult hex = connection.Query(QStringLiteral("SELECT HEX(picture) FROM staff WHERE staff_id = 1"));
     ASSERT_EQ(hex.rowCount(), 1u);

@@ -4,13 +4,13 @@
 
 #include "db/identifier.h"
 #include "db/table_queries.h"
-#include "export/column_formatter.h"
-#include "export/split_check.h"
-#include "export/transcoder.h"
-#include "export/value_style.h"
+#include "lines/column_formatter.h"
+#include "lines/split_check.h"
+#include "lines/transcoder.h"
+#include "lines/value_style.h"
 
-using exporter::ColumnFormatter;
-using exporter::ValueStyle;
+using lines::ColumnFormatter;
+using lines::ValueStyle;
 
 namespace {
 
@@ -21,7 +21,7 @@ db::ColumnInfo Column(db::ColumnKind kind) {
 }
 
 QByteArray Text(const db::ColumnInfo& column, const ValueStyle& style, const QByteArray& sent) {
-    exporter::OutputBuffer out(4);  // small, so that growing is exercised too
+    lines::OutputBuffer out(4);  // small, so that growing is exercised too
     ColumnFormatter(column, style).Append(out, sent.constData(), static_cast<std::size_t>(sent.size()));
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
@@ -60,8 +60,8 @@ TEST(ValueText, DatesFollowTheLocalesShortOrderWithAFourDigitYear) {
 }
 
 TEST(ValueText, LocaleLayoutsWithQuotedTextAndIsoOrder) {
-    using K = exporter::DatePiece::Kind;
-    const auto pieces = exporter::ParseDateLayout(QStringLiteral("d 'de' MMMM yy"));
+    using K = lines::DatePiece::Kind;
+    const auto pieces = lines::ParseDateLayout(QStringLiteral("d 'de' MMMM yy"));
     ASSERT_EQ(pieces.size(), 5u);
     EXPECT_EQ(pieces[0].kind, K::Day);
     EXPECT_EQ(pieces[1].text, " de ");
@@ -104,7 +104,7 @@ TEST(ValueText, BitsAreNumbersAndBinaryIsHexadecimal) {
 }
 
 TEST(ValueText, ALegacyCharacterSetKeepsWhatItCanAndMarksTheRest) {
-    const auto latin1 = exporter::Transcoder::ForCharacterSet("ISO-8859-1");
+    const auto latin1 = lines::Transcoder::ForCharacterSet("ISO-8859-1");
     ASSERT_TRUE(latin1);
     EXPECT_EQ(latin1->Convert("K\xC3\xA4se \xE2\x82\xAC \xF0\x9F\x8D\xA3!"), QByteArray("K\xE4se ? ?!"));
     // A broken sequence costs one mark, never the characters after it.
@@ -123,7 +123,7 @@ TEST(ValueText, ALegacyCharacterSetKeepsWhatItCanAndMarksTheRest) {
 namespace {
 
 // Collects what a buffer drains.
-class Collector final : public exporter::BufferDrain {
+class Collector final : public lines::BufferDrain {
 public:
     void Drain(const char* bytes, std::size_t count) override { text.append(bytes, static_cast<qsizetype>(count)); }
     QByteArray text;
@@ -142,7 +142,7 @@ TEST(ValueText, ALongValueGoesOutInPiecesThatAddUpToTheWholeText) {
                  "A\xF8\xE2\x82";
         latin1Text += QByteArray(k, 'x') + QByteArray(300, '\xE4') + "??A???";
     }
-    const auto latin1 = exporter::Transcoder::ForCharacterSet("ISO-8859-1");
+    const auto latin1 = lines::Transcoder::ForCharacterSet("ISO-8859-1");
     ASSERT_TRUE(latin1);
     const ValueStyle latin1Style = ValueStyle::Plain().InCharacterSet(latin1);
     struct Case {
@@ -158,7 +158,7 @@ TEST(ValueText, ALongValueGoesOutInPiecesThatAddUpToTheWholeText) {
     for (const Case& c : cases) {
         Collector collector;
         constexpr std::size_t kCapacity = 100000;
-        exporter::OutputBuffer out(kCapacity, &collector);
+        lines::OutputBuffer out(kCapacity, &collector);
         out.append("<", 1);
         ColumnFormatter(c.column, c.style).Append(out, c.value.constData(), static_cast<std::size_t>(c.value.size()));
         out.append(">", 1);
@@ -170,7 +170,7 @@ TEST(ValueText, ALongValueGoesOutInPiecesThatAddUpToTheWholeText) {
 }
 
 TEST(SplitCheck, FindsSeparatorsAndLineBreaksAlsoWhereAValueReachesTheFileInPieces) {
-    exporter::SplitCheck check(QByteArrayLiteral("<|>"));
+    lines::SplitCheck check(QByteArrayLiteral("<|>"));
     // One value in three pieces, the separator cut across two of them.
     const QByteArray value = "abc<|>def";
     check.Begin(2);  // behind bytes of the value before
@@ -186,10 +186,10 @@ TEST(SplitCheck, FindsSeparatorsAndLineBreaksAlsoWhereAValueReachesTheFileInPiec
     EXPECT_EQ(check.problems().valuesWithSeparator, 1u);
     EXPECT_EQ(check.problems().valuesWithLineBreak, 1u);
 
-    EXPECT_EQ(exporter::SplitWarningText(exporter::SplitProblems{}, QStringLiteral(",")), QString());
-    EXPECT_EQ(exporter::SplitWarningText(exporter::SplitProblems{1, 0}, QStringLiteral("\t")),
+    EXPECT_EQ(lines::SplitWarningText(lines::SplitProblems{}, QStringLiteral(",")), QString());
+    EXPECT_EQ(lines::SplitWarningText(lines::SplitProblems{1, 0}, QStringLiteral("\t")),
               QStringLiteral("1 value contains the separator \"\\t\"; that line cannot be split back into fields"));
-    EXPECT_EQ(exporter::SplitWarningText(exporter::SplitProblems{1204, 3}, QStringLiteral(",")),
+    EXPECT_EQ(lines::SplitWarningText(lines::SplitProblems{1204, 3}, QStringLiteral(",")),
               QStringLiteral("1,204 values contain the separator \",\" and 3 contain a line break; those lines cannot "
                              "be split back into fields"));
 }
@@ -203,7 +203,7 @@ TEST(SplitCheck, FindsALongSeparatorCutAtAnyPointAcrossPieces) {
         const QByteArray value = "head" + separator + "tail";
         for (int cut = 1; cut < value.size() - 1; ++cut) {
             for (const int middle : {0, 1}) {
-                exporter::SplitCheck check(separator);
+                lines::SplitCheck check(separator);
                 check.Begin(0);
                 check.Drained(value.constData(), static_cast<std::size_t>(cut));
                 if (middle != 0) check.Drained(value.constData() + cut, 1);

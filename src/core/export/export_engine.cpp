@@ -8,7 +8,7 @@
 #include "db/connection.h"
 #include "db/connection_text.h"
 #include "db/table_queries.h"
-#include "export/row_writer.h"
+#include "export/line_format_choice.h"
 
 namespace exporter {
 namespace {
@@ -68,7 +68,7 @@ struct Interrupted {
 // Hands each full chunk to the sink and tells the monitor; a failed write or
 // a stop ends the export by throwing Interrupted. It is called also in the
 // middle of a long value.
-class ChunkWriter final : public BufferDrain {
+class ChunkWriter final : public lines::BufferDrain {
 public:
     ChunkWriter(files::OutputSink& sink, ExportMonitor& monitor) : sink_(sink), monitor_(monitor) {}
 
@@ -89,7 +89,8 @@ private:
 // export early, or nothing to go on.
 class ExportRun {
 public:
-    ExportRun(const ExportRequest& request, const ValueStyle& style, files::OutputSink& sink, ExportMonitor& monitor)
+    ExportRun(const ExportRequest& request, const lines::ValueStyle& style, files::OutputSink& sink,
+              ExportMonitor& monitor)
         : request_(request), style_(style), sink_(sink), monitor_(monitor), chunks_(sink, monitor) {}
 
     // The connection, the query and the sink; the file is touched only once
@@ -119,12 +120,10 @@ public:
         return std::nullopt;
     }
 
-    // Every row through the row writer, and the last line end.
+    // Every row through the request's line writer, and what ends the file.
     std::optional<ExportOutcome> Stream() {
-        const QByteArray separator =
-            request_.separatorBytes ? *request_.separatorBytes : style_.Encode(request_.separator);
         try {
-            return binaryRows_ ? StreamRows(*binaryRows_, separator) : StreamRows(*textRows_, separator);
+            return binaryRows_ ? StreamRows(*binaryRows_) : StreamRows(*textRows_);
         } catch (const Interrupted& interrupted) {
             return interrupted.outcome;
         }
@@ -173,32 +172,32 @@ private:
     }
 
     template <class Rows>
-    std::optional<ExportOutcome> StreamRows(Rows& rows, const QByteArray& separator) {
-        RowWriter writer(rows.columns(), style_, separator, chunks_, request_.quoting);
-        if (request_.header) writer.WriteHeader();
+    std::optional<ExportOutcome> StreamRows(Rows& rows) {
+        const std::unique_ptr<lines::LineWriter> writer = MakeLineWriter(request_, rows.columns(), style_, chunks_);
+        writer->WriteStart();
         for (;;) {
             try {
                 if (!rows.Next()) break;
             } catch (const std::exception& e) {
                 return Failure(kReadRowsStep, Describe(e));
             }
-            writer.WriteRow(rows);
+            writer->WriteRow(rows);
             ++chunks_.rows;
-            if (writer.chunkFull()) writer.Flush();
+            if (writer->chunkFull()) writer->Flush();
         }
         abandon_->finished();
-        writer.WriteEnd();
-        writer.Flush();
-        splitProblems_ = writer.splitProblems();
+        writer->WriteEnd();
+        writer->Flush();
+        splitProblems_ = writer->splitProblems();
         return std::nullopt;
     }
 
     const ExportRequest& request_;
-    const ValueStyle& style_;
+    const lines::ValueStyle& style_;
     files::OutputSink& sink_;
     ExportMonitor& monitor_;
     ChunkWriter chunks_;
-    SplitProblems splitProblems_;
+    lines::SplitProblems splitProblems_;
     // Dropped in the reverse order: the stream is abandoned before its
     // result is freed, and the result before its connection.
     std::optional<db::Connection> connection_;
@@ -210,7 +209,7 @@ private:
 
 }  // namespace
 
-ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, files::OutputSink& sink,
+ExportOutcome RunExport(const ExportRequest& request, const lines::ValueStyle& style, files::OutputSink& sink,
                         ExportMonitor& monitor) {
     ExportRun run(request, style, sink, monitor);
     if (std::optional<ExportOutcome> ended = run.Open()) return *ended;
@@ -218,7 +217,7 @@ ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, f
     return run.Commit();
 }
 
-ExportOutcome ExportToFile(const ExportRequest& request, const ValueStyle& style, ExportMonitor& monitor) {
+ExportOutcome ExportToFile(const ExportRequest& request, const lines::ValueStyle& style, ExportMonitor& monitor) {
     const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(request.outputPath);
     return RunExport(request, style, *sink, monitor);
 }

@@ -7,8 +7,8 @@
 #include "db/connection.h"
 #include "export/export_outcome.h"
 #include "export/export_request.h"
-#include "export/value_style.h"
 #include "files/output_sink.h"
+#include "lines/value_style.h"
 
 namespace exporter {
 
@@ -39,15 +39,15 @@ public:
 };
 
 // Runs one export in three steps: open (its own connection, the query, the
-// sink), stream (every row through one RowWriter, whose chunks go to the
-// sink when full) and commit. The rows are read in the server's binary form
+// sink), stream (every row through the line writer the request asks for,
+// whose chunks go to the sink when full) and commit. The rows are read in the server's binary form
 // where the server allows it, as text otherwise; the file is the same.
 // Stops at the first failed step; the sink is then never committed, so an
 // existing file stays as it was.
-ExportOutcome RunExport(const ExportRequest& request, const ValueStyle& style, files::OutputSink& sink,
+ExportOutcome RunExport(const ExportRequest& request, const lines::ValueStyle& style, files::OutputSink& sink,
                         ExportMonitor& monitor);
 
 // The same, into the file named by the request's output path.
-ExportOutcome ExportToFile(const ExportRequest& request, const ValueStyle& style, ExportMonitor& monitor);
+ExportOutcome ExportToFile(const ExportRequest& request, const lines::ValueStyle& style, ExportMonitor& monitor);
 
 }  // namespace exporter

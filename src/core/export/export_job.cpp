@@ -59,7 +59,7 @@ ExportJob::ExportJob(QObject* parent) : QObject(parent) {}
 
 ExportJob::~ExportJob() { Stop(); }
 
-void ExportJob::Start(ExportRequest request, ValueStyle style) {
+void ExportJob::Start(ExportRequest request, lines::ValueStyle style) {
     if (running_) return;
     if (request.outputPath.isEmpty()) {
         // Nothing to write to: refused before the server is asked for anything.
@@ -78,7 +78,7 @@ void ExportJob::Start(ExportRequest request, ValueStyle style) {
           [](const ExportRequest& r) { return files::SinkForPath(r.outputPath); });
 }
 
-void ExportJob::Start(ExportRequest request, ValueStyle style, SinkMaker makeSink) {
+void ExportJob::Start(ExportRequest request, lines::ValueStyle style, SinkMaker makeSink) {
     if (running_) return;
     stopRequested_ = false;
     running_ = true;
@@ -88,7 +88,7 @@ void ExportJob::Start(ExportRequest request, ValueStyle style, SinkMaker makeSin
     thread_->start();
 }
 
-void ExportJob::Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink) {
+void ExportJob::Run(const ExportRequest& request, const lines::ValueStyle& style, const SinkMaker& makeSink) {
     Monitor monitor(*this);
     try {
         const std::unique_ptr<files::OutputSink> sink = makeSink(request);

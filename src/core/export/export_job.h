@@ -11,8 +11,8 @@
 #include "db/connection_cut.h"
 #include "export/export_outcome.h"
 #include "export/export_request.h"
-#include "export/value_style.h"
 #include "files/output_sink.h"
+#include "lines/value_style.h"
 
 namespace exporter {
 
@@ -30,8 +30,8 @@ public:
     ~ExportJob() override;
 
     // Starts the export into the request's output path.
-    void Start(ExportRequest request, ValueStyle style);
-    void Start(ExportRequest request, ValueStyle style, SinkMaker makeSink);
+    void Start(ExportRequest request, lines::ValueStyle style);
+    void Start(ExportRequest request, lines::ValueStyle style, SinkMaker makeSink);
 
     // Stops a running export and waits until it has: the connection is cut,
     // so an export that waits for the server stops at once too, and so does
@@ -62,7 +62,7 @@ signals:
 private:
     class Monitor;
     class SinkRegistration;
-    void Run(const ExportRequest& request, const ValueStyle& style, const SinkMaker& makeSink);
+    void Run(const ExportRequest& request, const lines::ValueStyle& style, const SinkMaker& makeSink);
     void ThreadEnded();
 
     std::unique_ptr<QThread> thread_;

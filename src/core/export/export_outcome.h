@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "export/split_check.h"
+#include "lines/split_check.h"
 
 namespace exporter {
 
@@ -33,7 +33,7 @@ struct ExportOutcome {
     QString description;
     std::uint64_t rowsWritten = 0;
     // Of a written file: values that keep their lines from being split back.
-    SplitProblems splitProblems;
+    lines::SplitProblems splitProblems;
 
     bool written() const { return status == Status::Written; }
     static ExportOutcome Failure(int label, const QString& description) {

@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "db/login_values.h"
-#include "export/value_quoter.h"
+#include "lines/value_quoter.h"
 
 namespace exporter {
 
@@ -29,7 +29,7 @@ struct ExportRequest {
     static constexpr unsigned kDefaultWaitSeconds = 5000;
 
     // The command line's choices; the wizard's file has neither.
-    Quoting quoting = Quoting::None;
+    lines::Quoting quoting = lines::Quoting::None;
     QString where;  // the user's own SQL condition on the rows; empty: every row
 };
 

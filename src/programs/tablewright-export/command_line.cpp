@@ -233,9 +233,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     if (parser.isSet(QStringLiteral("quote"))) {
         const QString how = parser.value(QStringLiteral("quote"));
         if (how == QLatin1String("needed"))
-            line.quoting = Quoting::WhenNeeded;
+            line.quoting = lines::Quoting::WhenNeeded;
         else if (how == QLatin1String("always"))
-            line.quoting = Quoting::Always;
+            line.quoting = lines::Quoting::Always;
         else
             return Problem(QStringLiteral("--quote takes no value, or \"always\"."));
         // Quotes cannot keep apart fields that nothing separates, nor lines

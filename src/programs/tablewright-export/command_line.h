@@ -8,7 +8,7 @@
 #include <QStringList>
 
 #include "db/tls_settings.h"
-#include "export/value_quoter.h"
+#include "lines/value_quoter.h"
 
 namespace exporter::cli {
 
@@ -26,7 +26,7 @@ struct CommandLine {
     std::optional<QByteArray> separatorBytes;
     bool header = true;
     // --quote, --quote=always
-    Quoting quoting = Quoting::None;
+    lines::Quoting quoting = lines::Quoting::None;
     QString where;           // --where: the user's own SQL condition on the rows
     QString output;          // empty or "-": standard output
     QByteArray outputBytes;  // the path as given, which need not be text

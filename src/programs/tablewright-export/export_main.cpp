@@ -23,8 +23,8 @@
 #include "db/tls_settings.h"
 #include "export/export_engine.h"
 #include "export/export_job.h"
-#include "export/split_check.h"
 #include "files/output_sink.h"
+#include "lines/split_check.h"
 #include "process/standard_descriptors.h"
 #include "process/termination_signals.h"
 #include "stored_login.h"
@@ -181,7 +181,7 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, cons
     exporter::ExportJob::SinkMaker makeSink = [toStandardOutput, outputPath](const exporter::ExportRequest&) {
         return toStandardOutput ? files::StandardOutputSink() : files::SinkForPath(outputPath);
     };
-    job.Start(std::move(request), exporter::ValueStyle::ForFile(), std::move(makeSink));
+    job.Start(std::move(request), lines::ValueStyle::ForFile(), std::move(makeSink));
     loop.exec();
     if (job.outcome().written()) progress.ShowWritten(job.outcome().rowsWritten);
     return job.outcome();
@@ -243,7 +243,7 @@ int main(int argc, char* argv[]) {
     }
     // The file is written as asked; the warning only says what it holds
     // (nothing, when its values are quoted).
-    const QString warning = exporter::SplitWarningText(outcome.splitProblems, separator);
+    const QString warning = lines::SplitWarningText(outcome.splitProblems, separator);
     if (!warning.isEmpty()) PrintError(QStringLiteral("warning: ") + warning);
     return 0;
 }

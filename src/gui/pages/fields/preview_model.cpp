@@ -27,7 +27,7 @@ std::size_t PrefixBytes(const QByteArray& value, std::size_t characters, bool bi
 
 }  // namespace
 
-void PreviewModel::SetResult(db::StoredResult result, const exporter::ValueStyle& style) {
+void PreviewModel::SetResult(db::StoredResult result, const lines::ValueStyle& style) {
     beginResetModel();
     result_ = std::move(result);
     formatters_.clear();
@@ -48,7 +48,7 @@ QString PreviewModel::DisplayText(std::size_t row, int column) const {
     const db::ColumnInfo& info = result_.column(column);
     const std::size_t length = static_cast<std::size_t>(value.bytes().size());
     const std::size_t shown = info.isString() ? PrefixBytes(value.bytes(), shownCharacters_, info.isBinary()) : length;
-    exporter::OutputBuffer text(shown * 2 + 16);
+    lines::OutputBuffer text(shown * 2 + 16);
     formatters_[static_cast<std::size_t>(column)].Append(text, value.bytes().constData(), shown);
     QString display = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     if (shown < length) display += QChar(0x2026);  // "…"

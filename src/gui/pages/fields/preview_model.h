@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "db/result.h"
-#include "export/column_formatter.h"
-#include "export/value_style.h"
+#include "lines/column_formatter.h"
+#include "lines/value_style.h"
 
 namespace pages {
 
@@ -24,7 +24,7 @@ public:
 
     // Replaces the rows shown; an empty result unbinds the grid. Values are
     // written in the given style (the user's own in the wizard).
-    void SetResult(db::StoredResult result, const exporter::ValueStyle& style = exporter::ValueStyle::FromSystem());
+    void SetResult(db::StoredResult result, const lines::ValueStyle& style = lines::ValueStyle::FromSystem());
     const db::StoredResult& result() const { return result_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -38,7 +38,7 @@ public:
 
 private:
     db::StoredResult result_;
-    std::vector<exporter::ColumnFormatter> formatters_;
+    std::vector<lines::ColumnFormatter> formatters_;
     std::size_t shownCharacters_ = 0;
 };
 

@@ -9,7 +9,7 @@
 #include "app/error_report.h"
 #include "app/shared_routines.h"
 #include "export/export_job.h"
-#include "export/split_check.h"
+#include "lines/split_check.h"
 #include "look/look.h"
 #include "look/page_pointer.h"
 #include "pages/fields/form3.h"
@@ -151,7 +151,7 @@ void Form4::PushButton4_Click() {
         connect(job_.get(), &exporter::ExportJob::progress, this, &Form4::ShowExportProgress);
         connect(job_.get(), &exporter::ExportJob::finished, this, &Form4::ExportEnded);
     }
-    job_->Start(std::move(request), exporter::ValueStyle::ForFile());
+    job_->Start(std::move(request), lines::ValueStyle::ForFile());
 }
 
 bool Form4::exportRunning() const { return job_ && job_->running(); }
@@ -194,7 +194,7 @@ void Form4::ExportEnded() {
         // The file is as asked; a word on the values that keep some of its
         // lines from being split back into fields, the separator as its box
         // shows it.
-        const QString warning = exporter::SplitWarningText(outcome.splitProblems, SeparatorAsShown(exportedSeparator_));
+        const QString warning = lines::SplitWarningText(outcome.splitProblems, SeparatorAsShown(exportedSeparator_));
         if (!warning.isEmpty()) wizard_.Tell(warning.left(1).toUpper() + warning.mid(1) + QLatin1Char('.'));
     } else {
         ui_->ProgressBar1->setValue(0);

@@ -1,9 +1,9 @@
-#include "export/binary_text.h"
+#include "lines/binary_text.h"
 
 #include <charconv>
 #include <cstring>
 
-namespace exporter {
+namespace lines {
 namespace {
 
 // The digits of a number, written backwards from `end`; returns where they
@@ -199,4 +199,4 @@ std::size_t TimeText(char* out, const db::TimeFields& time, unsigned decimals) {
     return static_cast<std::size_t>(Clock(p, hours, time, decimals) - out);
 }
 
-}  // namespace exporter
+}  // namespace lines

@@ -1,8 +1,8 @@
-#include "export/row_writer.h"
+#include "lines/delimited_writer.h"
 
-#include "export/binary_text.h"
+#include "lines/binary_text.h"
 
-namespace exporter {
+namespace lines {
 namespace {
 
 // Where a part of UTF-8 text that a long value is read in can end without
@@ -26,13 +26,14 @@ std::size_t WholeCharacters(const char* bytes, std::size_t count) {
 
 }  // namespace
 
-RowWriter::RowWriter(const std::vector<db::ColumnInfo>& columns, const ValueStyle& style, QByteArray separator,
-                     BufferDrain& chunks, Quoting quoting)
+DelimitedWriter::DelimitedWriter(const std::vector<db::ColumnInfo>& columns, const ValueStyle& style,
+                                 DelimitedLayout layout, BufferDrain& chunks)
     : style_(style),
-      separator_(std::move(separator)),
+      separator_(std::move(layout.separator)),
+      header_(layout.header),
       chunks_(chunks),
       check_(separator_),
-      quoter_(quoting, separator_),
+      quoter_(layout.quoting, separator_),
       out_(kChunkSize + (kChunkSize >> 2), this) {
     columns_.reserve(columns.size());
     for (const db::ColumnInfo& info : columns) {
@@ -45,12 +46,13 @@ RowWriter::RowWriter(const std::vector<db::ColumnInfo>& columns, const ValueStyl
     }
 }
 
-void RowWriter::Drain(const char* bytes, std::size_t count) {
+void DelimitedWriter::Drain(const char* bytes, std::size_t count) {
     check_.Drained(bytes, count);
     chunks_.Drain(bytes, count);
 }
 
-void RowWriter::WriteHeader() {
+void DelimitedWriter::WriteStart() {
+    if (!header_) return;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (i != 0) Separator();
         const QByteArray name = style_.Encode(columns_[i].info.name);
@@ -62,7 +64,7 @@ void RowWriter::WriteHeader() {
     LineEnd();
 }
 
-void RowWriter::WriteRow(const db::StreamingResult& row) {
+void DelimitedWriter::WriteRow(const db::StreamingResult& row) {
     const int count = static_cast<int>(columns_.size());
     for (int i = 0; i < count; ++i) {
         if (i != 0) Separator();
@@ -71,7 +73,7 @@ void RowWriter::WriteRow(const db::StreamingResult& row) {
     LineEnd();
 }
 
-void RowWriter::WriteRow(db::BinaryResult& row) {
+void DelimitedWriter::WriteRow(db::BinaryResult& row) {
     const int count = static_cast<int>(columns_.size());
     for (int i = 0; i < count; ++i) {
         if (i != 0) Separator();
@@ -80,7 +82,7 @@ void RowWriter::WriteRow(db::BinaryResult& row) {
     LineEnd();
 }
 
-void RowWriter::Text(const Column& column, const char* value, std::size_t length) {
+void DelimitedWriter::Text(const Column& column, const char* value, std::size_t length) {
     if (column.quote.any()) {
         QuotedText(column, value, length);
         return;
@@ -94,7 +96,7 @@ void RowWriter::Text(const Column& column, const char* value, std::size_t length
     check_.End(out_.data(), out_.size());
 }
 
-void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
+void DelimitedWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
     using K = db::ColumnKind;
     const K kind = column.info.kind;
     const bool fromBinary = kind == K::Integer || kind == K::Year || kind == K::Date || kind == K::DateTime ||
@@ -138,7 +140,7 @@ void RowWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
 // The value's first part is in the result's buffer; the rest is read part by
 // part, and a text that is turned into another character set is cut only
 // between characters.
-void RowWriter::LongValue(const Column& column, db::BinaryResult& row, int i) {
+void DelimitedWriter::LongValue(const Column& column, db::BinaryResult& row, int i) {
     const std::size_t total = row.length(i);
     if (column.checked) check_.Begin(out_.size());
     // A quoted value short enough is looked at whole; a longer one is
@@ -169,7 +171,7 @@ void RowWriter::LongValue(const Column& column, db::BinaryResult& row, int i) {
         quoter_.EndPieces(out_);
 }
 
-void RowWriter::QuotedText(const Column& column, const char* value, std::size_t length) {
+void DelimitedWriter::QuotedText(const Column& column, const char* value, std::size_t length) {
     if (length > ValueQuoter::kWholeValue) {
         column.formatter.Append(quoter_.BeginPieces(out_, column.quote), value, length);
         quoter_.EndPieces(out_);
@@ -180,4 +182,4 @@ void RowWriter::QuotedText(const Column& column, const char* value, std::size_t 
     quoter_.End(out_, start, column.quote);
 }
 
-}  // namespace exporter
+}  // namespace lines

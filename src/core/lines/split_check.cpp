@@ -1,11 +1,11 @@
-#include "export/split_check.h"
+#include "lines/split_check.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include <QLocale>
 
-namespace exporter {
+namespace lines {
 namespace {
 
 bool Holds(const char* bytes, std::size_t count, const QByteArray& needle) {
@@ -94,4 +94,4 @@ QString SplitWarningText(const SplitProblems& problems, const QString& separator
                        : QStringLiteral("; those lines cannot be split back into fields"));
 }
 
-}  // namespace exporter
+}  // namespace lines

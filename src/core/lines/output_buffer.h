@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-namespace exporter {
+namespace lines {
 
 // Takes the bytes of a buffer that is full. It may throw to give up the
 // export.
@@ -91,4 +91,4 @@ private:
     BufferDrain* drain_;
 };
 
-}  // namespace exporter
+}  // namespace lines

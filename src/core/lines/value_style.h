@@ -5,11 +5,11 @@
 
 #include <QByteArray>
 
-#include "export/transcoder.h"
+#include "lines/transcoder.h"
 
 class QLocale;
 
-namespace exporter {
+namespace lines {
 
 // One piece of the locale's short date: a part of the date or fixed text.
 struct DatePiece {
@@ -61,4 +61,4 @@ std::vector<DatePiece> ParseDateLayout(const QString& format);
 // the ISO form or lacks a part.
 std::vector<DatePiece> DateLayoutOf(const QLocale& locale);
 
-}  // namespace exporter
+}  // namespace lines

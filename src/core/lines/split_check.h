@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace exporter {
+namespace lines {
 
 // What makes a written file impossible to split back into its fields: the
 // format has no quoting, so a value that holds the separator, or a line
@@ -74,4 +74,4 @@ private:
     QByteArray carry_;
 };
 
-}  // namespace exporter
+}  // namespace lines

@@ -5,7 +5,7 @@
 
 #include "db/binary_result.h"
 
-namespace exporter {
+namespace lines {
 
 // The text a server writes for a value that it sent in binary, byte for
 // byte, so that a file does not depend on how its rows were read. Each
@@ -36,4 +36,4 @@ std::size_t DateTimeText(char* out, const db::TimeFields& time, unsigned decimal
 inline constexpr std::size_t kLongestTime = 32;
 std::size_t TimeText(char* out, const db::TimeFields& time, unsigned decimals);
 
-}  // namespace exporter
+}  // namespace lines

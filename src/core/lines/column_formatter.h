@@ -3,10 +3,10 @@
 #include <cstddef>
 
 #include "db/db_value.h"
-#include "export/output_buffer.h"
-#include "export/value_style.h"
+#include "lines/output_buffer.h"
+#include "lines/value_style.h"
 
-namespace exporter {
+namespace lines {
 
 // Writes the values of one result column as text, chosen once per column
 // from its type and the value style so that the row loop does no lookups.
@@ -50,4 +50,4 @@ private:
     QByteArray alphabet_;  // every byte the column's values are written with; empty: any
 };
 
-}  // namespace exporter
+}  // namespace lines

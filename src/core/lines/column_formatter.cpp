@@ -1,9 +1,9 @@
-#include "export/column_formatter.h"
+#include "lines/column_formatter.h"
 
 #include <algorithm>
 #include <cstdint>
 
-namespace exporter {
+namespace lines {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -171,4 +171,4 @@ bool ColumnFormatter::AppendDate(OutputBuffer& out, const char* value, std::size
     return true;
 }
 
-}  // namespace exporter
+}  // namespace lines

@@ -1,4 +1,4 @@
-#include "export/transcoder.h"
+#include "lines/transcoder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 
-namespace exporter {
+namespace lines {
 namespace {
 
 iconv_t Handle(void* descriptor) { return static_cast<iconv_t>(descriptor); }
@@ -89,4 +89,4 @@ QByteArray Transcoder::Convert(const QByteArray& utf8) const {
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-}  // namespace exporter
+}  // namespace lines

@@ -1,8 +1,8 @@
-#include "export/value_style.h"
+#include "lines/value_style.h"
 
 #include <QLocale>
 
-namespace exporter {
+namespace lines {
 namespace {
 
 bool HasEveryPart(const std::vector<DatePiece>& pieces) {
@@ -124,4 +124,4 @@ QByteArray ValueStyle::Encode(const QString& text) const {
     return transcoder ? transcoder->Convert(utf8) : utf8;
 }
 
-}  // namespace exporter
+}  // namespace lines

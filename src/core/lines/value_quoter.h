@@ -4,9 +4,9 @@
 
 #include <QByteArray>
 
-#include "export/output_buffer.h"
+#include "lines/output_buffer.h"
 
-namespace exporter {
+namespace lines {
 
 // Whether values are enclosed in double quotes, with the quotes inside them
 // doubled (RFC 4180), so that a reader can split every line back into its
@@ -25,7 +25,7 @@ struct ColumnQuoting {
     bool any() const { return enclose || scan; }
 };
 
-// The quoting step around a value's bytes in the row writer's buffer.
+// The quoting step around a value's bytes in the delimited writer's buffer.
 //
 // A value of at most kWholeValue bytes as the server sends it is written in
 // place and then looked at: enclosed when it needs it, its quotes doubled.
@@ -95,4 +95,4 @@ private:
     OutputBuffer* target_ = nullptr;
 };
 
-}  // namespace exporter
+}  // namespace lines

@@ -1,9 +1,9 @@
-#include "export/value_quoter.h"
+#include "lines/value_quoter.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace exporter {
+namespace lines {
 namespace {
 
 // What a long value's pieces collect in before their quotes are doubled.
@@ -76,4 +76,4 @@ void ValueQuoter::Drain(const char* bytes, std::size_t count) {
     }
 }
 
-}  // namespace exporter
+}  // namespace lines

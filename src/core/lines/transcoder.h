@@ -5,9 +5,9 @@
 
 #include <QByteArray>
 
-#include "export/output_buffer.h"
+#include "lines/output_buffer.h"
 
-namespace exporter {
+namespace lines {
 
 // Turns UTF-8 text into the character set of a legacy (non-UTF-8) locale,
 // such as ISO-8859-1. A character the set cannot hold becomes "?".
@@ -32,4 +32,4 @@ private:
     void* descriptor_;  // iconv_t; converting changes its state, so one thread at a time
 };
 
-}  // namespace exporter
+}  // namespace lines
