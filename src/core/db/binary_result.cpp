@@ -33,23 +33,6 @@ constexpr std::size_t kLargestPart = std::size_t{16} << 10;
 constexpr std::size_t kSmallestPart = 256;
 constexpr std::size_t kAllParts = std::size_t{4} << 20;
 
-bool IsTime(ColumnKind kind) {
-    return kind == ColumnKind::Date || kind == ColumnKind::DateTime || kind == ColumnKind::Time;
-}
-
-// Whether a column's values are known to come out the same as in a text
-// result. A two-digit YEAR, more than six fractional digits and types of
-// their own are left to a text result.
-bool IsReadInBinary(const ColumnInfo& column) {
-    switch (column.kind) {
-    case ColumnKind::Year: return column.displayWidth == 4;
-    case ColumnKind::DateTime:
-    case ColumnKind::Time: return column.decimals <= 6;
-    case ColumnKind::Other: return false;
-    default: return true;
-    }
-}
-
 [[noreturn]] void FailStatement(MYSQL_STMT* statement) {
     qCDebug(lcDb) << "statement failed:" << mysql_stmt_errno(statement) << mysql_stmt_error(statement);
     throw DbError(QString::fromUtf8(mysql_stmt_error(statement)), mysql_stmt_errno(statement));
@@ -84,6 +67,19 @@ void Execute(MYSQL* connection, bool napForRows, const WaitRules& rules, MYSQL_S
 }
 
 }  // namespace
+
+BinaryForm BinaryFormOf(const ColumnInfo& column) {
+    switch (column.kind) {
+    case ColumnKind::Integer: return BinaryForm::Integer;
+    case ColumnKind::Year: return column.displayWidth == 4 ? BinaryForm::Integer : BinaryForm::NotRead;
+    case ColumnKind::Float: return column.shortestDigits() ? BinaryForm::Real : BinaryForm::Bytes;
+    case ColumnKind::Date: return BinaryForm::Time;
+    case ColumnKind::DateTime:
+    case ColumnKind::Time: return column.decimals <= 6 ? BinaryForm::Time : BinaryForm::NotRead;
+    case ColumnKind::Other: return BinaryForm::NotRead;
+    default: return BinaryForm::Bytes;
+    }
+}
 
 struct BinaryResult::Statement {
     explicit Statement(MYSQL* connection) : handle(mysql_stmt_init(connection)) {
@@ -124,7 +120,7 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const
     std::vector<ColumnInfo> columns = statement->Columns();
     bool floats = false;
     for (const ColumnInfo& column : columns) {
-        if (!IsReadInBinary(column))
+        if (BinaryFormOf(column) == BinaryForm::NotRead)
             throw RowsNotBinary(QStringLiteral("the column %1 is not read that way").arg(column.name).toStdString());
         floats = floats || column.floatAsServerText();
     }
@@ -159,24 +155,30 @@ BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> st
         bind.is_null = &cell.null;
         bind.length = &cell.length;
         bind.error = &cell.truncated;
-        if (column.kind == ColumnKind::Integer || column.kind == ColumnKind::Year) {
+        switch (BinaryFormOf(column)) {
+        case BinaryForm::Integer:
             bind.buffer_type = MYSQL_TYPE_LONGLONG;
             bind.buffer = &cell.integer;
             bind.is_unsigned = column.isUnsigned ? my_bool{1} : my_bool{0};
-        } else if (column.shortestDigits()) {
+            break;
+        case BinaryForm::Real:
             // FLOAT as FLOAT, so that its digits are those of the float.
             bind.buffer_type = fields[i].type;
             bind.buffer = column.singlePrecision ? static_cast<void*>(&cell.single) : &cell.real;
-        } else if (IsTime(column.kind)) {
+            break;
+        case BinaryForm::Time:
             bind.buffer_type = fields[i].type;
             bind.buffer = &cell.time;
             bind.buffer_length = sizeof(MYSQL_TIME);
-        } else {
+            break;
+        case BinaryForm::NotRead:  // refused by Run() before a result is made
+        case BinaryForm::Bytes:
             cell.capacity = std::clamp<std::size_t>(column.displayWidth, 64, partSize);
             cell.bytes = std::make_unique<char[]>(cell.capacity);
             bind.buffer_type = MYSQL_TYPE_STRING;
             bind.buffer = cell.bytes.get();
             bind.buffer_length = cell.capacity;
+            break;
         }
     }
     if (mysql_stmt_bind_result(statement_->handle, binds.data()) != 0) FailStatement(statement_->handle);

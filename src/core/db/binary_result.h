@@ -24,6 +24,21 @@ struct TimeFields {
     int connectorKind = 0;  // not used
 };
 
+// How a BinaryResult hands over the values of a column: the one decision of
+// what is read in binary, for the result that asks for the values and for
+// whoever writes them.
+enum class BinaryForm {
+    NotRead,  // the column keeps the SELECT from being read in binary
+    Integer,  // integer(): Integer and four-digit Year columns
+    Real,     // real(): FLOAT and DOUBLE whose shortestDigits() holds
+    Time,     // time(): Date, DateTime and Time columns
+    Bytes,    // data() and ReadPart(): the same bytes as in a text result
+};
+// A two-digit YEAR, more than six fractional digits and types of their own
+// are left to a text result; every other column's values are known to come
+// out the same as in one.
+BinaryForm BinaryFormOf(const ColumnInfo& column);
+
 // The rows of a prepared SELECT, read one at a time (an unbuffered fetch),
 // with numbers, dates and times in the server's binary form instead of
 // text: the server spends about a third less time on such values. Every

@@ -42,7 +42,7 @@ DelimitedWriter::DelimitedWriter(const std::vector<db::ColumnInfo>& columns, con
         const bool checked = !quoter_.active() && (formatter.MayHold('\r') || formatter.MayHold('\n') ||
                                                    (!separator_.isEmpty() && formatter.MayHold(separator_[0])));
         const ColumnQuoting quote = quoter_.ForColumn([&formatter](char byte) { return formatter.MayHold(byte); });
-        columns_.push_back(Column{info, std::move(formatter), checked, quote});
+        columns_.push_back(Column{info, db::BinaryFormOf(info), std::move(formatter), checked, quote});
     }
 }
 
@@ -97,11 +97,7 @@ void DelimitedWriter::Text(const Column& column, const char* value, std::size_t 
 }
 
 void DelimitedWriter::Binary(const Column& column, db::BinaryResult& row, int i) {
-    using K = db::ColumnKind;
-    const K kind = column.info.kind;
-    const bool fromBinary = kind == K::Integer || kind == K::Year || kind == K::Date || kind == K::DateTime ||
-                            kind == K::Time || column.info.shortestDigits();
-    if (!fromBinary) {
+    if (column.form == db::BinaryForm::Bytes) {
         if (row.length(i) > row.partCapacity(i)) {
             LongValue(column, row, i);
             return;
@@ -119,16 +115,19 @@ void DelimitedWriter::Binary(const Column& column, db::BinaryResult& row, int i)
     char text[kLongestInteger];
     char* const into = inPlace ? out_.tail(kLongestInteger) : text;
     std::size_t length = 0;
-    switch (kind) {
-    case K::Date: length = DateText(into, row.time(i)); break;
-    case K::DateTime: length = DateTimeText(into, row.time(i), column.info.decimals); break;
-    case K::Time: length = TimeText(into, row.time(i), column.info.decimals); break;
-    case K::Float: length = FloatText(into, row.real(i), column.info.singlePrecision); break;
-    default:
+    using K = db::ColumnKind;
+    const K kind = column.info.kind;
+    if (column.form == db::BinaryForm::Integer)
         length = IntegerText(into, row.integer(i), column.info.isUnsigned,
                              column.info.zeroFill ? column.info.displayWidth : 0);
-        break;
-    }
+    else if (column.form == db::BinaryForm::Real)
+        length = FloatText(into, row.real(i), column.info.singlePrecision);
+    else if (kind == K::Date)
+        length = DateText(into, row.time(i));
+    else if (kind == K::DateTime)
+        length = DateTimeText(into, row.time(i), column.info.decimals);
+    else
+        length = TimeText(into, row.time(i), column.info.decimals);
     if (!inPlace) {
         Text(column, text, length);
         return;

@@ -59,6 +59,8 @@ public:
 private:
     struct Column {
         db::ColumnInfo info;
+        // How a binary result hands its values over.
+        db::BinaryForm form;
         ColumnFormatter formatter;
         // Only values that can hold a line break or the separator's first
         // byte are looked at: numbers and dates are written with few bytes.
