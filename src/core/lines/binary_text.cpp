@@ -1,42 +1,14 @@
 #include "lines/binary_text.h"
 
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 
 namespace lines {
 namespace {
 
-// The digits of a number, written backwards from `end`; returns where they
-// start.
-char* DigitsBefore(char* end, std::uint64_t value) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    while (value >= 100) {
-        const auto pair = static_cast<unsigned>(value % 100) * 2;
-        value /= 100;
-        *--end = kPairs[pair + 1];
-        *--end = kPairs[pair];
-    }
-    if (value >= 10) {
-        const auto pair = static_cast<unsigned>(value) * 2;
-        *--end = kPairs[pair + 1];
-        *--end = kPairs[pair];
-    } else {
-        *--end = static_cast<char>('0' + value);
-    }
-    return end;
-}
-
-// How many digits a number has.
-std::size_t DigitCount(std::uint64_t value) {
-    std::size_t count = 1;
-    for (; value >= 10000; value /= 10000) count += 4;
-    if (value >= 1000) return count + 3;
-    if (value >= 100) return count + 2;
-    return value >= 10 ? count + 1 : count;
-}
+// Room for the digits of any 64-bit number.
+constexpr std::ptrdiff_t kMostDigits = 20;
 
 // A number with at least `width` digits, zeros in front.
 char* Padded(char* out, unsigned value, int width) {
@@ -102,11 +74,7 @@ char* Clock(char* out, unsigned long hours, const db::TimeFields& time, unsigned
     if (hours < 100) {
         out = Padded(out, static_cast<unsigned>(hours), 2);
     } else {
-        char digits[20];
-        char* const end = digits + sizeof digits;
-        const char* start = DigitsBefore(end, hours);
-        std::memcpy(out, start, static_cast<std::size_t>(end - start));
-        out += end - start;
+        out = std::to_chars(out, out + kMostDigits, hours).ptr;
     }
     *out++ = ':';
     out = Padded(out, time.minute, 2);
@@ -118,19 +86,26 @@ char* Clock(char* out, unsigned long hours, const db::TimeFields& time, unsigned
 }  // namespace
 
 std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned zeroFillWidth) {
+    char* p = out;
+    if (zeroFillWidth == 0) {
+        p = isUnsigned ? std::to_chars(p, p + kMostDigits, static_cast<std::uint64_t>(value)).ptr
+                       : std::to_chars(p, p + kMostDigits + 1, value).ptr;
+        return static_cast<std::size_t>(p - out);
+    }
+    // ZEROFILL: the digits go after as many zeros as the width leaves.
     const bool negative = !isUnsigned && value < 0;
     // The magnitude of the smallest BIGINT does not fit a signed number.
     const std::uint64_t magnitude =
         negative ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    const std::size_t count = DigitCount(magnitude);
-    char* p = out;
+    char digits[kMostDigits];
+    const char* const end = std::to_chars(digits, digits + kMostDigits, magnitude).ptr;
+    const auto count = static_cast<std::size_t>(end - digits);
     if (negative) *p++ = '-';
     if (zeroFillWidth > count) {
         std::memset(p, '0', zeroFillWidth - count);
         p += zeroFillWidth - count;
     }
-    // The digits go straight to their place, written from the last.
-    DigitsBefore(p + count, magnitude);
+    std::memcpy(p, digits, count);
     return static_cast<std::size_t>(p + count - out);
 }
 
@@ -176,12 +151,9 @@ std::size_t FloatText(char* out, double value, bool singlePrecision) {
         p += count - 1;
     }
     *p++ = 'e';
-    const int exponent = point - 1;
-    if (exponent < 0) *p++ = '-';
-    const auto magnitude = static_cast<std::uint64_t>(exponent < 0 ? -exponent : exponent);
-    const std::size_t digits = DigitCount(magnitude);
-    DigitsBefore(p + digits, magnitude);
-    return static_cast<std::size_t>(p - out) + digits;
+    // "-" before a negative exponent, no "+" before a positive one.
+    p = std::to_chars(p, p + kMostDigits, point - 1).ptr;
+    return static_cast<std::size_t>(p - out);
 }
 
 std::size_t DateText(char* out, const db::TimeFields& time) { return static_cast<std::size_t>(Date(out, time) - out); }
