@@ -7,10 +7,9 @@
 namespace lines {
 
 // Turns the rows of an export into the lines of its file, in one line
-// format. The engine makes one per export (exporter::MakeLineWriter) and
-// calls it once per row; what happens to each value stays inside the
-// format, so a second format is a class of its own rather than a change to
-// the engine.
+// format. The export engine makes one per export and calls it once per row;
+// what happens to each value stays inside the format, so a second format is
+// a class of its own rather than a change to the engine.
 //
 // The bytes collect in a chunk that the writer hands to the drain it was
 // made with once the chunk is full or flushed; a long value may reach the
