@@ -11,6 +11,11 @@ enum class HoverRule {
     None,   // the pointer stays as it is
 };
 
+// Short names for the pages' tables of hover rules.
+inline constexpr HoverRule kHand = HoverRule::Hand;
+inline constexpr HoverRule kReset = HoverRule::Reset;
+inline constexpr HoverRule kNone = HoverRule::None;
+
 struct ControlHover {
     const char* control;  // object name
     HoverRule rule;

@@ -3,13 +3,10 @@
 #include "look/page_look.h"
 
 namespace pages {
-namespace {
 
-constexpr look::HoverRule kHand = look::HoverRule::Hand;
-constexpr look::HoverRule kReset = look::HoverRule::Reset;
-constexpr look::HoverRule kNone = look::HoverRule::None;
-
-}  // namespace
+using look::kHand;
+using look::kNone;
+using look::kReset;
 
 // The login page's look: its own default font is regular, and the
 // hover rule of each control that has one.

@@ -3,12 +3,9 @@
 #include "look/page_look.h"
 
 namespace pages {
-namespace {
 
-constexpr look::HoverRule kHand = look::HoverRule::Hand;
-constexpr look::HoverRule kReset = look::HoverRule::Reset;
-
-}  // namespace
+using look::kHand;
+using look::kReset;
 
 // The table page's look: its own default font is bold, and the hover
 // rule of each control that has one.
