@@ -145,11 +145,19 @@ TEST(ExportCommand, UsageErrorsExitWithTwoAndHelpWithZero) {
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote=sometimes")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote"), QStringLiteral("--separator=\"")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--where"), QString()},
+        // No wait is not "no bound"; a wait the connector cannot count is
+        // said to be too long, not to be no number.
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--timeout"), QStringLiteral("0")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--timeout"), QStringLiteral("4294967296")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--timeout"), QStringLiteral("2147484")},
     };
     for (const QStringList& arguments : wrong) {
         const export_testing::CommandResult result = RunWithoutLogin(arguments);
         EXPECT_EQ(result.exitCode, 2) << arguments.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(result.err.startsWith("tablewright-export: ")) << result.err.toStdString();
+        const bool tooLong =
+            arguments.contains(QStringLiteral("4294967296")) || arguments.contains(QStringLiteral("2147484"));
+        EXPECT_EQ(result.err.contains("at most 2147483 seconds"), tooLong) << result.err.toStdString();
         EXPECT_TRUE(result.out.isEmpty());
     }
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <limits>
 
 #include <fcntl.h>
 #include <langinfo.h>
@@ -15,6 +16,27 @@
 
 namespace exporter::cli {
 namespace {
+
+// The longest --timeout: the connector keeps its waits in milliseconds in
+// an int, so a longer one would wrap around.
+constexpr unsigned kMostTimeoutSeconds = std::numeric_limits<int>::max() / 1000;
+
+// The --timeout text as seconds, or the reason it is none.
+std::optional<QString> ReadTimeout(const QString& text, unsigned& seconds) {
+    const QString wholeNumber = QStringLiteral("--timeout must be a whole number of seconds, 1 or more.");
+    if (text.isEmpty()) return wholeNumber;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return wholeNumber;
+    qsizetype firstDigit = 0;  // leading zeros say nothing of the size
+    while (firstDigit + 1 < text.size() && text.at(firstDigit) == QLatin1Char('0')) ++firstDigit;
+    const QString digits = text.mid(firstDigit);
+    const qulonglong value = digits.size() <= 10 ? digits.toULongLong() : qulonglong{kMostTimeoutSeconds} + 1;
+    if (value == 0) return wholeNumber;
+    if (value > kMostTimeoutSeconds)
+        return QStringLiteral("--timeout must be at most %1 seconds (about 24 days).").arg(kMostTimeoutSeconds);
+    seconds = static_cast<unsigned>(value);
+    return std::nullopt;
+}
 
 // An argument as text in the locale's character set: UTF-8 (as Qt takes
 // every locale to be) unless the locale says otherwise, a legacy one such as
@@ -276,11 +298,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     line.sslVerifyServerCert = parser.isSet(QStringLiteral("ssl-verify-server-cert"));
     line.verbose = parser.isSet(QStringLiteral("verbose"));
     if (parser.isSet(QStringLiteral("timeout"))) {
-        bool number = false;
-        const QString text = parser.value(QStringLiteral("timeout")).trimmed();
-        line.timeoutSeconds = text.toUInt(&number);
-        if (!number || line.timeoutSeconds == 0 || text.startsWith(QLatin1Char('+')))
-            return Problem(QStringLiteral("--timeout must be a whole number of seconds, 1 or more."));
+        if (const std::optional<QString> wrong =
+                ReadTimeout(parser.value(QStringLiteral("timeout")).trimmed(), line.timeoutSeconds))
+            return Problem(*wrong);
     }
     return line;
 }
