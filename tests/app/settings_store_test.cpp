@@ -28,7 +28,10 @@ TEST(SettingsStore, ValuesRoundTripExactlyAcrossInstances) {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/Kestrafel.ini");
     const QStringList values{QStringLiteral("  spaced  "), QStringLiteral("pa;ss=w{o}rd \"q\""),
-                             QStringLiteral("ünïcødé ✓"), QStringLiteral("a,b"), QStringLiteral("#not a comment")};
+                             QStringLiteral("ünïcødé ✓"), QStringLiteral("a,b"), QStringLiteral("#not a comment"),
+                             // Blanks at the ends that the reader would trim from a line.
+                             QStringLiteral("pw\u00A0"), QStringLiteral("pw\u3000"), QStringLiteral("pw\u2028"),
+                             QStringLiteral("pw\u0085"), QStringLiteral("\u2003pw")};
     {
         settings::SettingsStore store(path);
         for (int i = 0; i < values.size(); ++i) store.Write(QStringLiteral("Key%1").arg(i), values[i]);

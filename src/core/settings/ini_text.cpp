@@ -83,8 +83,10 @@ bool UnescapeItems(const QString& raw, QStringList& items) {
 QByteArray Escaped(const QString& value) {
     QString text = value.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + value : value;
     QString out;
-    bool needsQuotes = !text.isEmpty() && (text.front() == QLatin1Char(' ') || text.back() == QLatin1Char(' ') ||
-                                           text.front() == QLatin1Char('\t') || text.back() == QLatin1Char('\t'));
+    // The reader trims every blank Unicode knows from a line (a no-break
+    // space, U+3000, a line separator...), so a value that begins or ends in
+    // one keeps it only inside quotes.
+    bool needsQuotes = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
     bool afterHex = false;  // a hex digit after \xHH would join it
     for (const QChar c : std::as_const(text)) {
         const char16_t u = c.unicode();
