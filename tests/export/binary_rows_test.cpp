@@ -61,7 +61,7 @@ BothWays ExportBothWays(ScratchDatabase& db, const exporter::ExportRequest& requ
 }
 
 // Every column type at its edges: the extremes of each integer width, signed,
-// UNSIGNED and ZEROFILL; zero dates and the last instant of a year with every
+// UNSIGNED and ZEROFILL (and a ZEROFILL value one digit short of its width); zero dates and the last instant of a year with every
 // count of fractional digits; negative times beyond 24 hours; FLOAT and DOUBLE
 // values whose text is hard to get right; strings, bytes and a text longer
 // than the part a long value is read in, its characters cut by the parts.
@@ -88,7 +88,7 @@ const QStringList kRows = {
                    "1.7976931348623157e308, 99999.99, 1.5, 1e300, 1, 18446744073709551615, "
                    "'żółw,', 'a,b\r\nc\"d', CONCAT('a', REPEAT('żółw€😀', 3000)), X'FF0D0A2C', X'00FF', "
                    "REPEAT(X'00FF2C0A', 9000), '{\"k\": [1, \"ż\"]}', 'b', 'x,y', POINT(-1.5, 1e300))"),
-    QStringLiteral("(-1, 1, 0, 7, -1, 1, 0, 123, -1, 1, 42, 0, '2020-00-00', '2024-01-05 07:08:09', "
+    QStringLiteral("(-1, 1, 0, 1234, -1, 1, 0, 123, -1, 1, 42, 0, '2020-00-00', '2024-01-05 07:08:09', "
                    "'1999-12-25 00:00:00.5', '2000-01-01 00:00:00.000001', '2006-02-15 05:03:42', "
                    "'2006-02-15 05:03:42.05', '00:00:00', '-01:02:03.4', '24:00:00', 0.05, 0.001, 0.1, "
                    "1e15, 1e16, -1.25, 0.1, 0.1, 0, 256, 'x', ' y ', '', X'', X'0A', X'', 'null', 'a', 'y', "
