@@ -61,10 +61,11 @@ BothWays ExportBothWays(ScratchDatabase& db, const exporter::ExportRequest& requ
 }
 
 // Every column type at its edges: the extremes of each integer width, signed,
-// UNSIGNED and ZEROFILL (and a ZEROFILL value one digit short of its width); zero dates and the last instant of a year with every
-// count of fractional digits; negative times beyond 24 hours; FLOAT and DOUBLE
-// values whose text is hard to get right; strings, bytes and a text longer
-// than the part a long value is read in, its characters cut by the parts.
+// UNSIGNED and ZEROFILL (and a ZEROFILL value one digit short of its width);
+// zero dates and the last instant of a year with every count of fractional
+// digits; negative times beyond 24 hours; FLOAT and DOUBLE values whose text
+// is hard to get right; strings, bytes and a text longer than the part a long
+// value is read in, its characters cut by the parts.
 const QString kColumns = QStringLiteral(
     "ti TINYINT, tu TINYINT UNSIGNED, si SMALLINT, sz SMALLINT UNSIGNED ZEROFILL, mi MEDIUMINT, "
     "mu MEDIUMINT UNSIGNED, i INT, iz INT(8) ZEROFILL, bi BIGINT, bu BIGINT UNSIGNED, bz BIGINT ZEROFILL, "
