@@ -31,15 +31,17 @@ QByteArray RunTool(const QString& program, const QStringList& arguments, const Q
 TEST(QuotedExport, HostileValuesComeBackThroughCsvReadersAndLoadData) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
-    db.Run({QStringLiteral("CREATE TABLE t (id INT, v LONGTEXT, w VARCHAR(100))"),
+    // The third column's name holds a separator and quotes, as a header must
+    // carry it through.
+    db.Run({QStringLiteral("CREATE TABLE t (id INT, v LONGTEXT, `w, \"q\" | x` VARCHAR(100))"),
             QStringLiteral("INSERT INTO t (id, v) VALUES (1, 'plain'), (2, 'a,b'), (3, 'tab\\there'), (4, 'x;y'), "
                            "(5, 'say \"hi\"'), (6, '\"'), (7, 'cr\\ronly'), (8, 'lf\\nonly'), (9, 'crlf\\r\\n'), "
                            "(10, ''), (11, NULL), (12, 'Łódź, 東京 😀'), (13, ' | '), (14, 'ends |'), "
                            "(15, REPEAT('ab\"c, |\\r\\n', 10000))"),  // in pieces
-            QStringLiteral("UPDATE t SET w = LEFT(v, 100)"),
+            QStringLiteral("UPDATE t SET `w, \"q\" | x` = LEFT(v, 100)"),
             QStringLiteral("CREATE TABLE loaded (id TEXT, v LONGTEXT, w TEXT)")});
-    const db::StoredResult expected =
-        db.Connect().Query(QStringLiteral("SELECT id, COALESCE(v, ''), COALESCE(w, '') FROM t ORDER BY id"));
+    const db::StoredResult expected = db.Connect().Query(
+        QStringLiteral("SELECT id, COALESCE(v, ''), COALESCE(`w, \"q\" | x`, '') FROM t ORDER BY id"));
     const db::LoginValues login = db.login();
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/out.csv");
@@ -66,6 +68,9 @@ TEST(QuotedExport, HostileValuesComeBackThroughCsvReadersAndLoadData) {
                              path, separator}))
                         .array();
                 ASSERT_EQ(rows.size(), 1 + static_cast<qsizetype>(expected.rowCount()) + 1) << what.toStdString();
+                EXPECT_EQ(rows.first().toArray(),
+                          (QJsonArray{QStringLiteral("id"), QStringLiteral("v"), QStringLiteral("w, \"q\" | x")}))
+                    << what.toStdString();
                 EXPECT_EQ(rows.last().toArray(), QJsonArray());  // the file's last, empty line
                 for (std::size_t row = 0; row < expected.rowCount(); ++row)
                     for (int column = 0; column < 3; ++column)
@@ -89,7 +94,7 @@ TEST(QuotedExport, HostileValuesComeBackThroughCsvReadersAndLoadData) {
             const db::StoredResult wrong = db.Connect().Query(
                 QStringLiteral("SELECT CONCAT(COUNT(*), ' rows; wrong: ', COALESCE(GROUP_CONCAT(t.id), 'none')) FROM t "
                                "LEFT JOIN loaded l ON l.id = t.id WHERE NOT (BINARY l.v <=> BINARY COALESCE(t.v, '') "
-                               "AND BINARY l.w <=> BINARY COALESCE(t.w, ''))"));
+                               "AND BINARY l.w <=> BINARY COALESCE(t.`w, \"q\" | x`, ''))"));
             EXPECT_EQ(wrong.value(0, 0).text(), QStringLiteral("0 rows; wrong: none")) << what.toStdString();
         }
     }
