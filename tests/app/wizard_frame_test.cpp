@@ -1,6 +1,9 @@
+#include <array>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
+#include <QAbstractEventDispatcher>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -88,6 +91,28 @@ TEST(WizardFrame, ClosingAnyPageEndsTheProcess) {
         page->close();
         EXPECT_EQ(t.endProcessCalls(), before + 1) << page->objectName().toStdString();
     }
+}
+
+// A page's window destroyed by another X client (xdotool windowclose) ends
+// the program as closing it does; the same event for a window that is none
+// of the pages' is no reason to.
+TEST(WizardFrame, APageWindowDestroyedByAnotherProgramEndsTheProcess) {
+    TestWizard t;
+    t.Start();
+    pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
+    ASSERT_NE(login.internalWinId(), WId{0});
+    const auto destroyed = [](WId window) {
+        // xcb_destroy_notify_event_t: type, pad, sequence, event window, window.
+        std::array<std::uint32_t, 8> event{17, static_cast<std::uint32_t>(window), static_cast<std::uint32_t>(window)};
+        qintptr result = 0;
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", event.data(), &result);
+        QCoreApplication::processEvents();
+    };
+    destroyed(login.internalWinId() + 1000);
+    EXPECT_EQ(t.endProcessCalls(), 0);
+    destroyed(login.internalWinId());
+    EXPECT_EQ(t.endProcessCalls(), 1);
+    EXPECT_FALSE(login.isVisible());
 }
 
 TEST(WizardFrame, BackAndNextHandOverBetweenTheLaterPages) {

@@ -55,7 +55,12 @@ std::size_t PlaceOfKind(PageKind kind) {
 
 }  // namespace
 
-Wizard::Wizard(Services services) : services_(std::move(services)), pages_(kPageCount) {}
+Wizard::Wizard(Services services)
+    : services_(std::move(services)), pages_(kPageCount), lostWindowWatch_([this](WId window) -> QWidget* {
+          for (const auto& page : pages_)
+              if (page && page->internalWinId() == window) return page.get();
+          return nullptr;
+      }) {}
 
 // The pages go last first; the output page stops an export that still runs
 // as it goes.

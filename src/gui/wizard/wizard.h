@@ -14,6 +14,7 @@
 #include "pages/page_kind.h"
 #include "settings/settings_store.h"
 #include "wizard/file_dialog.h"
+#include "wizard/lost_window_watch.h"
 
 class QWidget;
 
@@ -116,6 +117,8 @@ private:
     // One place for each entry of the page table, in its order; empty until
     // that page is made.
     std::vector<std::unique_ptr<pages::WizardPage>> pages_;
+    // Closes a page whose window another program destroyed.
+    LostWindowWatch lostWindowWatch_;
 };
 
 }  // namespace wizard
