@@ -23,14 +23,12 @@ constexpr std::uint8_t kSentBySendEvent = 0x80;
 
 }  // namespace
 
-LostWindowWatch::LostWindowWatch(std::function<QWidget*(WId)> pageOfWindow)
-    : pageOfWindow_(std::move(pageOfWindow)) {
+LostWindowWatch::LostWindowWatch(std::function<QWidget*(WId)> pageOfWindow) : pageOfWindow_(std::move(pageOfWindow)) {
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 LostWindowWatch::~LostWindowWatch() {
-    if (QCoreApplication* application = QCoreApplication::instance())
-        application->removeNativeEventFilter(this);
+    if (QCoreApplication* application = QCoreApplication::instance()) application->removeNativeEventFilter(this);
 }
 
 bool LostWindowWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/) {
@@ -42,7 +40,11 @@ bool LostWindowWatch::nativeEventFilter(const QByteArray& eventType, void* messa
     // Closed once the event is handled, not from inside the platform's
     // event handling.
     QMetaObject::invokeMethod(
-        page, [lost = QPointer<QWidget>(page)] { if (lost) lost->close(); }, Qt::QueuedConnection);
+        page,
+        [lost = QPointer<QWidget>(page)] {
+            if (lost) lost->close();
+        },
+        Qt::QueuedConnection);
     return false;
 }
 

@@ -2,9 +2,32 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace wizard {
+namespace {
+
+// Room for the window manager's title bar beside the title: its icon and
+// buttons.
+constexpr int kTitleBarRoom = 120;
+
+// A short message ("Connection successful.") makes a box narrower than its
+// title, which the window manager then cuts ("Tabl...right"): the box is
+// held at least as wide as the title and the title bar's buttons need.
+void KeepTitleWhole(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    // The layout owns the item.
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
+}  // namespace
 
 QString MessageBoxMessenger::DisplayText(const QString& text) {
     QString display = text;
@@ -18,6 +41,7 @@ void MessageBoxMessenger::Show(const QString& title, const QString& text, app::M
                     DisplayText(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
+    KeepTitleWhole(box);
     box.exec();
 }
 
