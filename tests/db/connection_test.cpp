@@ -9,6 +9,7 @@
 #include "db/connection_text.h"
 #include "db/db_error.h"
 #include "db/open_connection.h"
+#include "support/stalling_server.h"
 #include "support/test_server.h"
 
 using testing_support::ScratchDatabase;
@@ -175,4 +176,22 @@ TEST(Connection, RowsStreamAlikeWithAndWithoutNaps) {
     EXPECT_EQ(seen[0].size(), seen[1].size());
     EXPECT_TRUE(seen[0] == seen[1]);
     EXPECT_TRUE(seen[0].startsWith("1|B|2|CC|"));
+}
+
+// A listener that takes the connection and closes it without a word is named
+// with what it did, not with the connector's "system error: 11".
+TEST(ConnectionFailure, AListenerThatClosesAtOnceIsToldWithoutASystemErrorNumber) {
+    testing_support::StallingServer closing(testing_support::StallingServer::Mode::CloseAtOnce);
+    const db::LoginValues login{QStringLiteral("127.0.0.1"), QStringLiteral("ann"), QStringLiteral("pw"),
+                                QStringLiteral("shop"), QString::number(closing.port())};
+    try {
+        db::Connection::Open(login);
+        ADD_FAILURE() << "a closed connection signed in";
+    } catch (const db::DbError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  QStringLiteral("Cannot connect to the server at 127.0.0.1, port %1: the connection was closed before "
+                                 "the server greeted; is a MariaDB or MySQL server listening there, and does it "
+                                 "accept connections from this address?")
+                      .arg(closing.port()));
+    }
 }

@@ -75,8 +75,12 @@ void StallingServer::Serve() {
         if (watched[1].revents != 0) return;
         const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (socket < 0) continue;
-        taken_.push_back(socket);
         ++connections_;
+        if (mode_ == Mode::CloseAtOnce) {
+            ::close(socket);
+            continue;
+        }
+        taken_.push_back(socket);
         if (mode_ != Mode::Silent) {
             [[maybe_unused]] const ssize_t sent = ::send(socket, greeting.data(), greeting.size(), MSG_NOSIGNAL);
         }

@@ -8,11 +8,12 @@ namespace testing_support {
 
 // A listener on 127.0.0.1 that takes every connection and then stalls: it
 // never answers, or it sends a server's greeting (offering TLS or not) and
-// never answers after that, so that the login or the TLS handshake waits. It counts the connections it took and holds
-// them until it goes.
+// never answers after that, so that the login or the TLS handshake waits; or
+// it closes each connection at once, without a word. It counts the
+// connections it took and holds them until it goes.
 class StallingServer {
 public:
-    enum class Mode { Silent, GreetThenStall, GreetWithTlsThenStall };
+    enum class Mode { Silent, GreetThenStall, GreetWithTlsThenStall, CloseAtOnce };
     explicit StallingServer(Mode mode = Mode::Silent);
     ~StallingServer();
     StallingServer(const StallingServer&) = delete;

@@ -17,6 +17,7 @@ namespace {
 constexpr unsigned kSocketFailure = 2002;  // CR_CONNECTION_ERROR
 constexpr unsigned kHostFailure = 2003;    // CR_CONN_HOST_ERROR
 constexpr unsigned kUnknownHost = 2005;    // CR_UNKNOWN_HOST
+constexpr unsigned kServerLost = 2013;     // CR_SERVER_LOST
 // How long a second look at a host that failed quickly may wait.
 constexpr int kProbeMilliseconds = 3000;
 
@@ -68,6 +69,13 @@ QString Reason(int error) {
     return text;
 }
 
+// Where the connection was to go, as a failure's first words.
+QString CannotConnectTo(const Endpoint& endpoint) {
+    return endpoint.socket.isEmpty()
+               ? QStringLiteral("Cannot connect to the server at %1, port %2: ").arg(endpoint.host).arg(endpoint.port)
+               : QStringLiteral("Cannot connect to the server through the socket %1: ").arg(endpoint.socket);
+}
+
 QString NoAnswerWithin(unsigned seconds) { return QStringLiteral("no answer within %1 seconds").arg(seconds); }
 
 }  // namespace
@@ -75,15 +83,22 @@ QString NoAnswerWithin(unsigned seconds) { return QStringLiteral("no answer with
 QString DescribeOpenFailure(const Endpoint& endpoint, unsigned number, const QString& connectorText,
                             double waitedSeconds, unsigned timeoutSeconds, bool* noAnswer) {
     if (noAnswer != nullptr) *noAnswer = false;
+    // A listener that takes the connection and closes it before a word (a
+    // server that refuses this client's address, a program that is no
+    // database server): the connector says only "system error: 11".
+    if (number == kServerLost && connectorText.contains(QLatin1String("reading initial communication packet"))) {
+        return CannotConnectTo(endpoint) +
+               QStringLiteral(
+                   "the connection was closed before the server greeted; is a MariaDB or MySQL server "
+                   "listening there, and does it accept connections from this address?");
+    }
     if (number != kSocketFailure && number != kHostFailure) return connectorText;
     int error = ConnectorErrorNumber(connectorText);
     if (!endpoint.socket.isEmpty()) {
         if (error == 0) return connectorText;
-        return QStringLiteral("Cannot connect to the server through the socket %1: %2")
-            .arg(endpoint.socket, Reason(error));
+        return CannotConnectTo(endpoint) + Reason(error);
     }
-    const QString where =
-        QStringLiteral("Cannot connect to the server at %1, port %2: ").arg(endpoint.host).arg(endpoint.port);
+    const QString where = CannotConnectTo(endpoint);
     if (error == ETIMEDOUT && noAnswer != nullptr) *noAnswer = true;
     if (error == 0 || error == EINPROGRESS) {
         // The connector waits without blocking and keeps the number of that
@@ -120,13 +135,7 @@ DbError UnfinishedOpening(const OpeningEnd& end, const Endpoint& endpoint, unsig
                     .arg(timeoutSeconds);
         number = kUnknownHost;
         break;
-    case OpeningEnd::Kind::TimedOut:
-        words =
-            (endpoint.socket.isEmpty()
-                 ? QStringLiteral("Cannot connect to the server at %1, port %2: ").arg(endpoint.host).arg(endpoint.port)
-                 : QStringLiteral("Cannot connect to the server through the socket %1: ").arg(endpoint.socket)) +
-            NoAnswerWithin(timeoutSeconds);
-        break;
+    case OpeningEnd::Kind::TimedOut: words = CannotConnectTo(endpoint) + NoAnswerWithin(timeoutSeconds); break;
     case OpeningEnd::Kind::Stopped:
         return DbError(QStringLiteral("The connection was given up: a stop was asked for."), kOpeningStopped);
     case OpeningEnd::Kind::Opened:
