@@ -149,3 +149,27 @@ TEST(SettingsStore, WhatIsNoFileOfTheUsersOwnIsNeitherFollowedNorChanged) {
     EXPECT_EQ(check.readAll(), "[Tablewright]\nMyServer=target\n");
     EXPECT_EQ(QFileInfo(target).permissions() & QFile::ReadOther, QFile::ReadOther);
 }
+
+// Two wizards on one file: each saves only what it changed, into the file as
+// the other left it, and other programs' sections stay.
+TEST(SettingsStore, SavesOnlyItsOwnChangesIntoTheFileAsItIsNow) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Kestrafel.ini");
+    {
+        QSettings qt(path, QSettings::IniFormat);
+        qt.setValue(QStringLiteral("Other/Kept"), QStringLiteral("yes"));
+        qt.setValue(QStringLiteral("Tablewright/MyServer"), QStringLiteral("first"));
+    }
+    settings::SettingsStore a(path);
+    settings::SettingsStore b(path);
+    a.Write(QStringLiteral("MyDatabase"), QStringLiteral("alpha"));
+    b.Write(QStringLiteral("MyDatabase"), QStringLiteral("beta"));
+    a.Write(QStringLiteral("MyServer"), QStringLiteral("host"));
+    // What b holds and did not change is not written back.
+    b.Write(QStringLiteral("MyUser"), QStringLiteral("bob"));
+    QSettings qt(path, QSettings::IniFormat);
+    EXPECT_EQ(qt.value(QStringLiteral("Tablewright/MyDatabase")).toString(), QStringLiteral("beta"));
+    EXPECT_EQ(qt.value(QStringLiteral("Tablewright/MyServer")).toString(), QStringLiteral("host"));
+    EXPECT_EQ(qt.value(QStringLiteral("Tablewright/MyUser")).toString(), QStringLiteral("bob"));
+    EXPECT_EQ(qt.value(QStringLiteral("Other/Kept")).toString(), QStringLiteral("yes"));
+}

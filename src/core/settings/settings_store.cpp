@@ -53,6 +53,12 @@ bool WriteAll(int descriptor, const QByteArray& text) {
 
 }  // namespace
 
+struct SettingsStore::Target {
+    process::UniqueDescriptor folder;  // the folder that holds the file
+    QByteArray name;                   // the file's name in it
+    QString filePath;                  // for warnings
+};
+
 QString SettingsStore::DefaultFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Kestrafel.ini");
 }
@@ -78,13 +84,17 @@ void SettingsStore::Open() {
     QString problem;
     if (!files::ResolvePath(QFile::encodeName(filePath_), target, problem, files::LinkRule::OwnLinksOnly))
         return Refuse(FileState::Unreadable, problem);
-    folder_ = std::move(target.folder);
-    name_ = target.name;
+    target_ = std::make_shared<Target>();
+    target_->folder = std::move(target.folder);
+    target_->name = target.name;
+    target_->filePath = filePath_;
+    const int folder = target_->folder.get();
+    const char* name = target_->name.constData();
     if (target.kind == files::ResolvedPath::Kind::Missing) {
         if (access_ == Access::ReadOnly) return;
         // Created private before anything is written to it.
         process::UniqueDescriptor created(
-            ::openat(folder_.get(), name_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            ::openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         saves_ = created.valid();
         return;
     }
@@ -92,8 +102,7 @@ void SettingsStore::Open() {
         return Refuse(FileState::Unreadable, QStringLiteral("it is not a regular file"));
     // Without following a link and without waiting, whatever was put there
     // since it was looked at.
-    const process::UniqueDescriptor file(
-        ::openat(folder_.get(), name_.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const process::UniqueDescriptor file(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!file.valid()) return Refuse(FileState::Unreadable, files::ErrorText(errno));
     struct stat status = {};
     if (::fstat(file.get(), &status) != 0) return Refuse(FileState::Unreadable, files::ErrorText(errno));
@@ -130,31 +139,103 @@ QString SettingsStore::Read(const QString& key, const QString& defaultValue) con
 }
 
 void SettingsStore::Write(const QString& key, const QString& value) {
-    content_.Set(key, value);
-    if (saves_) Save();
+    Change(key, value);
+    TakeChanges().Save();
 }
+
+void SettingsStore::Change(const QString& key, const QString& value) {
+    QString held;
+    if (content_.Find(key, held) && held == value) return;
+    content_.Set(key, value);
+    for (QPair<QString, QString>& entry : changed_) {
+        if (entry.first == key) {
+            entry.second = value;
+            return;
+        }
+    }
+    changed_.append({key, value});
+}
+
+SettingsStore::Changes SettingsStore::TakeChanges() {
+    Changes changes;
+    if (!saves_) {
+        changed_.clear();
+        return changes;
+    }
+    changes.target_ = target_;
+    changes.entries_ = std::exchange(changed_, {});
+    return changes;
+}
+
+namespace {
+
+// The file's text as it is now, for a save to set its keys in; false (errno
+// or the problem set) when it is not the user's own regular file any more
+// or cannot be read whole. A missing file reads as empty.
+bool ReadForSave(int folder, const QByteArray& name, IniSection& content, QString& problem) {
+    const process::UniqueDescriptor file(
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file.valid()) {
+        if (errno == ENOENT) return true;
+        problem = files::ErrorText(errno);
+        return false;
+    }
+    struct stat status = {};
+    if (::fstat(file.get(), &status) != 0) {
+        problem = files::ErrorText(errno);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+        problem = QStringLiteral("it is no longer a file of the user's own");
+        return false;
+    }
+    QByteArray text;
+    if (!ReadAll(file.get(), text)) {
+        problem = files::ErrorText(errno);
+        return false;
+    }
+    content = ParseIniSection(text, kSection);
+    if (content.malformed) {
+        problem = QStringLiteral("some of its lines cannot be read");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 // A new private file beside the old one takes its place, so that a crash
 // leaves the one or the other, and nothing at the file's name is written
 // through.
-void SettingsStore::Save() {
-    const QByteArray text = ComposeIniSection(content_, kSection);
+bool SettingsStore::Changes::Save() const {
+    if (empty() || !target_) return true;
+    const int folder = target_->folder.get();
+    const QByteArray& name = target_->name;
+    IniSection content;
+    QString problem;
+    if (!ReadForSave(folder, name, content, problem)) {
+        qCWarning(lcUi).noquote() << "cannot save the settings file" << target_->filePath << ":" << problem;
+        return false;
+    }
+    for (const auto& [key, value] : entries_) content.Set(key, value);
+    const QByteArray text = ComposeIniSection(content, kSection);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray temporary =
-            '.' + name_ + ".tablewright-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".partial";
+            '.' + name + ".tablewright-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".partial";
         process::UniqueDescriptor file(
-            ::openat(folder_.get(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!file.valid()) {
             if (errno == EEXIST) continue;
             break;
         }
         const bool saved = WriteAll(file.get(), text) && ::fdatasync(file.get()) == 0 && ::close(file.Release()) == 0 &&
-                           ::renameat(folder_.get(), temporary.constData(), folder_.get(), name_.constData()) == 0;
-        if (saved) return;
-        ::unlinkat(folder_.get(), temporary.constData(), 0);
+                           ::renameat(folder, temporary.constData(), folder, name.constData()) == 0;
+        if (saved) return true;
+        ::unlinkat(folder, temporary.constData(), 0);
         break;
     }
-    qCWarning(lcUi).noquote() << "cannot save the settings file" << filePath_ << ":" << files::ErrorText(errno);
+    qCWarning(lcUi).noquote() << "cannot save the settings file" << target_->filePath << ":" << files::ErrorText(errno);
+    return false;
 }
 
 }  // namespace settings

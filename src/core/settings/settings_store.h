@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include "process/unique_descriptor.h"
@@ -20,7 +24,13 @@ namespace settings {
 // user planted there is written through and nothing but the store's own file
 // ever has its permissions changed. A file that cannot be used gives the
 // defaults, and is left as it is: nothing is saved over it.
+//
+// A save writes only the keys this store changed since its last save, into
+// the file as it is at that moment: what another program (or a second
+// wizard) wrote to other keys and other sections is kept.
 class SettingsStore {
+    struct Target;
+
 public:
     // ReadOnly: for a program that only reads the login values; a missing
     // file is not created and nothing is saved.
@@ -40,6 +50,28 @@ public:
     QString Read(const QString& key, const QString& defaultValue) const;
     // Writes the text at once; values round-trip exactly, blanks included.
     void Write(const QString& key, const QString& value);
+    // Takes the text as the key's value without saving it; a value equal to
+    // the one the store holds is no change.
+    void Change(const QString& key, const QString& value);
+
+    // The changes not saved yet, taken out of the store so that they can be
+    // saved elsewhere, on another thread: Save() touches nothing of the
+    // store, only the file, and may outlive the store.
+    class Changes {
+    public:
+        bool empty() const { return entries_.isEmpty(); }
+        // Reads the file as it is now, sets the changed keys in it and puts
+        // the result in its place; false (with a warning logged) when the
+        // file cannot be read or saved, or is no longer the user's own file.
+        bool Save() const;
+
+    private:
+        friend class SettingsStore;
+        std::shared_ptr<const Target> target_;
+        QList<QPair<QString, QString>> entries_;
+    };
+    Changes TakeChanges();
+    bool hasChanges() const { return !changed_.isEmpty(); }
 
     const QString& filePath() const { return filePath_; }
 
@@ -57,13 +89,12 @@ public:
 private:
     void Open();
     void Refuse(FileState state, const QString& problem);
-    void Save();
 
     QString filePath_;
     Access access_;
-    process::UniqueDescriptor folder_;  // the folder that holds the file
-    QByteArray name_;                   // the file's name in it
+    std::shared_ptr<Target> target_;  // the file, found at opening
     IniSection content_;
+    QList<QPair<QString, QString>> changed_;  // not saved yet, in the order of their first change
     FileState state_ = FileState::Read;
     QString problem_;
     bool saves_ = false;  // the file is the user's own and was read whole
