@@ -1,6 +1,9 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
 
 #include <QDir>
@@ -11,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "files/replacing_file.h"
 #include "settings/settings_store.h"
 
 TEST(SettingsStore, EmptyStoreGivesTheReadersDefaultsWithoutWritingThem) {
@@ -172,4 +176,31 @@ TEST(SettingsStore, SavesOnlyItsOwnChangesIntoTheFileAsItIsNow) {
     EXPECT_EQ(qt.value(QStringLiteral("Tablewright/MyServer")).toString(), QStringLiteral("host"));
     EXPECT_EQ(qt.value(QStringLiteral("Tablewright/MyUser")).toString(), QStringLiteral("bob"));
     EXPECT_EQ(qt.value(QStringLiteral("Other/Kept")).toString(), QStringLiteral("yes"));
+}
+
+// A save killed outright before its file took the store's place leaves
+// nothing beside the store, where the file system can make a file without
+// a name.
+TEST(SettingsStore, ASaveKilledOutrightLeavesNothingBehind) {
+    QTemporaryDir dir;
+    const QByteArray folderPath = QFile::encodeName(dir.path());
+    const process::UniqueDescriptor folder(::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(folder.valid());
+    if (const process::UniqueDescriptor probe(::openat(folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        !probe.valid())
+        GTEST_SKIP() << "no file without a name here";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        files::ReplacingFile file;
+        if (file.Create(folder.get(), "Kestrafel.ini", 0600)) {
+            (void)::write(file.descriptor(), "[Tablewright]\n", 14);
+            ::raise(SIGKILL);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }

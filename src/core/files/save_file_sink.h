@@ -5,6 +5,7 @@
 
 #include "files/background_flush.h"
 #include "files/output_sink.h"
+#include "files/replacing_file.h"
 #include "files/resolved_path.h"
 
 namespace files {
@@ -16,13 +17,9 @@ class DescriptorSink;
 // with the old file's permissions; without commit the temporary file goes
 // again. The new file keeps the old one's permissions only when the old one
 // was the user's own; otherwise it gets what the umask leaves of read and
-// write for everyone, as a new file does. The temporary file has no name
-// where the file system allows (O_TMPFILE), so that not even a process
-// killed outright leaves it behind; elsewhere it is named
-// ".TARGET.tablewright-XXXXXX.partial" (the target's name shortened to fit
-// the file system's limit), which says what it is to whoever finds one left
-// by a process killed outright. A device or pipe named by the path is written
-// directly.
+// write for everyone, as a new file does. The temporary file is a
+// ReplacingFile: without a name where the file system allows. A device or
+// pipe named by the path is written directly.
 //
 // Open() checks everything that can be checked before a row is read: the
 // links (see ResolvePath), the folder, the right to replace an
@@ -45,19 +42,14 @@ public:
 
 private:
     bool Fail(const char* doing, const QString& reason);
-    bool CreateTemporaryFile();
-    bool NameTemporaryFile();
-    QByteArray TemporaryName() const;
     bool KeepsPermissions() const;
 
     QByteArray path_;
     QString shownPath_;  // the path as messages show it
     ResolvedPath target_;
-    process::UniqueDescriptor file_;
-    QByteArray temporaryName_;  // empty while the file has no name
+    ReplacingFile file_;
     off_t written_ = 0;
-    BackgroundFlush flush_;  // ends before file_ closes
-    bool committed_ = false;
+    BackgroundFlush flush_;                   // ends before file_ closes
     std::unique_ptr<DescriptorSink> direct_;  // a device or pipe
     std::mutex directMutex_;                  // direct_ as Interrupt() sees it
     bool interrupted_ = false;

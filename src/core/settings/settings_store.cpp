@@ -9,11 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 
 #include "app/logging.h"
 #include "files/error_text.h"
+#include "files/replacing_file.h"
 #include "files/resolved_path.h"
 
 namespace settings {
@@ -206,7 +206,8 @@ bool ReadForSave(int folder, const QByteArray& name, IniSection& content, QStrin
 
 // A new private file beside the old one takes its place, so that a crash
 // leaves the one or the other, and nothing at the file's name is written
-// through.
+// through; until then it has no name where the file system allows, so that
+// a save killed outright leaves nothing behind.
 bool SettingsStore::Changes::Save() const {
     if (empty() || !target_) return true;
     const int folder = target_->folder.get();
@@ -218,22 +219,10 @@ bool SettingsStore::Changes::Save() const {
         return false;
     }
     for (const auto& [key, value] : entries_) content.Set(key, value);
-    const QByteArray text = ComposeIniSection(content, kSection);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray temporary =
-            '.' + name + ".tablewright-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".partial";
-        process::UniqueDescriptor file(
-            ::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (!file.valid()) {
-            if (errno == EEXIST) continue;
-            break;
-        }
-        const bool saved = WriteAll(file.get(), text) && ::fdatasync(file.get()) == 0 && ::close(file.Release()) == 0 &&
-                           ::renameat(folder, temporary.constData(), folder, name.constData()) == 0;
-        if (saved) return true;
-        ::unlinkat(folder, temporary.constData(), 0);
-        break;
-    }
+    files::ReplacingFile file;
+    if (file.Create(folder, name, 0600) && WriteAll(file.descriptor(), ComposeIniSection(content, kSection)) &&
+        file.Commit())
+        return true;
     qCWarning(lcUi).noquote() << "cannot save the settings file" << target_->filePath << ":" << files::ErrorText(errno);
     return false;
 }
