@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "files/replacing_file.h"
+#include "settings/background_saves.h"
 #include "settings/settings_store.h"
 
 TEST(SettingsStore, EmptyStoreGivesTheReadersDefaultsWithoutWritingThem) {
@@ -203,4 +204,29 @@ TEST(SettingsStore, ASaveKilledOutrightLeavesNothingBehind) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+// A burst of changes saved off the caller's thread: the last value of each
+// key is the one in the file, whether Finish() waits for the saves or the
+// saver's own end does.
+TEST(SettingsStore, BackgroundSavesEndWithTheLastValues) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Kestrafel.ini");
+    for (const bool waited : {true, false}) {
+        settings::SettingsStore store(path);
+        {
+            settings::BackgroundSaves saves(store);
+            for (int i = 0; i <= 300; ++i) {
+                saves.Write(QStringLiteral("MyDatabase"), QStringLiteral("db%1-%2").arg(i).arg(waited));
+                if (i % 7 == 0) saves.Write(QStringLiteral("MyPort"), QString::number(i));
+            }
+            EXPECT_EQ(store.Read(QStringLiteral("MyDatabase"), QString()), QStringLiteral("db300-%1").arg(waited));
+            if (waited) {
+                EXPECT_TRUE(saves.Finish(std::chrono::seconds(10)));
+            }
+        }
+        const settings::SettingsStore again(path);
+        EXPECT_EQ(again.Read(QStringLiteral("MyDatabase"), QString()), QStringLiteral("db300-%1").arg(waited));
+        EXPECT_EQ(again.Read(QStringLiteral("MyPort"), QString()), QStringLiteral("294"));
+    }
 }

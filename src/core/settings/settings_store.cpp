@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -165,6 +166,18 @@ SettingsStore::Changes SettingsStore::TakeChanges() {
     changes.target_ = target_;
     changes.entries_ = std::exchange(changed_, {});
     return changes;
+}
+
+void SettingsStore::Changes::Absorb(Changes later) {
+    if (!target_) target_ = std::move(later.target_);
+    for (QPair<QString, QString>& change : later.entries_) {
+        const auto same = std::find_if(entries_.begin(), entries_.end(),
+                                       [&change](const auto& entry) { return entry.first == change.first; });
+        if (same != entries_.end())
+            same->second = std::move(change.second);
+        else
+            entries_.append(std::move(change));
+    }
 }
 
 namespace {

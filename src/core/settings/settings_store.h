@@ -64,6 +64,9 @@ public:
         // the result in its place; false (with a warning logged) when the
         // file cannot be read or saved, or is no longer the user's own file.
         bool Save() const;
+        // Takes in changes taken later from the same store: their values
+        // replace these where both change a key.
+        void Absorb(Changes later);
 
     private:
         friend class SettingsStore;

@@ -56,7 +56,10 @@ std::size_t PlaceOfKind(PageKind kind) {
 }  // namespace
 
 Wizard::Wizard(Services services)
-    : services_(std::move(services)), pages_(kPageCount), lostWindowWatch_([this](WId window) -> QWidget* {
+    : services_(std::move(services)),
+      settingsSaves_(*services_.settings),
+      pages_(kPageCount),
+      lostWindowWatch_([this](WId window) -> QWidget* {
           for (const auto& page : pages_)
               if (page && page->internalWinId() == window) return page.get();
           return nullptr;

@@ -12,6 +12,7 @@
 #include "app/shared_state.h"
 #include "db/login_values.h"
 #include "pages/page_kind.h"
+#include "settings/background_saves.h"
 #include "settings/settings_store.h"
 #include "wizard/file_dialog.h"
 #include "wizard/lost_window_watch.h"
@@ -81,6 +82,9 @@ public:
     app::Messenger& messenger() { return *services_.messenger; }
     FileDialog& fileDialog() { return *services_.fileDialog; }
     settings::SettingsStore& settings() { return *services_.settings; }
+    // Where the pages write to the store: saved off the window's thread, and
+    // what is left saved (for a bounded time) when the wizard goes.
+    settings::BackgroundSaves& settingsSaves() { return settingsSaves_; }
     app::SharedState& state() { return state_; }
     const QString& programFolder() const { return services_.programFolder; }
     unsigned readingWaitSeconds() const { return services_.readingWaitSeconds; }
@@ -112,6 +116,7 @@ private:
     std::size_t PlaceOfPage(const pages::WizardPage& page) const;
 
     Services services_;
+    settings::BackgroundSaves settingsSaves_;  // goes after the pages, before the store
     app::SharedState state_;
     std::shared_ptr<app::BackgroundWork::Cancel> databaseAction_;
     // One place for each entry of the page table, in its order; empty until

@@ -44,9 +44,10 @@ QLineEdit* Form1::LoginBox(settings::LoginField field) const {
 }
 
 void Form1::BindToStore(QLineEdit* box, const QString& key) {
-    // Change rule: every change writes the box's whole text to its key at once.
+    // Change rule: every change writes the box's whole text to its key at
+    // once; the file follows off the window's thread.
     connect(box, &QLineEdit::textChanged, this,
-            [this, key](const QString& text) { wizard_.settings().Write(key, text); });
+            [this, key](const QString& text) { wizard_.settingsSaves().Write(key, text); });
     // Focus rule: a box that gets the focus selects its whole text.
     box->installEventFilter(this);
 }
