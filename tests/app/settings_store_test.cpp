@@ -230,3 +230,50 @@ TEST(SettingsStore, BackgroundSavesEndWithTheLastValues) {
         EXPECT_EQ(again.Read(QStringLiteral("MyPort"), QString()), QStringLiteral("294"));
     }
 }
+
+// What a save killed outright left under an earlier version goes with the
+// next save; nothing else does, and a link is not followed.
+TEST(SettingsStore, ASaveRemovesOnlyItsOwnStaleTemporaryFiles) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Kestrafel.ini");
+    const QString target = dir.path() + QStringLiteral("/target");
+    enum class Plant { OldFile, NewFile, OldLink, OldOfAnotherUser };
+    const struct {
+        const char* name;
+        Plant plant;
+        bool removed;
+    } cases[] = {
+        {".Kestrafel.ini.tablewright-1z141z3.partial", Plant::OldFile, true},
+        {".Kestrafel.ini.tablewright-Ab3dEf.partial", Plant::OldFile, true},
+        {".Kestrafel.ini.tablewright-Xy9z00.partial", Plant::NewFile, false},  // a save still under way
+        {".Kestrafel.ini.tablewright-link.partial", Plant::OldLink, false},
+        {".Kestrafel.ini.tablewright-others.partial", Plant::OldOfAnotherUser, false},
+        {".other.ini.tablewright-Ab3dEf.partial", Plant::OldFile, false},
+        {"Kestrafel.ini.tablewright-Ab3dEf.partial", Plant::OldFile, false},
+    };
+    ASSERT_TRUE(QFile(target).open(QIODevice::WriteOnly));
+    for (const auto& c : cases) {
+        // Only root can give a file to another user.
+        if (c.plant == Plant::OldOfAnotherUser && geteuid() != 0) continue;
+        const QByteArray planted = QFile::encodeName(dir.path() + QLatin1Char('/') + QLatin1String(c.name));
+        if (c.plant == Plant::OldLink) {
+            ASSERT_EQ(symlink(QFile::encodeName(target).constData(), planted.constData()), 0);
+        } else {
+            ASSERT_TRUE(QFile(QFile::decodeName(planted)).open(QIODevice::WriteOnly));
+        }
+        const timespec old[2] = {{0, UTIME_OMIT}, {::time(nullptr) - 3600, 0}};
+        if (c.plant == Plant::OldOfAnotherUser) {
+            ASSERT_EQ(lchown(planted.constData(), 65534, 65534), 0);
+        }
+        if (c.plant != Plant::NewFile) {
+            ASSERT_EQ(utimensat(AT_FDCWD, planted.constData(), old, AT_SYMLINK_NOFOLLOW), 0);
+        }
+    }
+    settings::SettingsStore(path).Write(QStringLiteral("MyServer"), QStringLiteral("host"));
+    for (const auto& c : cases) {
+        if (c.plant == Plant::OldOfAnotherUser && geteuid() != 0) continue;
+        const QFileInfo left(dir.path() + QLatin1Char('/') + QLatin1String(c.name));
+        EXPECT_EQ(!left.exists() && !left.isSymLink(), c.removed) << c.name;
+    }
+    EXPECT_TRUE(QFileInfo::exists(target));
+}

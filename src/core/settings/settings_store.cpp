@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
+#include <memory>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -215,6 +218,38 @@ bool ReadForSave(int folder, const QByteArray& name, IniSection& content, QStrin
     return true;
 }
 
+// How old a temporary file of a save must be before a later save takes it
+// for one that was killed: no save of five values takes that long.
+constexpr time_t kStaleAfterSeconds = 600;
+
+// Removes what saves killed outright left beside the store: where the file
+// system cannot make a file without a name, and from versions that always
+// named it, ".NAME.tablewright-XXXX.partial", with a password in it. Only
+// the user's own regular files of that name, old enough that no save still
+// writes them, are removed; a link is never followed, only left.
+void RemoveStaleSaves(int folder, const QByteArray& name) {
+    const QByteArray prefix = '.' + name + ".tablewright-";
+    const QByteArray suffix = ".partial";
+    // A descriptor of its own that can be listed (the folder's may be O_PATH).
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (listed < 0) return;
+    const std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(listed), ::closedir);
+    if (!entries) {
+        ::close(listed);
+        return;
+    }
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(entries.get())) {
+        const QByteArray found(entry->d_name);
+        if (!found.startsWith(prefix) || !found.endsWith(suffix)) continue;
+        struct stat status = {};
+        if (::fstatat(folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) continue;
+        if (now - status.st_mtime < kStaleAfterSeconds) continue;
+        ::unlinkat(folder, entry->d_name, 0);
+    }
+}
+
 }  // namespace
 
 // A new private file beside the old one takes its place, so that a crash
@@ -234,8 +269,10 @@ bool SettingsStore::Changes::Save() const {
     for (const auto& [key, value] : entries_) content.Set(key, value);
     files::ReplacingFile file;
     if (file.Create(folder, name, 0600) && WriteAll(file.descriptor(), ComposeIniSection(content, kSection)) &&
-        file.Commit())
+        file.Commit()) {
+        RemoveStaleSaves(folder, name);
         return true;
+    }
     qCWarning(lcUi).noquote() << "cannot save the settings file" << target_->filePath << ":" << files::ErrorText(errno);
     return false;
 }

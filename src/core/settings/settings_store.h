@@ -63,6 +63,8 @@ public:
         // Reads the file as it is now, sets the changed keys in it and puts
         // the result in its place; false (with a warning logged) when the
         // file cannot be read or saved, or is no longer the user's own file.
+        // A save that succeeds removes the temporary files that saves killed
+        // outright left beside the store long ago.
         bool Save() const;
         // Takes in changes taken later from the same store: their values
         // replace these where both change a key.
