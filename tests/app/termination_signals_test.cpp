@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
@@ -29,16 +30,25 @@ int InChild(const std::function<int()>& body) {
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
+// Sends the signal to this process from a child of its own, as kill(1) does:
+// SIGPIPE counts only then.
+void SendFromAnotherProcess(int number) {
+    const pid_t parent = getpid();
+    const pid_t sender = fork();
+    if (sender == 0) _exit(kill(parent, number) == 0 ? 0 : 1);
+    waitpid(sender, nullptr, 0);
+}
+
 }  // namespace
 
 TEST(TerminationSignals, EverySignalThatWouldEndTheProgramIsAStopUnlessIgnoredAtStart) {
     const std::vector<int> caught = process::TerminationSignals();
-    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF})
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGPIPE})
         EXPECT_NE(std::find(caught.begin(), caught.end(), number), caught.end()) << strsignal(number);
     for (const int number : caught) {
         EXPECT_EQ(InChild([number] {
                       process::CatchTerminationSignals();
-                      raise(number);
+                      SendFromAnotherProcess(number);
                       return process::CaughtTerminationSignal() == number ? 0 : 1;
                   }),
                   0)
@@ -47,7 +57,7 @@ TEST(TerminationSignals, EverySignalThatWouldEndTheProgramIsAStopUnlessIgnoredAt
         EXPECT_EQ(InChild([number] {
                       signal(number, SIG_IGN);
                       process::CatchTerminationSignals();
-                      raise(number);
+                      SendFromAnotherProcess(number);
                       struct sigaction now = {};
                       sigaction(number, nullptr, &now);
                       return process::CaughtTerminationSignal() == 0 && now.sa_handler == SIG_IGN ? 0 : 1;
@@ -55,6 +65,17 @@ TEST(TerminationSignals, EverySignalThatWouldEndTheProgramIsAStopUnlessIgnoredAt
                   0)
             << strsignal(number);
     }
+    // The kernel's SIGPIPE for a write nobody reads any more is no stop: the
+    // write fails, and says why.
+    EXPECT_EQ(InChild([] {
+                  process::CatchTerminationSignals();
+                  int ends[2];
+                  if (pipe(ends) != 0) return 2;
+                  close(ends[0]);
+                  const bool failed = write(ends[1], "x", 1) < 0 && errno == EPIPE;
+                  return failed && process::CaughtTerminationSignal() == 0 ? 0 : 1;
+              }),
+              0);
 }
 
 TEST(TerminationSignals, TheSameSignalAgainEndsTheProcessOnlyAfterTwoSeconds) {

@@ -76,11 +76,11 @@ bool HoldsFileIn(qint64 pid, const QString& folder) {
     return false;
 }
 
-// SIGINT, SIGTERM and SIGHUP in the middle of an export into the folder: the
-// command stops with 128 and the signal's number, the old file stays as it
-// was and nothing else is left in the folder.
+// SIGINT, SIGTERM, SIGHUP and kill -PIPE in the middle of an export into the
+// folder: the command stops with 128 and the signal's number, the old file
+// stays as it was and nothing else is left in the folder.
 void ExpectSignalsStopTheExport(const ScratchDatabase& db, const QString& folder,
-                                const std::vector<int>& numbers = {SIGINT, SIGTERM, SIGHUP}) {
+                                const std::vector<int>& numbers = {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     const QString path = folder + QStringLiteral("/out.txt");
     WriteFile(path, "old\r\n");
     for (const int number : numbers) {
@@ -555,7 +555,8 @@ TEST(ExportCommand, TerminationSignalsLeaveNoNamedTemporaryFile) {
     ScratchDatabase db;
     export_testing::CreateBigTable(db, 500000);
     // Every signal that would end the program cleans up, not only the usual three.
-    ExpectSignalsStopTheExport(db, fuse.path(), {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGRTMIN});
+    ExpectSignalsStopTheExport(db, fuse.path(),
+                               {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGPIPE, SIGRTMIN});
 
     // What SIGKILL leaves says what it is.
     QProcess process;

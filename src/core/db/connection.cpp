@@ -1,6 +1,7 @@
 #include "db/connection.h"
 
 #include <chrono>
+#include <csignal>
 #include <mutex>
 #include <vector>
 
@@ -22,10 +23,18 @@ namespace db {
 namespace {
 
 // The connector keeps global state that must be set up once, before threads
-// open connections of their own.
+// open connections of their own. Setting it up ignores SIGPIPE; a program
+// that catches SIGPIPE itself (to stop when another process sends it) keeps
+// its handler, which passes over the one a broken pipe raises.
 void EnsureLibrary() {
     static std::once_flag once;
-    std::call_once(once, [] { mysql_library_init(0, nullptr, nullptr); });
+    std::call_once(once, [] {
+        struct sigaction before = {};
+        const bool known = ::sigaction(SIGPIPE, nullptr, &before) == 0;
+        mysql_library_init(0, nullptr, nullptr);
+        if (known && before.sa_handler != SIG_DFL && before.sa_handler != SIG_IGN)
+            ::sigaction(SIGPIPE, &before, nullptr);
+    });
 }
 
 QString DefaultSocketPath() {

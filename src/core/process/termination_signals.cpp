@@ -17,10 +17,12 @@ namespace {
 // Every signal whose default action ends the program and that is not a
 // fault of the program itself (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT,
 // SIGTRAP, SIGSYS: after those nothing can be trusted to clean up). SIGPIPE
-// and SIGXFSZ are ignored by the programs instead: a failed write says more.
-// The real-time signals follow.
-constexpr int kTerminationSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2,  SIGALRM,
-                                       SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU, SIGPWR,  SIGSTKFLT};
+// only when another process sends it: the kernel's own, for a write into a
+// pipe or socket whose reader went away, is passed over so that the write
+// fails with EPIPE and the export reports it. SIGXFSZ is ignored by the
+// programs instead: a failed write says more. The real-time signals follow.
+constexpr int kTerminationSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1, SIGUSR2,   SIGALRM,
+                                       SIGPOLL, SIGPROF, SIGVTALRM, SIGXCPU, SIGPWR,  SIGSTKFLT, SIGPIPE};
 
 // A stop normally takes a moment; the same signal again after this long
 // means the stop is stuck, and the process ends at once.
@@ -38,8 +40,15 @@ long long MonotonicMilliseconds() {
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
+// The kernel sends SIGPIPE for a broken pipe as if the writing process had
+// sent it to itself (SI_USER, its own process id).
+bool SentByAnotherProcess(const siginfo_t* info) {
+    return info != nullptr && info->si_code <= 0 && info->si_pid != ::getpid();
+}
+
 // Runs in whatever the process was doing: only async-signal-safe calls.
-void OnTerminationSignal(int number) {
+void OnTerminationSignal(int number, siginfo_t* info, void* /*context*/) {
+    if (number == SIGPIPE && !SentByAnotherProcess(info)) return;
     const int savedErrno = errno;
     if (caught == number && MonotonicMilliseconds() - caughtAt.load() >= kPatienceMilliseconds) {
         // Asked again, well after the first time: the default action (the
@@ -60,18 +69,22 @@ void OnTerminationSignal(int number) {
 
 void CatchTerminationSignals() {
     int ends[2];
-    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        // No stop can be asked for; a broken pipe still fails the write.
+        ::signal(SIGPIPE, SIG_IGN);
+        return;
+    }
     wakeReader = ends[0];
     wakeWriter = ends[1];
 
     const std::vector<int> numbers = TerminationSignals();
     struct sigaction action = {};
-    action.sa_handler = OnTerminationSignal;
+    action.sa_sigaction = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     for (const int number : numbers) sigaddset(&action.sa_mask, number);
     // Reads and writes that the signal interrupts go on; the stop is asked
     // for through the event loop.
-    action.sa_flags = SA_RESTART;
+    action.sa_flags = SA_RESTART | SA_SIGINFO;
     for (const int number : numbers) {
         struct sigaction before = {};
         if (::sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;

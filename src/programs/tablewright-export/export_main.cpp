@@ -194,10 +194,11 @@ int main(int argc, char* argv[]) {
     // the server's connection could otherwise become descriptor 1 and
     // receive the rows.
     const process::ClosedStandardDescriptors closed = process::OpenStandardDescriptors();
+    // Also makes a closed pipe on standard output a write failure, not a
+    // silent death (SIGPIPE stops the export only when another process sends
+    // it, as kill -PIPE does).
     process::CatchTerminationSignals();
-    // A closed pipe on standard output is a write failure, not a silent death;
-    // so is a file that outgrows the size limit (ulimit -f).
-    std::signal(SIGPIPE, SIG_IGN);
+    // So is a file that outgrows the size limit (ulimit -f).
     std::signal(SIGXFSZ, SIG_IGN);
 
     QList<QByteArray> arguments;

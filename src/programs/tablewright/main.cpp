@@ -14,11 +14,11 @@ int main(int argc, char* argv[]) {
     // Before anything opens a file or a socket: none of them may take the
     // number of a standard descriptor that was left closed.
     process::OpenStandardDescriptors();
+    // Also makes an export into a pipe whose reader went away a write
+    // failure that the export reports, not the end of the program (SIGPIPE
+    // stops it only when another process sends it).
     process::CatchTerminationSignals();
-    // An export into a pipe whose reader went away is a write failure that
-    // the export reports, not the end of the program; so is a file that
-    // outgrows the size limit (ulimit -f).
-    std::signal(SIGPIPE, SIG_IGN);
+    // So is a file that outgrows the size limit (ulimit -f).
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     // Ties the windows to the desktop entry, also where the window class is not read (Wayland).
