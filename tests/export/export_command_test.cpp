@@ -239,6 +239,22 @@ TEST(ExportCommand, FailuresExitWithOneAndTheLayersMessageAndKeepTheOldFile) {
         EXPECT_TRUE(result.err.contains("Cannot save")) << result.err.toStdString();
         EXPECT_EQ(ReadFile(path), "old\r\n");
         EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
+
+        // One that fails while a big table is written stops the export at the
+        // next write: far from the whole table, and within a file size limit
+        // that the whole table would hit ("File too large").
+        export_testing::CreateBigTable(db, 500000);
+        result = RunExportCommand(db.login(),
+                                  {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--output"), path},
+                                  {QStringLiteral("LD_PRELOAD=" TABLEWRIGHT_FAILING_FLUSH)}, [] {
+                                      const rlimit size{off_t{40} << 20, off_t{40} << 20};
+                                      setrlimit(RLIMIT_FSIZE, &size);
+                                  });
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains("Cannot save " + QFile::encodeName(path) + ": Input/output error"))
+            << result.err.toStdString();
+        EXPECT_EQ(ReadFile(path), "old\r\n");
+        EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
     }
 
     result = RunExportCommand(db.login(),

@@ -32,8 +32,7 @@ int BackgroundFlush::Finish() {
         thread_.request_stop();
         thread_.join();
     }
-    const std::lock_guard lock(mutex_);
-    return error_;
+    return error_.load();
 }
 
 void BackgroundFlush::Run(const std::stop_token& stop) {
@@ -45,7 +44,7 @@ void BackgroundFlush::Run(const std::stop_token& stop) {
         // EINVAL: a file system that cannot flush.
         const int error = ::fdatasync(descriptor) != 0 && errno != EINVAL ? errno : 0;
         lock.lock();
-        if (error_ == 0) error_ = error;
+        if (error_.load() == 0) error_.store(error);
     }
 }
 

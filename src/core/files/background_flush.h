@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -26,6 +27,9 @@ public:
     // the first flush that failed, or 0: a failed flush may not fail again
     // for the same pages, so it is the caller's to report.
     int Finish();
+    // The error number of the first flush that failed so far, or 0, without
+    // waiting: the writer need not write on into a file that cannot be kept.
+    int error() const { return error_.load(); }
 
 private:
     void Run(const std::stop_token& stop);
@@ -35,7 +39,7 @@ private:
     int descriptor_ = -1;
     off_t flushedUpTo_ = 0;  // where the last flush was asked for
     bool wanted_ = false;
-    int error_ = 0;
+    std::atomic<int> error_{0};
     std::jthread thread_;
 };
 

@@ -82,6 +82,9 @@ bool SaveFileSink::Write(const char* data, std::size_t size) {
         error_ = direct_->errorString();
         return false;
     }
+    // After a flush that failed the file can never be kept (the pages it
+    // lost are not reported again): the export ends now, not after every row.
+    if (const int error = flush_.error(); error != 0) return Fail("save", ErrorText(error));
     const off_t start = written_;
     const std::size_t total = size;
     while (size > 0) {
