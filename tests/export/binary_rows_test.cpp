@@ -206,3 +206,33 @@ TEST(BinaryRows, FloatsAndDoublesGetTheServersDigits) {
     EXPECT_EQ(both.paths[0], QStringLiteral("in the server's binary form"));
     EXPECT_TRUE(both.files[0] == both.files[1]) << FirstDifference(both.files[0], both.files[1]);
 }
+
+// A condition that is wrong in itself fails at once with the server's words,
+// as it would as text, and is not sent a second time as text: only a refusal
+// of the prepared statements themselves is.
+TEST(BinaryRows, AWrongConditionFailsOnceWithTheServersWords) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    const QTemporaryDir dir;
+    exporter::ExportRequest request =
+        export_testing::RequestFor(db, QStringLiteral("t"), {}, dir.path() + QStringLiteral("/t.txt"));
+    request.fieldListText = QStringLiteral("*");
+    const struct {
+        QString where;
+        const char* words;
+    } cases[] = {
+        {QStringLiteral("a >"), "You have an error in your SQL syntax"},
+        {QStringLiteral("nope = 1"), "Unknown column 'nope'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where.toStdString());
+        request.where = c.where;
+        PathMonitor monitor;
+        const exporter::ExportOutcome outcome = exporter::ExportToFile(request, lines::ValueStyle::Plain(), monitor);
+        EXPECT_EQ(outcome.label, exporter::kQueryStep);
+        EXPECT_TRUE(outcome.description.contains(QLatin1String(c.words), Qt::CaseInsensitive))
+            << outcome.description.toStdString();
+        EXPECT_TRUE(monitor.how_.isEmpty()) << monitor.how_.toStdString();
+    }
+}

@@ -6,6 +6,7 @@
 
 #include <errmsg.h>
 #include <mysql.h>
+#include <mysqld_error.h>
 
 #include "db/connector_columns.h"
 #include "db/db_error.h"
@@ -36,6 +37,20 @@ constexpr std::size_t kAllParts = std::size_t{4} << 20;
 [[noreturn]] void FailStatement(MYSQL_STMT* statement) {
     qCDebug(lcDb) << "statement failed:" << mysql_stmt_errno(statement) << mysql_stmt_error(statement);
     throw DbError(QString::fromUtf8(mysql_stmt_error(statement)), mysql_stmt_errno(statement));
+}
+
+// The server could not prepare a statement that it may well run as text:
+// the prepared statements' own limits, or a server or proxy without them.
+// Anything else (a syntax error, an unknown column, a lost connection) the
+// text would meet as well.
+bool RefusedByPreparedStatements(unsigned number) {
+    switch (number) {
+    case ER_MAX_PREPARED_STMT_COUNT_REACHED:
+    case ER_UNSUPPORTED_PS:
+    case ER_PS_NO_RECURSION:
+    case ER_UNKNOWN_COM_ERROR: return true;
+    default: return false;
+    }
 }
 
 // A TLS read waits in the kernel up to the read time-out and then fails as a
@@ -89,7 +104,9 @@ struct BinaryResult::Statement {
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    // Throws RowsNotBinary with the server's reason when it refuses.
+    // Throws RowsNotBinary with the server's reason when its prepared
+    // statements refuse this one, and DbError when the statement itself is
+    // wrong: as text it would fail the same, so it is not sent again.
     static std::unique_ptr<Statement> Prepared(MYSQL* connection, const QString& sql) {
         qCDebug(lcDb).noquote() << "preparing:" << sql;
         auto statement = std::make_unique<Statement>(connection);
@@ -97,6 +114,7 @@ struct BinaryResult::Statement {
         if (mysql_stmt_prepare(statement->handle, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) {
             qCDebug(lcDb) << "not prepared:" << mysql_stmt_errno(statement->handle)
                           << mysql_stmt_error(statement->handle);
+            if (!RefusedByPreparedStatements(mysql_stmt_errno(statement->handle))) FailStatement(statement->handle);
             throw RowsNotBinary(std::string("the statement could not be prepared: ") +
                                 mysql_stmt_error(statement->handle));
         }

@@ -60,9 +60,11 @@ public:
     // binary (their positions in `columns`) as text.
     using FloatsAsText = std::function<QString(const std::vector<ColumnInfo>& columns)>;
 
-    // Prepares and runs a SELECT. Throws DbError when the statement cannot be
-    // prepared or run, and RowsNotBinary when a column has a type this
-    // result does not read.
+    // Prepares and runs a SELECT. Throws DbError when the statement is wrong
+    // or cannot be run, and RowsNotBinary when the server's prepared
+    // statements refuse it (max_prepared_stmt_count reached, a server or
+    // proxy without them) or a column has a type this result does not read:
+    // only then is it worth reading as text.
     static BinaryResult Run(Connection& connection, const QString& sql, const FloatsAsText& floatsAsText);
 
     int fieldCount() const { return static_cast<int>(columns_.size()); }
