@@ -563,6 +563,50 @@ TEST(ExportCommand, TerminationSignalsStopTheExportAndKeepTheOldFile) {
     ExpectSignalsStopTheExport(db, dir.path());
 }
 
+// A statement given up, by --timeout or by a signal, does not run on in the
+// server after the command has ended: the command asks the server to end it.
+// (A long BENCHMARK() never looks whether its client is still there.)
+TEST(ExportCommand, AStatementGivenUpDoesNotRunOnInTheServer) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    QTemporaryDir dir;
+    db::Connection watcher = db.Connect();
+    const auto running = [&] {
+        return watcher.Query(QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = %1 AND INFO "
+                                            "LIKE '%BENCHMARK(%' AND ID <> CONNECTION_ID()")
+                                 .arg(watcher.QuoteText(db.name())));
+    };
+    const struct {
+        const char* name;
+        QStringList extra;
+        int signal;  // sent once the statement runs; 0: none
+    } cases[] = {
+        {"--timeout", {QStringLiteral("--timeout"), QStringLiteral("1")}, 0},
+        {"SIGTERM", {}, SIGTERM},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcess process;
+        export_testing::StartExportCommand(
+            process, db.login(),
+            QStringList{QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--where"),
+                        QStringLiteral("BENCHMARK(1000000000000, MD5('x')) = 0"), QStringLiteral("--output"),
+                        dir.path() + QStringLiteral("/o")} +
+                c.extra,
+            {}, [] { signal(SIGTERM, SIG_DFL); });
+        ASSERT_TRUE(WaitUntil([&] { return running().rowCount() != 0; }));
+        if (c.signal != 0) kill(static_cast<pid_t>(process.processId()), c.signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_NE(process.exitCode(), 0);
+        EXPECT_TRUE(WaitUntil([&] { return running().rowCount() == 0; }));
+        // Whatever runs on would take a processor for hours.
+        const db::StoredResult left = running();
+        for (std::size_t i = 0; i < left.rowCount(); ++i)
+            watcher.Execute(QStringLiteral("KILL QUERY %1").arg(QString::fromLatin1(left.value(i, 0).bytes())));
+    }
+}
+
 TEST(ExportCommand, TerminationSignalsLeaveNoNamedTemporaryFile) {
     TW_REQUIRE_SERVER();
     QTemporaryDir dir;

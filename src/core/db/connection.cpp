@@ -17,6 +17,7 @@
 #include "db/db_error.h"
 #include "db/db_logging.h"
 #include "db/server_wait.h"
+#include "db/table_queries.h"
 #include "db/tls_connect.h"
 
 namespace db {
@@ -65,6 +66,33 @@ Endpoint ResolveEndpoint(const LoginValues& values) {
 }
 
 void Connection::Closer::operator()(st_mysql* m) const { mysql_close(m); }
+
+Connection::~Connection() {
+    if (mysql_ && endGivenUpStatement_ && waitRules_->givenUp->load()) EndGivenUpStatement();
+}
+
+Connection::Connection(Connection&&) noexcept = default;
+Connection& Connection::operator=(Connection&&) noexcept = default;
+
+// The second connection waits a short while for everything, with TLS as
+// without it, and ends no statement of its own.
+void Connection::EndGivenUpStatement() const noexcept {
+    constexpr unsigned kPatienceSeconds = 2;
+    try {
+        ConnectOptions options;
+        options.connectTimeoutSeconds = kPatienceSeconds;
+        options.readTimeoutSeconds = kPatienceSeconds;
+        options.writeTimeoutSeconds = kPatienceSeconds;
+        options.napForRows = true;
+        options.tls = tls_;
+        options.endGivenUpStatement = false;
+        Connection other = Open(login_, options);
+        EndStatementOf(other, serverThread_);
+        qCDebug(lcDb) << "ended the statement of connection" << serverThread_;
+    } catch (const std::exception& e) {
+        qCDebug(lcDb) << "could not end the statement of connection" << serverThread_ << ":" << e.what();
+    }
+}
 
 Connection Connection::Open(const QString& connectionText, const ConnectOptions& options) {
     return Open(ParseConnectionText(connectionText), options);
@@ -118,6 +146,10 @@ Connection Connection::Open(const LoginValues& values, const ConnectOptions& opt
     if (end.kind == OpeningEnd::Kind::Failed)
         throw OpeningFailure(raw, tls, endpoint, end.waitedSeconds, options.connectTimeoutSeconds);
     if (end.kind != OpeningEnd::Kind::Opened) throw UnfinishedOpening(end, endpoint, options.connectTimeoutSeconds);
+    connection.login_ = values;
+    connection.tls_ = tls;
+    connection.serverThread_ = mysql_thread_id(raw);
+    connection.endGivenUpStatement_ = options.endGivenUpStatement;
     qCDebug(lcDb).noquote()
         << "connected,"
         << (connection.tlsCipher().isEmpty()
@@ -195,6 +227,7 @@ QString Connection::tlsCipher() const {
 }
 
 void Connection::AbandonResult() {
+    waitRules_->givenUp->store(true);
     ConnectionCut::ResetOnClose(static_cast<int>(mysql_get_socket(mysql_.get())));
     mariadb_cancel(mysql_.get());
 }

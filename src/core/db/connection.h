@@ -36,6 +36,9 @@ struct ConnectOptions {
     // The TLS checks and client certificate; unset takes the program's own
     // (ProcessTlsSettings()). TLS is used whenever the server offers it.
     std::optional<TlsSettings> tls;
+    // When a wait was given up, the connection asks the server to end its
+    // statement as it closes (see Connection's destructor).
+    bool endGivenUpStatement = true;
 };
 
 // Where a connection goes: a host and port by TCP, or a local socket.
@@ -55,9 +58,18 @@ unsigned ParsePort(const QString& text);
 // number from 1 to 65535.
 Endpoint ResolveEndpoint(const LoginValues& values);
 
-// One open connection to the server, in utf8mb4. Closed when destroyed.
+// One open connection to the server, in utf8mb4. Closed when destroyed;
+// when a wait for the server was given up (its bound reached, the
+// connection cut by a stop, a result abandoned), the server may still be
+// running the statement, and the destructor first asks it to end it (KILL
+// QUERY, from a second connection that may take a few seconds at most),
+// best effort.
 class Connection {
 public:
+    ~Connection();
+    Connection(Connection&&) noexcept;
+    Connection& operator=(Connection&&) noexcept;
+
     // Opens from a connection text (see connection_text.h), encrypted with TLS
     // whenever the server offers it. Throws DbError with the connector's
     // message when the server does not accept the login, saying so where TLS
@@ -100,6 +112,7 @@ private:
     explicit Connection(st_mysql* m) : mysql_(m) {}
     void Send(const QString& sql);
     [[noreturn]] void Fail() const;
+    void EndGivenUpStatement() const noexcept;
 
     std::unique_ptr<st_mysql, Closer> mysql_;
     bool napForRows_ = false;
@@ -107,6 +120,11 @@ private:
     // When the last statement was sent: a failure that comes at the read
     // time-out is a time-out.
     std::chrono::steady_clock::time_point sent_;
+    // What a second connection needs to end a statement given up.
+    LoginValues login_;
+    TlsSettings tls_;
+    unsigned long serverThread_ = 0;
+    bool endGivenUpStatement_ = false;
 };
 
 }  // namespace db

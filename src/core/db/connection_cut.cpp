@@ -8,13 +8,15 @@
 namespace db {
 
 ConnectionCut::ConnectionCut(const Connection& connection)
-    : socket_(::dup(static_cast<int>(mysql_get_socket(connection.handle())))) {}
+    : socket_(::dup(static_cast<int>(mysql_get_socket(connection.handle())))),
+      givenUp_(connection.waitRules()->givenUp) {}
 
 ConnectionCut::~ConnectionCut() {
     if (socket_ >= 0) ::close(socket_);
 }
 
 void ConnectionCut::Cut() {
+    givenUp_->store(true);
     if (socket_ < 0) return;
     ResetOnClose(socket_);
     ::shutdown(socket_, SHUT_RDWR);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include "db/connection.h"
 
 namespace db {
@@ -7,7 +10,8 @@ namespace db {
 // A way to end every wait of a connection from another thread: it keeps a
 // duplicate of the connection's socket, and Cut() shuts that down. The
 // connector's own state, which belongs to the connection's thread, is never
-// touched; the connection then fails its current read or write at once.
+// touched; the connection then fails its current read or write at once, and
+// asks the server to end its statement when it closes.
 class ConnectionCut {
 public:
     explicit ConnectionCut(const Connection& connection);
@@ -25,6 +29,7 @@ public:
 
 private:
     int socket_ = -1;
+    std::shared_ptr<std::atomic<bool>> givenUp_;  // the connection's own mark
 };
 
 }  // namespace db

@@ -59,12 +59,14 @@ int ServerWait::Wait(int waitingFor) {
 }
 
 DbError NoAnswerInTime(const WaitRules& rules) {
+    rules.givenUp->store(true);
     const QString words =
         QStringLiteral("The server %1 did not answer within %2 seconds.").arg(rules.server).arg(rules.boundSeconds);
     return DbError(words, kNoAnswerInTime, words);
 }
 
 DbError NoRowInTime(const WaitRules& rules) {
+    rules.givenUp->store(true);
     const QString words = QStringLiteral(
                               "No row came from the server %1 within %2 seconds: the server or the link to it "
                               "stalls.")

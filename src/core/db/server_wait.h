@@ -41,7 +41,8 @@ private:
 };
 
 // A statement that got no answer within the bound: "The server x did not
-// answer within 5000 seconds."
+// answer within 5000 seconds." Both mark the wait as given up (see
+// WaitRules::givenUp).
 DbError NoAnswerInTime(const WaitRules& rules);
 // A row that did not come within the bound, in the middle of a result.
 DbError NoRowInTime(const WaitRules& rules);

@@ -124,4 +124,8 @@ std::uint64_t EstimateRowCount(Connection& connection, const QString& tableName)
     }
 }
 
+void EndStatementOf(Connection& connection, unsigned long connectionId) {
+    connection.Execute(QStringLiteral("KILL QUERY %1").arg(connectionId));
+}
+
 }  // namespace db

@@ -61,4 +61,9 @@ BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldL
 // question fails, since only a progress display depends on it.
 std::uint64_t EstimateRowCount(Connection& connection, const QString& tableName);
 
+// Asks the server, on `connection`, to end the statement that the connection
+// with the server's id `connectionId` is running (KILL QUERY); the
+// connection itself stays open. Throws DbError when the server refuses.
+void EndStatementOf(Connection& connection, unsigned long connectionId);
+
 }  // namespace db

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 #include <QString>
 
@@ -21,6 +23,10 @@ struct WaitRules {
     // stillWaitingSeconds, with the bound it waits up to.
     std::function<void(unsigned boundSeconds)> stillWaiting;
     unsigned stillWaitingSeconds = kStillWaitingSeconds;
+    // Set once a wait was given up (its bound reached, the connection cut
+    // or a result abandoned): the server may still be running the
+    // statement. Set from any thread.
+    std::shared_ptr<std::atomic<bool>> givenUp = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace db
