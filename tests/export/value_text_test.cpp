@@ -4,6 +4,7 @@
 
 #include "db/identifier.h"
 #include "db/table_queries.h"
+#include "lines/byte_marks.h"
 #include "lines/column_formatter.h"
 #include "lines/split_check.h"
 #include "lines/transcoder.h"
@@ -213,4 +214,28 @@ TEST(SplitCheck, FindsALongSeparatorCutAtAnyPointAcrossPieces) {
             }
         }
     }
+}
+
+TEST(ByteMarks, FindEachMarkedByteAtEveryPlaceOfRunsAroundTheBlockSize) {
+    lines::ByteMarks marks;
+    marks.Mark('"', 1);
+    marks.Mark('\n', 2);
+    marks.Mark(',', 4);
+    marks.Mark('"', 8);  // a byte may carry two marks
+    struct Case {
+        char byte;
+        unsigned char seen;
+    };
+    for (const Case wanted : {Case{'"', 9}, Case{'\n', 2}, Case{',', 4}, Case{'\r', 0}, Case{'\xFF', 0}}) {
+        for (std::size_t length = 1; length <= 50; ++length) {
+            for (std::size_t at = 0; at < length; ++at) {
+                std::string run(length, 'x');
+                run[at] = wanted.byte;
+                EXPECT_EQ(marks.Seen(run.data(), length), wanted.seen) << length << " bytes, at " << at;
+            }
+        }
+    }
+    const std::string every = "a,b\"c\nd";
+    EXPECT_EQ(marks.Seen(every.data(), every.size()), 15);
+    EXPECT_EQ(marks.Seen(every.data(), 0), 0);
 }

@@ -30,17 +30,15 @@ QString Shown(const QString& separator) {
 }  // namespace
 
 SplitCheck::SplitCheck(QByteArray separator) : separator_(std::move(separator)) {
-    marks_[static_cast<unsigned char>('\r')] |= kBreakMark;
-    marks_[static_cast<unsigned char>('\n')] |= kBreakMark;
-    if (!separator_.isEmpty()) marks_[static_cast<unsigned char>(separator_.front())] |= kSeparatorMark;
+    marks_.Mark('\r', kBreakMark);
+    marks_.Mark('\n', kBreakMark);
+    if (!separator_.isEmpty()) marks_.Mark(separator_.front(), kSeparatorMark);
 }
 
 void SplitCheck::Look(const char* bytes, std::size_t count) {
-    // One pass with a table: most values hold none of the bytes that matter,
-    // and this is all they cost.
-    unsigned char seen = 0;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
-    for (std::size_t i = 0; i < count; ++i) seen |= marks_[data[i]];
+    // Most values hold none of the bytes that matter, and this is all they
+    // cost.
+    const unsigned char seen = marks_.Seen(bytes, count);
     if ((seen & kBreakMark) != 0) sawBreak_ = true;
     const auto length = static_cast<std::size_t>(separator_.size());
     if (sawSeparator_ || length == 0 || count == 0) return;

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "lines/byte_marks.h"
+
 namespace lines {
 
 // What makes a written file impossible to split back into its fields: the
@@ -62,7 +64,7 @@ private:
     // For each byte: whether it is CR or LF, whether it begins the separator.
     static constexpr unsigned char kBreakMark = 1;
     static constexpr unsigned char kSeparatorMark = 2;
-    unsigned char marks_[256] = {};
+    ByteMarks marks_;
 
     QByteArray separator_;
     SplitProblems problems_;

@@ -16,24 +16,19 @@ ValueQuoter::ValueQuoter(Quoting quoting, const QByteArray& separator)
       hasSeparator_(!separator.isEmpty()),
       separatorStart_(hasSeparator_ ? separator.front() : '\0'),
       pieces_(kPieces, this) {
-    marks_[static_cast<unsigned char>('"')] = kQuoteMark;
+    marks_.Mark('"', kQuoteMark);
     if (quoting_ != Quoting::WhenNeeded) return;
-    marks_[static_cast<unsigned char>('\r')] = kOtherMark;
-    marks_[static_cast<unsigned char>('\n')] = kOtherMark;
+    marks_.Mark('\r', kOtherMark);
+    marks_.Mark('\n', kOtherMark);
     // Of a separator of several bytes, its first is enough to enclose the
     // value: a value without it can never join the separator after it into
     // one that a reader takes for the real one.
-    if (hasSeparator_) marks_[static_cast<unsigned char>(separatorStart_)] |= kOtherMark;
+    if (hasSeparator_) marks_.Mark(separatorStart_, kOtherMark);
 }
 
 void ValueQuoter::End(OutputBuffer& out, std::size_t start, ColumnQuoting quoting) {
     const std::size_t end = out.size();
-    unsigned char seen = 0;
-    if (quoting.scan) {
-        // One pass with a table, as most values hold none of these bytes.
-        const auto* data = reinterpret_cast<const unsigned char*>(out.data());
-        for (std::size_t i = start; i < end; ++i) seen |= marks_[data[i]];
-    }
+    const unsigned char seen = quoting.scan ? marks_.Seen(out.data() + start, end - start) : 0;
     const bool open = !quoting.enclose && seen != 0;
     if (!quoting.enclose && !open) return;
     const std::size_t quotes =

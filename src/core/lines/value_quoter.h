@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include "lines/byte_marks.h"
 #include "lines/output_buffer.h"
 
 namespace lines {
@@ -90,7 +91,7 @@ private:
     Quoting quoting_;
     bool hasSeparator_;
     char separatorStart_;
-    unsigned char marks_[256] = {};
+    ByteMarks marks_;
     OutputBuffer pieces_;
     OutputBuffer* target_ = nullptr;
 };
