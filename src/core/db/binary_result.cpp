@@ -122,7 +122,9 @@ struct BinaryResult::Statement {
     }
     std::vector<ColumnInfo> Columns() const {
         const std::unique_ptr<MYSQL_RES, ResultDeleter> metadata(mysql_stmt_result_metadata(handle));
-        if (!metadata) throw RowsNotBinary("the statement returns no rows");
+        // Nothing to read as text either (SELECT ... INTO): the statement is
+        // not run.
+        if (!metadata) throw DbError(QStringLiteral("The statement returns no rows."));
         return ReadColumns(metadata.get());
     }
 
@@ -143,6 +145,9 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const
         floats = floats || column.floatAsServerText();
     }
     if (floats) {
+        // A statement that cannot be written anew (the user's own query) is
+        // read as text, where the server writes those digits.
+        if (!floatsAsText) throw RowsNotBinary("a FLOAT or DOUBLE column has fixed decimals or ZEROFILL");
         // The columns keep what the first statement said of them; the second
         // one only sends those FLOAT and DOUBLE values as text.
         statement = Statement::Prepared(connection.handle(), floatsAsText(columns));

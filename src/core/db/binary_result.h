@@ -57,11 +57,12 @@ public:
     BinaryResult& operator=(BinaryResult&&) = delete;
 
     // The same SELECT with the FLOAT and DOUBLE columns that are not read in
-    // binary (their positions in `columns`) as text.
+    // binary (their positions in `columns`) as text; empty for a statement
+    // that cannot be written anew, which is then read as text.
     using FloatsAsText = std::function<QString(const std::vector<ColumnInfo>& columns)>;
 
-    // Prepares and runs a SELECT. Throws DbError when the statement is wrong
-    // or cannot be run, and RowsNotBinary when the server's prepared
+    // Prepares and runs a SELECT. Throws DbError when the statement is wrong,
+    // returns no rows or cannot be run, and RowsNotBinary when the server's prepared
     // statements refuse it (max_prepared_stmt_count reached, a server or
     // proxy without them) or a column has a type this result does not read:
     // only then is it worth reading as text.

@@ -1,0 +1,92 @@
+#include "db/query_rows.h"
+
+#include <algorithm>
+
+#include <mysqld_error.h>
+
+#include "db/db_error.h"
+#include "db/wait_rules.h"
+
+namespace db {
+namespace {
+
+// Where the comments, blanks and opening brackets before the first word end;
+// the text's size when nothing else follows. A comment that runs code
+// ("/*!" and "/*M!") is a word.
+qsizetype FirstWordAt(const QString& sql) {
+    qsizetype at = 0;
+    const qsizetype size = sql.size();
+    while (at < size) {
+        const QChar c = sql.at(at);
+        if (c.isSpace() || c == QLatin1Char('(')) {
+            ++at;
+        } else if (sql.mid(at, 2) == QLatin1String("/*") && sql.mid(at + 2, 1) != QLatin1String("!") &&
+                   sql.mid(at + 2, 2) != QLatin1String("M!")) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
+            at = end < 0 ? size : end + 2;
+        } else if (c == QLatin1Char('#') ||
+                   (sql.mid(at, 2) == QLatin1String("--") &&
+                    (at + 2 == size || sql.at(at + 2).isSpace() || sql.at(at + 2).category() == QChar::Other_Control))) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), at);
+            at = end < 0 ? size : end + 1;
+        } else {
+            break;
+        }
+    }
+    return at;
+}
+
+// Runs the query's first step with the server's refusals in words that say
+// what is wrong with the query: one it does not parse (also a second
+// statement after it), or one that gets no answer in time, most likely
+// waiting for a lock.
+template <typename Read>
+auto InWordsOfTheQuery(Read read) {
+    try {
+        return read();
+    } catch (const DbError& e) {
+        if (e.number() == ER_PARSE_ERROR)
+            throw DbError(QStringLiteral("The query must be one statement that the server accepts: ") +
+                              QString::fromUtf8(e.what()),
+                          e.number());
+        if (e.number() != kNoAnswerInTime) throw;
+        const QString words =
+            QString::fromUtf8(e.what()) + QStringLiteral(" A table the query reads may be locked by another session.");
+        throw DbError(words, e.number(), words);
+    }
+}
+
+void RefuseNonQuery(const QString& sql) {
+    const QString problem = QueryTextProblem(sql);
+    if (!problem.isEmpty()) throw DbError(problem);
+}
+
+}  // namespace
+
+QString QueryTextProblem(const QString& sql) {
+    const qsizetype at = FirstWordAt(sql);
+    if (at == sql.size()) return QStringLiteral("The query holds no statement.");
+    qsizetype end = at;
+    while (end < sql.size() && (sql.at(end).isLetterOrNumber() || sql.at(end) == QLatin1Char('_'))) ++end;
+    if (end == at)  // no word: what stands up to the next blank
+        while (end < sql.size() && !sql.at(end).isSpace()) ++end;
+    const QString word = sql.mid(at, end - at);
+    for (const char* query : {"SELECT", "WITH", "VALUES", "TABLE"})
+        if (word.compare(QLatin1String(query), Qt::CaseInsensitive) == 0) return {};
+    return QStringLiteral("The query must be a SELECT, WITH, VALUES or TABLE statement; it begins with \"%1\".")
+        .arg(word.left(40));
+}
+
+BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql) {
+    RefuseNonQuery(sql);
+    // No FLOAT or DOUBLE column is asked for as text: a query is sent as the
+    // user wrote it.
+    return InWordsOfTheQuery([&] { return BinaryResult::Run(connection, sql, {}); });
+}
+
+StreamingResult StreamQuery(Connection& connection, const QString& sql) {
+    RefuseNonQuery(sql);
+    return InWordsOfTheQuery([&] { return connection.Stream(sql); });
+}
+
+}  // namespace db

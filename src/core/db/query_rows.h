@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include "db/binary_result.h"
+#include "db/connection.h"
+#include "db/result.h"
+
+namespace db {
+
+// The user's own query (the command line's --query): one SELECT, WITH,
+// VALUES or TABLE statement, sent as given, whose rows are exported as a
+// table's are. Exactly one statement runs, and only one that returns rows.
+
+// Why the text cannot be sent as the query, in words; empty when it may.
+// Only what the server cannot judge before running a statement is looked at
+// here: that the text holds a statement and that its first word (after
+// blanks, comments and opening brackets) makes it a query. That it is one
+// statement and returns rows is the server's verdict when it prepares it.
+QString QueryTextProblem(const QString& sql);
+
+// Prepares the query and reads its rows in the server's binary form. Throws
+// DbError when the text is no query (QueryTextProblem), when the server
+// refuses it (a second statement, a syntax error) and when it returns no
+// rows (SELECT ... INTO): it has not run then. Throws RowsNotBinary as
+// BinaryResult::Run does, and for a FLOAT or DOUBLE column whose digits
+// only the server's text gets right, since the user's statement is not
+// rewritten to ask for that.
+BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql);
+
+// The same query read as text, for when it is not read in binary. Where the
+// server would not prepare it at all, the server's verdict is that of the
+// text protocol, which takes one statement only; a SELECT ... INTO then
+// runs before it fails for returning no rows.
+StreamingResult StreamQuery(Connection& connection, const QString& sql);
+
+}  // namespace db
