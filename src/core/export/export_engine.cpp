@@ -9,6 +9,7 @@
 #include "db/connection_text.h"
 #include "db/table_queries.h"
 #include "export/line_format_choice.h"
+#include "export/requested_rows.h"
 
 namespace exporter {
 namespace {
@@ -96,8 +97,11 @@ public:
     // The connection, the query and the sink; the file is touched only once
     // the server has accepted the query.
     std::optional<ExportOutcome> Open() {
-        qCDebug(lcExport) << "exporting" << request_.fieldListText << "of" << request_.tableName << "to"
-                          << request_.outputPath;
+        if (request_.isQuery())
+            qCDebug(lcExport) << "exporting the rows of" << request_.query << "to" << request_.outputPath;
+        else
+            qCDebug(lcExport) << "exporting" << request_.fieldListText << "of" << request_.tableName << "to"
+                              << request_.outputPath;
         try {
             connection_.emplace(db::Connection::Open(db::BuildConnectionText(request_.login),
                                                      ExportConnectOptions(request_, monitor_)));
@@ -105,8 +109,10 @@ public:
             return Failure(kConnectStep, Describe(e));
         }
         announcement_.emplace(monitor_, *connection_);
-        // The table's size says nothing of how many rows a condition keeps.
-        if (request_.where.isEmpty()) monitor_.EstimateKnown(db::EstimateRowCount(*connection_, request_.tableName));
+        // The table's size says nothing of how many rows a condition or a
+        // query gives.
+        if (request_.where.isEmpty() && !request_.isQuery())
+            monitor_.EstimateKnown(db::EstimateRowCount(*connection_, request_.tableName));
         if (monitor_.StopRequested()) return ExportOutcome::StoppedByUser();
 
         try {
@@ -153,8 +159,7 @@ private:
     bool RunQuery() {
         QString why;
         try {
-            binaryRows_.emplace(
-                db::ReadSelectionInBinary(*connection_, request_.fieldListText, request_.tableName, request_.where));
+            binaryRows_.emplace(ReadRequestedRowsInBinary(*connection_, request_));
             Announce(QStringLiteral("in the server's binary form"));
             return true;
         } catch (const db::RowsNotBinary& e) {
@@ -162,8 +167,7 @@ private:
         }
         if (monitor_.StopRequested()) return false;
         Announce(QStringLiteral("as text (%1)").arg(why));
-        textRows_.emplace(
-            db::StreamSelection(*connection_, request_.fieldListText, request_.tableName, request_.where));
+        textRows_.emplace(StreamRequestedRows(*connection_, request_));
         return true;
     }
     void Announce(const QString& how) {

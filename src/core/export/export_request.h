@@ -31,6 +31,11 @@ struct ExportRequest {
     // The command line's choices; the wizard's file has neither.
     lines::Quoting quoting = lines::Quoting::None;
     QString where;  // the user's own SQL condition on the rows; empty: every row
+    // The user's own query (--query): when set, its rows are exported in place
+    // of a table's, and tableName, fieldListText and where are not used.
+    QString query;
+
+    bool isQuery() const { return !query.isEmpty(); }
 };
 
 }  // namespace exporter
