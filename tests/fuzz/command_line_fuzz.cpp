@@ -1,6 +1,7 @@
 // Any arguments may reach the command-line parser of tablewright-export. It
 // must not crash, and what it answers must hang together: an export always
-// has a table and a usable port, a usage error always says what is wrong.
+// has a table or a query and a usable port, a usage error always says what
+// is wrong.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "command_line.h"
 #include "db/connection.h"
 #include "db/db_error.h"
+#include "db/query_rows.h"
 
 namespace {
 
@@ -30,7 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CommandLine line = exporter::cli::ParseCommandLine(arguments);
     switch (line.action) {
     case CommandLine::Action::Export:
-        Expect(!line.table.isEmpty() && line.problem.isEmpty());
+        // A table or a query that may be sent, never both.
+        Expect(line.table.isEmpty() == line.isQuery() && line.problem.isEmpty());
+        Expect(line.query.isEmpty() || db::QueryTextProblem(line.query).isEmpty());
+        Expect(!line.queryFile || (line.query.isEmpty() && line.fields.isEmpty() && line.where.isEmpty()));
         if (line.port) {
             try {
                 db::ParsePort(*line.port);

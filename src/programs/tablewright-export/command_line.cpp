@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 #include <limits>
+#include <utility>
 
 #include <fcntl.h>
 #include <langinfo.h>
@@ -13,6 +14,7 @@
 
 #include "db/connection.h"
 #include "db/db_error.h"
+#include "db/query_rows.h"
 
 namespace exporter::cli {
 namespace {
@@ -151,7 +153,42 @@ void QuoteWithoutValue(QStringList& arguments, const QStringList& withValue) {
     }
 }
 
+// --query or --query-file, which take the place of the table, its fields and
+// its condition; the reason they cannot be used as given, if any.
+std::optional<QString> ReadQuery(const QCommandLineParser& parser, const QList<QByteArray>& arguments,
+                                 CommandLine& line) {
+    const bool text = parser.isSet(QStringLiteral("query"));
+    const bool file = parser.isSet(QStringLiteral("query-file"));
+    if (!text && !file) return std::nullopt;
+    const QString option = text ? QStringLiteral("--query") : QStringLiteral("--query-file");
+    if (text && file) return QStringLiteral("--query and --query-file cannot be used together.");
+    const std::pair<const char*, const char*> excluded[] = {
+        {"table", "the query names its own tables"},
+        {"field", "the query chooses its own columns"},
+        {"where", "the condition belongs in the query"},
+    };
+    for (const auto& [name, reason] : excluded) {
+        if (parser.isSet(QLatin1String(name)))
+            return QStringLiteral("--%1 cannot be used with %2: %3.")
+                .arg(QLatin1String(name), option, QLatin1String(reason));
+    }
+    if (file) {
+        const QString path = parser.value(QStringLiteral("query-file"));
+        // An empty path (an unset variable in a script) must not wait for
+        // standard input.
+        if (path.isEmpty()) return QStringLiteral("--query-file needs a path, or \"-\" for standard input.");
+        line.queryFile = RawValue(arguments, "query-file", path).value_or(QFile::encodeName(path));
+        return std::nullopt;
+    }
+    line.query = parser.value(QStringLiteral("query"));
+    const QString problem = db::QueryTextProblem(line.query);
+    if (!problem.isEmpty()) return QStringLiteral("--query: ") + problem;
+    return std::nullopt;
+}
+
 }  // namespace
+
+QString LocaleText(const QByteArray& bytes) { return ArgumentText(bytes); }
 
 QString UsageText() {
     return QStringLiteral(
@@ -160,8 +197,11 @@ QString UsageText() {
         "                          [--output PATH|-] [--server H] [--port N] [--user U] [--database D]\n"
         "                          [--ssl-ca FILE] [--ssl-verify-server-cert] [--ssl-cert FILE --ssl-key FILE]\n"
         "                          [--timeout SECONDS] [--verbose]\n"
+        "   or: tablewright-export --query SQL|--query-file PATH|- [the options above but\n"
+        "                          --table, --field and --where]\n"
         "\n"
-        "Exports one table to a delimited text file, as the Tablewright wizard's \"Finish\" does.\n"
+        "Exports one table to a delimited text file, as the Tablewright wizard's \"Finish\" does,\n"
+        "or the rows of one query.\n"
         "\n"
         "  --table NAME       the table to export (required)\n"
         "  --field NAME       a column to export; repeat it for more, in the order wanted\n"
@@ -173,6 +213,11 @@ QString UsageText() {
         "  --quote=always     enclose every value but NULL, so that NULL and empty text differ\n"
         "  --where TEXT       export only the rows for which the SQL condition TEXT holds;\n"
         "                     it is sent to the server as given\n"
+        "  --query SQL        export the rows of this one SELECT (or WITH, VALUES, TABLE)\n"
+        "                     statement in place of a table, in the same format; it is sent\n"
+        "                     to the server as given, and anything else is refused unrun\n"
+        "  --query-file PATH|-\n"
+        "                     the same, the statement read from a file (\"-\": standard input)\n"
         "  --output PATH|-    the file to write; \"-\" or no --output writes to standard output\n"
         "  --server H, --port N, --user U, --database D\n"
         "                     login values; each defaults to the one the wizard stored\n"
@@ -209,11 +254,12 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     for (const QByteArray& raw : rawArguments) arguments += ArgumentText(raw);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QStringList withValue = {QStringLiteral("table"),    QStringLiteral("field"),    QStringLiteral("separator"),
-                                   QStringLiteral("output"),   QStringLiteral("server"),   QStringLiteral("port"),
-                                   QStringLiteral("user"),     QStringLiteral("database"), QStringLiteral("ssl-ca"),
-                                   QStringLiteral("ssl-cert"), QStringLiteral("ssl-key"),  QStringLiteral("timeout"),
-                                   QStringLiteral("quote"),    QStringLiteral("where")};
+    const QStringList withValue = {QStringLiteral("table"),     QStringLiteral("field"),    QStringLiteral("separator"),
+                                   QStringLiteral("output"),    QStringLiteral("server"),   QStringLiteral("port"),
+                                   QStringLiteral("user"),      QStringLiteral("database"), QStringLiteral("ssl-ca"),
+                                   QStringLiteral("ssl-cert"),  QStringLiteral("ssl-key"),  QStringLiteral("timeout"),
+                                   QStringLiteral("quote"),     QStringLiteral("where"),    QStringLiteral("query"),
+                                   QStringLiteral("query-file")};
     QuoteWithoutValue(arguments, withValue);
     for (const QString& name : withValue)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
@@ -243,9 +289,10 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
 
     CommandLine line;
     if (parser.isSet(QStringLiteral("list-tables"))) line.action = CommandLine::Action::ListTables;
+    if (const std::optional<QString> wrong = ReadQuery(parser, rawArguments, line)) return Problem(*wrong);
     line.table = parser.value(QStringLiteral("table"));
-    if (line.table.isEmpty() && line.action == CommandLine::Action::Export)
-        return Problem(QStringLiteral("--table NAME is required."));
+    if (line.table.isEmpty() && !line.isQuery() && line.action == CommandLine::Action::Export)
+        return Problem(QStringLiteral("--table NAME (or --query SQL) is required."));
     line.fields = parser.values(QStringLiteral("field"));
     if (parser.isSet(QStringLiteral("separator"))) {
         line.separator = parser.value(QStringLiteral("separator"));
@@ -288,7 +335,7 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     // Names and login values go to the server as text: bytes that are no
     // text in the locale's character set would name something else.
     QStringList texts = line.fields;
-    texts << line.table << line.where;
+    texts << line.table << line.where << line.query;
     for (const auto& value : {line.server, line.port, line.user, line.database})
         if (value) texts << *value;
     for (const QString& text : texts) {

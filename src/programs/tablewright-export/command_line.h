@@ -27,7 +27,12 @@ struct CommandLine {
     bool header = true;
     // --quote, --quote=always
     lines::Quoting quoting = lines::Quoting::None;
-    QString where;           // --where: the user's own SQL condition on the rows
+    QString where;  // --where: the user's own SQL condition on the rows
+    // --query: the user's own statement, whose rows are exported in place of
+    // a table's; --query-file: the file that holds it ("-": standard input),
+    // as given. At most one of them, and then no table, fields or condition.
+    QString query;
+    std::optional<QByteArray> queryFile;
     QString output;          // empty or "-": standard output
     QByteArray outputBytes;  // the path as given, which need not be text
     // Login values given on the command line; the stored ones fill the rest.
@@ -44,12 +49,17 @@ struct CommandLine {
     static constexpr unsigned kDefaultTimeoutSeconds = 5000;
 
     bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }
+    bool isQuery() const { return !query.isEmpty() || queryFile.has_value(); }
 };
 
 // Reads the arguments after the program name, as the bytes the program got.
 CommandLine ParseCommandLine(const QList<QByteArray>& arguments);
 
 QString UsageText();
+
+// Bytes the program was given (an argument, a query file) as text in the
+// locale's character set; bytes that are no text there become U+FFFD.
+QString LocaleText(const QByteArray& bytes);
 
 // The TLS settings of the option files with what the command line gives in
 // their place. A path whose bytes are no UTF-8 text (which the connector is

@@ -19,6 +19,7 @@
 #include "db/db_error.h"
 #include "db/identifier.h"
 #include "db/openings_left_behind.h"
+#include "db/query_rows.h"
 #include "db/table_queries.h"
 #include "db/tls_settings.h"
 #include "export/export_engine.h"
@@ -27,6 +28,7 @@
 #include "lines/split_check.h"
 #include "process/standard_descriptors.h"
 #include "process/termination_signals.h"
+#include "query_file.h"
 #include "stored_login.h"
 #include "terminal_progress.h"
 
@@ -64,6 +66,7 @@ exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
     request.waitSeconds = line.timeoutSeconds;
     request.quoting = line.quoting;
     request.where = line.where;
+    request.query = line.query;
     return request;
 }
 
@@ -164,13 +167,16 @@ exporter::ExportOutcome RunStoppableExport(exporter::ExportRequest request, cons
     // A wait that lasts is told about, with what may cause it.
     QObject::connect(
         &job, &exporter::ExportJob::stillWaiting, &loop,
-        [&progress, server = request.login.server, table = request.tableName](unsigned boundSeconds) {
+        [&progress, server = request.login.server,
+         locked = request.isQuery()
+                      ? QStringLiteral("a table the query reads")
+                      : QStringLiteral("the table ") + db::QuoteIdentifier(request.tableName)](unsigned boundSeconds) {
             progress.Interrupt();
-            PrintError(QStringLiteral("no row for %1 s from the server %2; the table %3 may be locked by "
+            PrintError(QStringLiteral("no row for %1 s from the server %2; %3 may be locked by "
                                       "another session, or the server or the link to it stalls (waiting up "
                                       "to %4 s in all; --timeout changes that)")
                            .arg(db::kStillWaitingSeconds)
-                           .arg(server, db::QuoteIdentifier(table))
+                           .arg(server, locked)
                            .arg(boundSeconds));
             std::fflush(stderr);
         });
@@ -230,7 +236,24 @@ int main(int argc, char* argv[]) {
 
     exporter::ExportRequest request = RequestFrom(line);
     // Without --field, every column in table order.
-    request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
+    if (!line.isQuery())
+        request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);
+    if (line.queryFile) {
+        const exporter::cli::QueryFile file = exporter::cli::ReadQueryFile(*line.queryFile);
+        using Status = exporter::cli::QueryFile::Status;
+        if (file.status == Status::Stopped) return kEndedBySignal + process::CaughtTerminationSignal();
+        if (file.status != Status::Read) {
+            PrintError(file.problem);
+            return file.status == Status::NoText ? kUsageError : kExportFailed;
+        }
+        // What is no query is refused as --query refuses it, before the
+        // server is asked.
+        if (const QString problem = db::QueryTextProblem(file.query); !problem.isEmpty()) {
+            PrintError(QStringLiteral("--query-file: ") + problem);
+            return kUsageError;
+        }
+        request.query = file.query;
+    }
 
     const QString separator =
         request.separatorBytes ? QString::fromLocal8Bit(*request.separatorBytes) : request.separator;

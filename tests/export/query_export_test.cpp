@@ -1,0 +1,191 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "export_fixture.h"
+
+using export_testing::CommandResult;
+using export_testing::FolderEntries;
+using export_testing::ReadFile;
+using export_testing::RunExportCommand;
+using export_testing::WriteFile;
+using testing_support::ScratchDatabase;
+
+namespace {
+
+const QByteArray kOldContent = "the file from last week\r\n\r\n";
+
+// Runs the command with `input` on its standard input.
+CommandResult RunWithInput(const ScratchDatabase& db, const QStringList& arguments, const QByteArray& input) {
+    QProcess process;
+    export_testing::StartExportCommand(process, db.login(), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(300000);
+    return CommandResult{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                         process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QStringList Query(const QString& sql) { return {QStringLiteral("--query"), sql}; }
+
+}  // namespace
+
+// A query over a table gives the table export's bytes: every column type
+// read in binary or as text, and every line option. A FLOAT with fixed
+// decimals makes the query read as text where the table export asks for
+// that column as the server's text.
+TEST(QueryExport, GivesTheBytesOfTheTableExport) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE m (i INT, bu BIGINT UNSIGNED, iz INT(6) ZEROFILL, y YEAR, d DATE, "
+                           "dt DATETIME(3), t TIME, de DECIMAL(8,2), f FLOAT, db DOUBLE, fm FLOAT(7,2), "
+                           "fz FLOAT(7,2) ZEROFILL, v VARCHAR(20), bl BLOB, b BIT(8), j JSON, e ENUM('a','b'))"),
+            QStringLiteral("INSERT INTO m VALUES (-1, 18446744073709551615, 42, 2024, '2024-02-29', "
+                           "'2024-01-05 07:08:09.5', '-838:59:59', -12.5, 0.1, 1e300, 1.5, 1.5, 'a,b\"c', "
+                           "X'0A2C00', 5, '{\"k\": 1}', 'b'), "
+                           "(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
+                           "NULL, NULL, NULL, NULL), "
+                           "(0, 0, 0, 1901, '0000-00-00', '2000-01-01 00:00:00', '100:00:00', 0, 3.4e38, "
+                           "-4.9e-324, -99999.99, 99999.99, 'two\\r\\nlines', '', 0, '[]', 'a')")});
+    const QStringList binaryFields = {QStringLiteral("i"), QStringLiteral("f"), QStringLiteral("db"),
+                                      QStringLiteral("dt"), QStringLiteral("v")};
+    QStringList tableFields;
+    for (const QString& field : binaryFields) tableFields << QStringLiteral("--field") << field;
+
+    struct Case {
+        QStringList table, query;
+        const char* rowsRead;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--table"), QStringLiteral("m")}, Query(QStringLiteral("SELECT * FROM m")), "rows read as text"},
+        {QStringList{QStringLiteral("--table"), QStringLiteral("m")} + tableFields,
+         Query(QStringLiteral("/* the same columns */ SELECT i, f, db, dt, v FROM m;")),
+         "rows read in the server's binary form"},
+    };
+    const QList<QStringList> options = {
+        {},
+        {QStringLiteral("--quote")},
+        {QStringLiteral("--quote=always"), QStringLiteral("--separator"), QStringLiteral(" | ")},
+        {QStringLiteral("--no-header"), QStringLiteral("--separator"), QString()},
+    };
+    for (const Case& c : cases) {
+        for (const QStringList& option : options) {
+            const QStringList verbose{QStringLiteral("--verbose")};
+            const CommandResult table = RunExportCommand(db.login(), c.table + option);
+            const CommandResult query = RunExportCommand(db.login(), c.query + option + verbose);
+            const std::string what = (c.query + option).join(QLatin1Char(' ')).toStdString();
+            EXPECT_EQ(table.exitCode, 0) << what << table.err.toStdString();
+            EXPECT_EQ(query.exitCode, 0) << what << query.err.toStdString();
+            EXPECT_EQ(query.out.toStdString(), table.out.toStdString()) << what;
+            EXPECT_TRUE(query.err.contains(c.rowsRead)) << what << query.err.toStdString();
+        }
+    }
+}
+
+// A join with an aggregate gives its rows and the result's column names,
+// whether the statement is an argument, a file or standard input.
+TEST(QueryExport, AJoinWithAnAggregateGivesItsRowsFromEverySource) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE a (id INT, x VARCHAR(10))"), QStringLiteral("CREATE TABLE b (a_id INT)"),
+            QStringLiteral("INSERT INTO a VALUES (1, 'foo'), (2, 'bar'), (3, 'idle')"),
+            QStringLiteral("INSERT INTO b VALUES (1), (1), (2)")});
+    const QByteArray sql = "SELECT a.x, COUNT(*) AS n, SUM(a.id) FROM a\n"
+                           "JOIN b ON b.a_id = a.id -- only those with a b\n"
+                           "GROUP BY a.x ORDER BY a.x;\n";
+    const QByteArray expected = "x;n;SUM(a.id)\r\nbar;1;2\r\nfoo;2;2\r\n\r\n";
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/q.sql");
+    WriteFile(file, sql);
+    const QStringList separator{QStringLiteral("--separator"), QStringLiteral(";")};
+
+    struct Source {
+        QStringList arguments;
+        QByteArray input;
+    };
+    const Source sources[] = {
+        {Query(QString::fromUtf8(sql)), {}},
+        {{QStringLiteral("--query-file"), file}, {}},
+        {{QStringLiteral("--query-file"), QStringLiteral("-")}, sql},
+    };
+    for (const Source& source : sources) {
+        const CommandResult result = RunWithInput(db, source.arguments + separator, source.input);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(result.out, expected) << source.arguments.join(QLatin1Char(' ')).toStdString();
+    }
+}
+
+// What is not exactly one statement returning rows is refused before
+// anything runs: no row goes, no server file is written, the old file
+// stays and no temporary file is left.
+TEST(QueryExport, WhatIsNoSingleQueryIsRefusedUnrunAndKeepsTheOldFile) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1), (2)")});
+    const QString serverFile =
+        qEnvironmentVariable("TABLEWRIGHT_TEST_OUTFILES") + QStringLiteral("/%1.txt").arg(db.name());
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/out.txt");
+    WriteFile(path, kOldContent);
+
+    struct Case {
+        QStringList arguments;
+        QByteArray input;
+        int exitCode;
+        const char* says;
+    };
+    const QStringList fromInput{QStringLiteral("--query-file"), QStringLiteral("-")};
+    const Case cases[] = {
+        {Query(QStringLiteral("SELECT 1; DROP TABLE t")), {}, 1, "one statement that the server accepts"},
+        {fromInput, "SELECT a FROM t;\nDELETE FROM t;\n", 1, "near 'DELETE FROM t"},
+        {Query(QStringLiteral("SELECT a FROM t INTO OUTFILE '%1'").arg(serverFile)), {}, 1, "returns no rows"},
+        // Returns rows, and writes the table's statistics.
+        {Query(QStringLiteral("ANALYZE TABLE t PERSISTENT FOR ALL")), {}, 2, "it begins with \"ANALYZE\""},
+        {fromInput, "/* nothing */ -- at all\n", 2, "--query-file: The query holds no statement"},
+        {Query(QStringLiteral("  ")), {}, 2, "--query: The query holds no statement"},
+        {Query(QStringLiteral("SELECT 1")) + QStringList{QStringLiteral("--table"), QStringLiteral("t")}, {}, 2,
+         "--table cannot be used with --query"},
+        {fromInput + QStringList{QStringLiteral("--where"), QStringLiteral("a > 1")}, {}, 2,
+         "--where cannot be used with --query-file"},
+        {{QStringLiteral("--query-file"), dir.path() + QStringLiteral("/missing.sql")}, {}, 1,
+         "Cannot read the query from"},
+    };
+    for (const Case& c : cases) {
+        const CommandResult result =
+            RunWithInput(db, c.arguments + QStringList{QStringLiteral("--output"), path}, c.input);
+        const std::string what = c.arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(result.exitCode, c.exitCode) << what << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(c.says)) << what << result.err.toStdString();
+        EXPECT_EQ(ReadFile(path), kOldContent) << what;
+        EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")}) << what;
+    }
+    db::Connection check = db.Connect();
+    EXPECT_EQ(check.Query(QStringLiteral("SELECT COUNT(*) FROM t")).value(0, 0).text(), QStringLiteral("2"));
+    EXPECT_EQ(check.Query(QStringLiteral("SELECT COUNT(*) FROM mysql.column_stats WHERE db_name = DATABASE()"))
+                  .value(0, 0)
+                  .text(),
+              QStringLiteral("0"));
+    EXPECT_FALSE(QFile::exists(serverFile));
+}
+
+// A query that fails after many of its rows were written keeps the old file.
+TEST(QueryExport, AFailureWhileRowsAreReadKeepsTheOldFile) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    export_testing::CreateBigTable(db, 200000);
+    db.Run(QStringLiteral("CREATE FUNCTION fails_at(i INT) RETURNS INT DETERMINISTIC BEGIN "
+                          "IF i = 150000 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'row 150000 fails'; END IF; "
+                          "RETURN i; END"));
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/out.txt");
+    WriteFile(path, kOldContent);
+    const CommandResult result = RunExportCommand(
+        db.login(), Query(QStringLiteral("SELECT id, filler, fails_at(id) FROM big")) +
+                        QStringList{QStringLiteral("--output"), path});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("row 150000 fails")) << result.err.toStdString();
+    EXPECT_EQ(ReadFile(path), kOldContent);
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
+}
