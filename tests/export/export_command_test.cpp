@@ -145,6 +145,9 @@ TEST(ExportCommand, UsageErrorsExitWithTwoAndHelpWithZero) {
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote=sometimes")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote"), QStringLiteral("--separator=\"")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--where"), QString()},
+        {QStringLiteral("--query"), QStringLiteral("SELECT 1"), QStringLiteral("--field"), QStringLiteral("a")},
+        {QStringLiteral("--query"), QStringLiteral("SELECT 1"), QStringLiteral("--query-file"), QStringLiteral("-")},
+        {QStringLiteral("--query-file"), QString()},  // not standard input
         // No wait is not "no bound"; a wait the connector cannot count is
         // said to be too long, not to be no number.
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--timeout"), QStringLiteral("0")},

@@ -59,7 +59,9 @@ TEST(QueryExport, GivesTheBytesOfTheTableExport) {
         const char* rowsRead;
     };
     const Case cases[] = {
-        {{QStringLiteral("--table"), QStringLiteral("m")}, Query(QStringLiteral("SELECT * FROM m")), "rows read as text"},
+        {{QStringLiteral("--table"), QStringLiteral("m")},
+         Query(QStringLiteral("SELECT * FROM m")),
+         "rows read as text"},
         {QStringList{QStringLiteral("--table"), QStringLiteral("m")} + tableFields,
          Query(QStringLiteral("/* the same columns */ SELECT i, f, db, dt, v FROM m;")),
          "rows read in the server's binary form"},
@@ -92,9 +94,10 @@ TEST(QueryExport, AJoinWithAnAggregateGivesItsRowsFromEverySource) {
     db.Run({QStringLiteral("CREATE TABLE a (id INT, x VARCHAR(10))"), QStringLiteral("CREATE TABLE b (a_id INT)"),
             QStringLiteral("INSERT INTO a VALUES (1, 'foo'), (2, 'bar'), (3, 'idle')"),
             QStringLiteral("INSERT INTO b VALUES (1), (1), (2)")});
-    const QByteArray sql = "SELECT a.x, COUNT(*) AS n, SUM(a.id) FROM a\n"
-                           "JOIN b ON b.a_id = a.id -- only those with a b\n"
-                           "GROUP BY a.x ORDER BY a.x;\n";
+    const QByteArray sql =
+        "SELECT a.x, COUNT(*) AS n, SUM(a.id) FROM a\n"
+        "JOIN b ON b.a_id = a.id -- only those with a b\n"
+        "GROUP BY a.x ORDER BY a.x;\n";
     const QByteArray expected = "x;n;SUM(a.id)\r\nbar;1;2\r\nfoo;2;2\r\n\r\n";
     QTemporaryDir dir;
     const QString file = dir.path() + QStringLiteral("/q.sql");
@@ -145,11 +148,17 @@ TEST(QueryExport, WhatIsNoSingleQueryIsRefusedUnrunAndKeepsTheOldFile) {
         {Query(QStringLiteral("ANALYZE TABLE t PERSISTENT FOR ALL")), {}, 2, "it begins with \"ANALYZE\""},
         {fromInput, "/* nothing */ -- at all\n", 2, "--query-file: The query holds no statement"},
         {Query(QStringLiteral("  ")), {}, 2, "--query: The query holds no statement"},
-        {Query(QStringLiteral("SELECT 1")) + QStringList{QStringLiteral("--table"), QStringLiteral("t")}, {}, 2,
+        {Query(QStringLiteral("SELECT 1")) + QStringList{QStringLiteral("--table"), QStringLiteral("t")},
+         {},
+         2,
          "--table cannot be used with --query"},
-        {fromInput + QStringList{QStringLiteral("--where"), QStringLiteral("a > 1")}, {}, 2,
+        {fromInput + QStringList{QStringLiteral("--where"), QStringLiteral("a > 1")},
+         {},
+         2,
          "--where cannot be used with --query-file"},
-        {{QStringLiteral("--query-file"), dir.path() + QStringLiteral("/missing.sql")}, {}, 1,
+        {{QStringLiteral("--query-file"), dir.path() + QStringLiteral("/missing.sql")},
+         {},
+         1,
          "Cannot read the query from"},
     };
     for (const Case& c : cases) {
@@ -175,15 +184,16 @@ TEST(QueryExport, AFailureWhileRowsAreReadKeepsTheOldFile) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
     export_testing::CreateBigTable(db, 200000);
-    db.Run(QStringLiteral("CREATE FUNCTION fails_at(i INT) RETURNS INT DETERMINISTIC BEGIN "
-                          "IF i = 150000 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'row 150000 fails'; END IF; "
-                          "RETURN i; END"));
+    db.Run(
+        QStringLiteral("CREATE FUNCTION fails_at(i INT) RETURNS INT DETERMINISTIC BEGIN "
+                       "IF i = 150000 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'row 150000 fails'; END IF; "
+                       "RETURN i; END"));
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/out.txt");
     WriteFile(path, kOldContent);
-    const CommandResult result = RunExportCommand(
-        db.login(), Query(QStringLiteral("SELECT id, filler, fails_at(id) FROM big")) +
-                        QStringList{QStringLiteral("--output"), path});
+    const CommandResult result =
+        RunExportCommand(db.login(), Query(QStringLiteral("SELECT id, filler, fails_at(id) FROM big")) +
+                                         QStringList{QStringLiteral("--output"), path});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("row 150000 fails")) << result.err.toStdString();
     EXPECT_EQ(ReadFile(path), kOldContent);

@@ -25,8 +25,8 @@ qsizetype FirstWordAt(const QString& sql) {
             const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
             at = end < 0 ? size : end + 2;
         } else if (c == QLatin1Char('#') ||
-                   (sql.mid(at, 2) == QLatin1String("--") &&
-                    (at + 2 == size || sql.at(at + 2).isSpace() || sql.at(at + 2).category() == QChar::Other_Control))) {
+                   (sql.mid(at, 2) == QLatin1String("--") && (at + 2 == size || sql.at(at + 2).isSpace() ||
+                                                              sql.at(at + 2).category() == QChar::Other_Control))) {
             const qsizetype end = sql.indexOf(QLatin1Char('\n'), at);
             at = end < 0 ? size : end + 1;
         } else {

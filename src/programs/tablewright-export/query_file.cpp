@@ -33,8 +33,8 @@ QueryFile ReadQueryFile(const QByteArray& path) {
     const bool standardInput = path == "-";
     const QString name = standardInput ? QStringLiteral("standard input") : QFile::decodeName(path);
     const auto unreadable = [&name](int error) {
-        return Failed(QueryFile::Status::Unreadable,
-                      QStringLiteral("Cannot read the query from %1: %2").arg(name, QString::fromLocal8Bit(std::strerror(error))));
+        return Failed(QueryFile::Status::Unreadable, QStringLiteral("Cannot read the query from %1: %2")
+                                                         .arg(name, QString::fromLocal8Bit(std::strerror(error))));
     };
     process::UniqueDescriptor opened;
     int descriptor = STDIN_FILENO;
