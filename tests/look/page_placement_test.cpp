@@ -1,8 +1,14 @@
+#include <QApplication>
 #include <QRect>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
 #include "look/page_placement.h"
+#include "pages/login/form1.h"
+#include "pages/table/form2.h"
+#include "support/test_wizard.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -33,4 +39,28 @@ TEST(PagePlacement, CentresOnThePageItReplacesAndKeepsTheWholeFrameOnItsScreen) 
     for (const Placement& p : placements)
         EXPECT_EQ(look::PlacedFrameTopLeft(p.replaced, p.frame, p.available), p.topLeft) << p.what;
     EXPECT_EQ(look::FrameMargins(QRect(10, 20, 400, 300), QRect(14, 45, 392, 271)), QMargins(4, 25, 4, 4));
+}
+
+// A page that replaces another is centred on it once the window manager has
+// placed it; a page shown a moment before, not placed yet, says nothing of
+// where it will be, and the new page goes to the middle of the screen.
+TEST(PagePlacement, CentresOnTheReplacedPageOnlyOnceThatIsPlaced) {
+    for (const bool placed : {true, false}) {
+        SCOPED_TRACE(placed ? "placed" : "not placed yet");
+        testing_support::TestWizard t;
+        t.Start();
+        pages::Form1& login = t.wizard().EnsurePage<pages::Form1>();
+        login.hide();
+        login.move(40, 30);
+        login.show();
+        if (placed) {
+            ASSERT_TRUE(testing_support::WaitUntil([&] { return look::IsPlaced(&login); }));
+        }
+        pages::Form2& tables = t.wizard().EnsurePage<pages::Form2>();
+        tables.show();
+        const QPoint centre = placed ? login.geometry().center() : login.screen()->availableGeometry().center();
+        EXPECT_LE((tables.geometry().center() - centre).manhattanLength(), 2)
+            << tables.geometry().center().x() << "," << tables.geometry().center().y();
+        tables.hide();
+    }
 }

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include <QWidget>
+#include <QWindow>
+
 namespace look {
 namespace {
 
@@ -16,6 +19,11 @@ QPoint PlacedFrameTopLeft(const QRect& replacedFrame, const QSize& frameSize, co
     placed.moveCenter(replacedFrame.center());
     return {KeptInside(placed.left(), frameSize.width(), available.left(), available.right()),
             KeptInside(placed.top(), frameSize.height(), available.top(), available.bottom())};
+}
+
+bool IsPlaced(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle != nullptr && handle->isExposed();
 }
 
 QMargins FrameMargins(const QRect& frame, const QRect& client) {

@@ -5,7 +5,14 @@
 #include <QRect>
 #include <QSize>
 
+class QWidget;
+
 namespace look {
+
+// Whether the window manager has placed the window: it is on screen, so its
+// place and frame can be read. Until then a window just shown stands where
+// it was made (often the top left corner).
+bool IsPlaced(const QWidget* window);
 
 // Where the frame of a page that replaces another goes: centred on the frame
 // of the page it replaces, then moved into the screen's available area, so

@@ -51,8 +51,13 @@ void WizardPage::showEvent(QShowEvent* event) {
             // it gets the one around the page it replaces.
             QMargins frame = look::FrameMargins(frameGeometry(), geometry());
             if (frame.isNull()) frame = look::FrameMargins(replaced->frameGeometry(), replaced->geometry());
-            const QPoint frameTopLeft = look::PlacedFrameTopLeft(replaced->frameGeometry(), size().grownBy(frame),
-                                                                 replaced->screen()->availableGeometry());
+            const QRect available = replaced->screen()->availableGeometry();
+            // A page shown a moment ago (the login page, when the sign-in at
+            // start-up takes long) may not be placed by the window manager
+            // yet: its place is not known, and the page goes to the middle of
+            // the screen instead.
+            const QRect centreOn = look::IsPlaced(replaced) ? replaced->frameGeometry() : available;
+            const QPoint frameTopLeft = look::PlacedFrameTopLeft(centreOn, size().grownBy(frame), available);
             // Placed by its client area: where move() puts a window whose
             // frame is not known yet depends on the platform.
             const QRect client(frameTopLeft + QPoint(frame.left(), frame.top()), size());

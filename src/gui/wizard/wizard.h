@@ -39,8 +39,11 @@ struct Services {
     // for the server, each read or write.
     unsigned readingWaitSeconds = 30;
     // How long start-up keeps the login page off the screen while the
-    // automatic sign-in may still hand over to the table page.
-    int signInQuietMs = 300;
+    // automatic sign-in may still hand over to the table page. The sign-in
+    // opens three connections and lists the tables: on a busy machine that
+    // takes 300 to 600 ms, and a login page that comes up for that long only
+    // to go again is a flash, not a page.
+    int signInQuietMs = 700;
 };
 
 // The pages and what they share. The page table in wizard.cpp lists the
