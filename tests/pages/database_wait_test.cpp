@@ -196,6 +196,8 @@ TEST(DatabaseWait, ALockedTableEndsItsWaitAtTheBoundWithThePreviewReport) {
                                                  "another session.")))
         << report.toStdString();
     EXPECT_EQ(report.count(QStringLiteral("lock")), 1) << report.toStdString();
+    // The report stands over the field page alone.
+    EXPECT_EQ(t.messages().messages[0].windowsOnScreen, QStringList{QStringLiteral("pages::Form3")});
     EXPECT_TRUE(fields.isVisible());
     EXPECT_EQ(Named<QListWidget>(fields, "List1")->count(), 0);
     EXPECT_EQ(Named<QListWidget>(fields, "List2")->count(), 0);

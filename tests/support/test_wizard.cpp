@@ -1,5 +1,6 @@
 #include "support/test_wizard.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 
@@ -17,6 +18,14 @@ void FillLogin(pages::Form1& login, const db::LoginValues& values) {
     Named<QLineEdit>(login, "Text3")->setText(values.password);
     Named<QLineEdit>(login, "Text4")->setText(values.database);
     Named<QLineEdit>(login, "Text5")->setText(values.port);
+}
+
+QStringList WindowsOnScreen() {
+    QStringList classes;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowType() == Qt::Window && window->isVisible())
+            classes << QString::fromLatin1(window->metaObject()->className());
+    return classes;
 }
 
 QStringList Texts(std::initializer_list<const char*> items) {

@@ -34,13 +34,18 @@ struct RecordedMessage {
     QString title;
     QString text;
     app::MessageIcon icon;
+    // The class of each window on screen while the box was up.
+    QStringList windowsOnScreen;
 };
+
+// The class names of the top-level windows on screen.
+QStringList WindowsOnScreen();
 
 // Records every message box instead of showing it.
 class RecordingMessenger : public app::Messenger {
 public:
     void Show(const QString& title, const QString& text, app::MessageIcon icon) override {
-        messages.push_back({title, text, icon});
+        messages.push_back({title, text, icon, WindowsOnScreen()});
     }
     std::vector<RecordedMessage> messages;
 };

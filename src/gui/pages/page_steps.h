@@ -67,6 +67,8 @@ inline constexpr int kNextButtonStates = 142;
 inline constexpr int kNextSelectFirst = 166;
 inline constexpr int kNextFocusGrid = 168;
 inline constexpr int kNextDropChosenFields = 170;
+// Runs right after kNextShowFieldPage, so that one page is on screen while
+// the field page fills; it keeps its label.
 inline constexpr int kNextHide = 172;
 inline constexpr int kNextNoTableSelected = 176;
 }  // namespace table_steps

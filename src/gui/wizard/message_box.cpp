@@ -27,6 +27,17 @@ void KeepTitleWhole(QMessageBox& box) {
                   grid->columnCount());
 }
 
+// The window a box stands over: the active one, or, when that has just been
+// hidden (a page that handed over to the next before the box came), the
+// window on screen.
+QWidget* BoxOwner() {
+    QWidget* active = QApplication::activeWindow();
+    if (active != nullptr && active->isVisible()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->windowType() == Qt::Window && window->isVisible()) return window;
+    return nullptr;
+}
+
 }  // namespace
 
 QString MessageBoxMessenger::DisplayText(const QString& text) {
@@ -38,7 +49,7 @@ QString MessageBoxMessenger::DisplayText(const QString& text) {
 
 void MessageBoxMessenger::Show(const QString& title, const QString& text, app::MessageIcon icon) {
     QMessageBox box(icon == app::MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-                    DisplayText(text), QMessageBox::Ok, QApplication::activeWindow());
+                    DisplayText(text), QMessageBox::Ok, BoxOwner());
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     KeepTitleWhole(box);

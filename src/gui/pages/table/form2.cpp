@@ -83,13 +83,16 @@ void Form2::ShowFields(PreviewReading& reading) {
         fields->show();
     });
     if (fields == nullptr) return;
+    // The field page is on screen while it fills, alone: a report of one of
+    // the steps below (a preview that timed out) stands over the page it
+    // concerns, not over two pages at once.
+    trap.Step(table_steps::kNextHide, [&] { hide(); });
     const bool previewRead = fields->ShowTableColumns(
         trap, reading.tableName, reading.preview,
         {table_steps::kNextClearFields, table_steps::kNextClearPreview, table_steps::kNextReadPreview,
          table_steps::kNextShowPreview, table_steps::kNextAddField});
     fields->Arrive(trap, {table_steps::kNextButtonStates, table_steps::kNextSelectFirst, table_steps::kNextFocusGrid});
     trap.Step(table_steps::kNextDropChosenFields, [&] { fields->DropChosenFromAvailable(previewRead); });
-    trap.Step(table_steps::kNextHide, [&] { hide(); });
 }
 
 }  // namespace pages
