@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "db/login_refusal.h"
 #include "look/page_pointer.h"
 #include "pages/fields/field_lists.h"
 #include "pages/fields/form3.h"
@@ -97,7 +98,8 @@ TEST(LoginPage, NextWithARefusedLoginSaysWhyOnTheLoginPage) {
     EXPECT_TRUE(t.wizard().EnsurePage<pages::Form1>().isVisible());
     EXPECT_FALSE(t.wizard().pageMade(pages::PageKind::Table));
     ASSERT_EQ(t.messages().messages.size(), 1u);
-    EXPECT_TRUE(t.messages().messages[0].text.startsWith(pages::Form1::CouldNotConnectText()));
+    EXPECT_TRUE(t.messages().messages[0].text.startsWith(pages::Form1::CouldNotConnectText() +
+                                                         QStringLiteral("\r\rThe server said: Access denied")));
 }
 
 TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
@@ -126,11 +128,46 @@ TEST(LoginPage, TestConnectionAnswersInWordsAndRestoresThePointer) {
         EXPECT_EQ(message.title, QStringLiteral("Tablewright"));
         EXPECT_EQ(message.icon, app::MessageIcon::None);
     }
-    EXPECT_EQ(m[1].text, QStringLiteral("Could not connect. Please check with your administrator. Make sure you are "
-                                        "allowed to connect to your database remotely and not just through web-based "
-                                        "control panels."));
-    EXPECT_EQ(m[2].text, m[1].text);
+    const QString couldNotConnect = QStringLiteral(
+        "Could not connect. Please check with your administrator. Make sure you are allowed to connect to your "
+        "database remotely and not just through web-based control panels.");
+    // The server's own reason follows for the wrong password, never the password.
+    EXPECT_TRUE(m[1].text.startsWith(couldNotConnect + QStringLiteral("\r\rThe server said: Access denied for user '") +
+                                     wrong.user + QStringLiteral("'@")))
+        << m[1].text.toStdString();
+    EXPECT_TRUE(m[1].text.endsWith(QStringLiteral("(using password: YES)"))) << m[1].text.toStdString();
+    EXPECT_EQ(m[2].text, couldNotConnect);
     EXPECT_EQ(look::GetPagePointer(&login), look::kDefaultPointer);
+}
+
+// Only the server's own words are passed on, and never one that holds the
+// password; the connector's and our own are not the server's.
+TEST(LoginPage, OnlyTheServersOwnMessageIsGivenAsTheReason) {
+    const QString denied = QStringLiteral("Access denied for user 'ann'@'localhost' (using password: YES)");
+    const struct {
+        const char* what;
+        db::DbError error;
+        QString password;
+        QString shown;
+    } cases[] = {
+        {"a wrong password", db::DbError(denied, 1045), QStringLiteral("s3cret"), denied},
+        {"with the opening's hint",
+         db::DbError(denied + QStringLiteral(". If the user was created with REQUIRE X509 ..."), 1045),
+         {},
+         denied},
+        {"a newer server's number",
+         db::DbError(QStringLiteral("Account is locked"), 3118),
+         {},
+         QStringLiteral("Account is locked")},
+        {"the connector's own text", db::DbError(QStringLiteral("Lost connection (system error: 11)"), 2013), {}, {}},
+        {"the connector's newer numbers", db::DbError(QStringLiteral("Unknown option"), 5013), {}, {}},
+        {"our own failure", db::DbError(QStringLiteral("Port must be a number"), 0), {}, {}},
+        {"a message that holds the password",
+         db::DbError(QStringLiteral("Bad password 'pw'"), 1045),
+         QStringLiteral("pw"),
+         {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(db::ServerMessage(c.error, c.password), c.shown) << c.what;
 }
 
 TEST(LoginPage, HelpShowsFourParagraphsSeparatedByTwoCarriageReturns) {

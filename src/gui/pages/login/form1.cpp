@@ -178,7 +178,10 @@ void Form1::PushButton2_Click() {
     trap.Step(login_steps::kHelpShow, [&] { wizard_.Tell(text); });
 }
 
-QString Form1::CouldNotConnectText(const QString& reason) {
+QString Form1::CouldNotConnectText(const db::OpenRefusal& refusal) {
+    QString reason = refusal.reason;
+    if (reason.isEmpty() && !refusal.serverMessage.isEmpty())
+        reason = QStringLiteral("The server said: ") + refusal.serverMessage;
     return reason.isEmpty() ? CouldNotConnectText() : CouldNotConnectText() + QStringLiteral("\r\r") + reason;
 }
 
@@ -188,27 +191,28 @@ void Form1::PushButton5_Click() {
     auto opened = std::make_shared<bool>(false);
     // The hourglass stays while the answer is on screen and goes when the
     // answer has been read. A refused login is answered in words, never with
-    // the driver's own text or the error report; where TLS could not be used,
-    // the words say why.
-    auto tlsProblem = std::make_shared<QString>();
+    // the connector's own text or the error report: where TLS could not be
+    // used or the server was not reached, our words say why; where the server
+    // itself refused, its own message does (never holding the password).
+    auto refusal = std::make_shared<db::OpenRefusal>();
     databaseActions_.Run(
-        [values, opened, tlsProblem](app::BackgroundWork::Cancel&) {
-            *opened = db::OpenConnection(values, SignInOptions(), tlsProblem.get());
+        [values, opened, refusal](app::BackgroundWork::Cancel&) {
+            *opened = db::OpenConnectionSayingWhy(values, SignInOptions(), *refusal);
         },
-        [this, opened, tlsProblem] {
+        [this, opened, refusal] {
             app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
             if (*opened)
                 trap.Step(login_steps::kTestSucceeded, [&] { wizard_.Tell(QStringLiteral("Connection successful.")); });
             else
-                trap.Step(login_steps::kTestFailed, [&] { wizard_.Tell(CouldNotConnectText(*tlsProblem)); });
+                trap.Step(login_steps::kTestFailed, [&] { wizard_.Tell(CouldNotConnectText(*refusal)); });
         },
         {ui_->PushButton3, ui_->PushButton5});
 }
 
 // What "Next >" reads from the server, off the window's thread.
 struct TableListReading {
-    bool opens = false;  // the login works at all
-    QString refusal;     // why it does not, where the words can say
+    bool opens = false;       // the login works at all
+    db::OpenRefusal refusal;  // why it does not
     ServerReading tables;
 };
 
@@ -226,7 +230,7 @@ void Form1::ListTables(Asker asker) {
     if (asker == Asker::User) idle = {ui_->PushButton3, ui_->PushButton5};
     databaseActions_.Run(
         [values, options = ReadingOptions(), reading](app::BackgroundWork::Cancel& cancel) {
-            reading->opens = db::OpenConnection(values, SignInOptions(), &reading->refusal);
+            reading->opens = db::OpenConnectionSayingWhy(values, SignInOptions(), reading->refusal);
             if (reading->opens) reading->tables.Read(values, options, cancel, db::ListTables);
         },
         [this, reading, asker] { ShowTableList(*reading, asker); }, idle);

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "db/login_refusal.h"
 #include "db/login_values.h"
 #include "pages/page_kind.h"
 #include "pages/wizard_page.h"
@@ -44,8 +45,9 @@ public:
     static QString HelpText();
     static QString CouldNotConnectText();
     // What a refused login is answered with: the could-not-connect text and,
-    // where there is one, the reason in words.
-    static QString CouldNotConnectText(const QString& reason);
+    // where there is one, the reason: in our words (TLS, a name not found, no
+    // answer) or else in the server's own, never in the connector's.
+    static QString CouldNotConnectText(const db::OpenRefusal& refusal);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
