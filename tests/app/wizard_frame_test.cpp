@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "look/page_placement.h"
 #include "pages/fields/form3.h"
 #include "pages/login/form1.h"
 #include "pages/output/form4.h"
@@ -21,6 +22,7 @@
 #include "settings/settings_store.h"
 #include "support/named_control.h"
 #include "support/test_wizard.h"
+#include "support/wait_until.h"
 #include "wizard/wizard.h"
 
 using testing_support::Named;
@@ -160,6 +162,8 @@ TEST(WizardFrame, AShownPageAppearsCentredOnThePageItReplaces) {
     pages::Form3& fields = t.wizard().EnsurePage<pages::Form3>();
     fields.move(317, 211);
     fields.show();
+    // Once the window manager has placed it.
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return look::IsPlaced(&fields); }));
     fields.PushButton2_Click();  // "< Back" shows the table page in its place
     const pages::Form2& tables = t.wizard().EnsurePage<pages::Form2>();
     ASSERT_TRUE(tables.isVisible());
