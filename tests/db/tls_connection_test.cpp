@@ -1,6 +1,11 @@
 #include <functional>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +43,36 @@ db::DbError FailureOf(const db::LoginValues& login, const db::TlsSettings& tls) 
 }
 
 bool Contains(const db::DbError& e, const QString& text) { return QString::fromUtf8(e.what()).contains(text); }
+
+// A revocation list signed by the test server's authority (its key lies
+// beside its certificate) that names the certificates given; empty when
+// none could be made.
+QString RevocationList(const QTemporaryDir& dir, const QString& name, const QStringList& revoked) {
+    const QString tls = QFileInfo(qEnvironmentVariable("TABLEWRIGHT_TEST_CA")).absolutePath();
+    const QString index = dir.filePath(name + QStringLiteral(".index"));
+    const QString config = dir.filePath(name + QStringLiteral(".cnf"));
+    QFile(index).open(QIODevice::WriteOnly);
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)) return QString();
+    file.write(QStringLiteral("[ca]\ndefault_ca = test\n[test]\ndatabase = %1\ndefault_md = sha256\n"
+                              "default_crl_days = 30\n")
+                   .arg(index)
+                   .toUtf8());
+    file.close();
+    const QStringList authority{QStringLiteral("-config"),  config,
+                                QStringLiteral("-keyfile"), tls + QStringLiteral("/ca-key.pem"),
+                                QStringLiteral("-cert"),    tls + QStringLiteral("/ca.pem")};
+    for (const QString& certificate : revoked)
+        if (QProcess::execute(QStringLiteral("openssl"), QStringList{QStringLiteral("ca")} + authority +
+                                                             QStringList{QStringLiteral("-revoke"), certificate}) != 0)
+            return QString();
+    const QString list = dir.filePath(name + QStringLiteral(".pem"));
+    if (QProcess::execute(QStringLiteral("openssl"),
+                          QStringList{QStringLiteral("ca")} + authority +
+                              QStringList{QStringLiteral("-gencrl"), QStringLiteral("-out"), list}) != 0)
+        return QString();
+    return list;
+}
 
 }  // namespace
 
@@ -90,6 +125,81 @@ TEST(Tls, TheServersCertificateIsCheckedAsTheStandardClientChecksIt) {
     EXPECT_TRUE(Contains(unreadable, QStringLiteral("ssl-ca cannot be read: ") + missing)) << unreadable.what();
 }
 
+// A server certificate on the revocation list given as ssl-crl is refused
+// in words that say so, also when no authority is given (a list alone must
+// not let the certificate through unchecked); one the list does not name
+// passes.
+TEST(Tls, AServerCertificateOnTheRevocationListIsRefused) {
+    TW_REQUIRE_SERVER();
+    const QString ca = qEnvironmentVariable("TABLEWRIGHT_TEST_CA");
+    ASSERT_FALSE(ca.isEmpty()) << "the test server offers no TLS";
+    QTemporaryDir dir;
+    const QString revoked =
+        RevocationList(dir, QStringLiteral("revoked"), {QFileInfo(ca).absolutePath() + QStringLiteral("/server.pem")});
+    const QString empty = RevocationList(dir, QStringLiteral("empty"), {});
+    if (revoked.isEmpty() || empty.isEmpty()) GTEST_SKIP() << "openssl could not sign a list with the test authority";
+    struct Case {
+        QString ca, crl;
+        const char* words;  // empty: the connection opens
+    };
+    const Case cases[] = {
+        {ca, revoked, "The server's certificate was revoked: the list "},
+        {QString(), revoked, "TLS could not be used"},
+        {ca, empty, ""},
+    };
+    for (const Case& c : cases) {
+        const db::DbError failure = FailureOf(ServerLogin(), db::TlsSettings{c.ca, {}, {}, false, c.crl, {}});
+        if (*c.words == 0) {
+            EXPECT_STREQ(failure.what(), "") << c.crl.toStdString();
+            continue;
+        }
+        EXPECT_EQ(failure.number(), 2026u) << failure.what();
+        EXPECT_TRUE(Contains(failure, QString::fromUtf8(c.words))) << failure.what();
+    }
+}
+
+// A refused login keeps the server's words, which are the same for a wrong
+// password and a missing client certificate: certificates are named only
+// where TLS was used and certificates were given.
+TEST(Tls, ARefusedLoginNamesCertificatesOnlyWhereTheyAreInPlay) {
+    TW_REQUIRE_SERVER();
+    const QString ca = qEnvironmentVariable("TABLEWRIGHT_TEST_CA");
+    const QString cert = qEnvironmentVariable("TABLEWRIGHT_TEST_CLIENT_CERT");
+    ASSERT_FALSE(ca.isEmpty()) << "the test server offers no TLS";
+    ScratchDatabase scratch;
+    const QString user = scratch.name() + QStringLiteral("c");
+    scratch.Run(QStringLiteral("CREATE USER '%1'@'127.0.0.1' IDENTIFIED BY 'pw' REQUIRE X509").arg(user));
+    const db::TlsSettings withCert{ca, cert, qEnvironmentVariable("TABLEWRIGHT_TEST_CLIENT_KEY"), false, {}, {}};
+    const QString check = QStringLiteral(" Check the user name and the password");
+    struct Case {
+        const char* name;
+        QString user, password;
+        db::TlsSettings tls;
+        QString words;  // after the server's
+    };
+    const Case cases[] = {
+        {"wrong password", ServerLogin().user, QStringLiteral("wrong"), {}, check + QLatin1Char('.')},
+        {"certificate wanted, none in play", user, QStringLiteral("pw"), {}, check + QLatin1Char('.')},
+        {"certificate wanted, an authority given", user, QStringLiteral("pw"),
+         db::TlsSettings{ca, QString(), QString(), false, {}, {}},
+         check + QStringLiteral(", and whether the account requires a client certificate")},
+        {"wrong password with a certificate", user, QStringLiteral("wrong"), withCert,
+         check + QStringLiteral(", and whether the account takes the client certificate ") + cert},
+    };
+    for (const Case& c : cases) {
+        db::LoginValues login = scratch.login();
+        login.user = c.user;
+        login.password = c.password;
+        const db::DbError refused = FailureOf(login, c.tls);
+        EXPECT_EQ(refused.number(), 1045u) << c.name << ": " << refused.what();
+        EXPECT_TRUE(Contains(refused, QStringLiteral("Access denied for user '%1'@").arg(c.user) +
+                                          QStringLiteral("'127.0.0.1' (using password: YES).") + c.words))
+            << c.name << ": " << refused.what();
+        EXPECT_TRUE(refused.reason().isEmpty()) << c.name;
+    }
+    scratch.Run(QStringLiteral("DROP USER '%1'@'127.0.0.1'").arg(user));
+}
+
 // REQUIRE SSL and REQUIRE X509 users: see the export's TLS tests.
 TEST(Tls, AnEd25519UserSignsIn) {
     TW_REQUIRE_SERVER();
@@ -123,7 +233,8 @@ TEST(Tls, AServerWithoutTlsStillWorksAndARefusalForWantOfTlsSaysSo) {
     const db::DbError refused = FailureOf(login, {});
     EXPECT_EQ(refused.number(), 1045u) << refused.what();
     EXPECT_TRUE(Contains(refused, QStringLiteral("Access denied"))) << refused.what();
-    EXPECT_TRUE(Contains(refused, QStringLiteral("TLS could not be used: the server offers none"))) << refused.what();
+    EXPECT_TRUE(Contains(refused, QStringLiteral("The server offers no TLS, so an account that requires it")))
+        << refused.what();
     QString problem;
     EXPECT_FALSE(db::OpenConnection(login, &problem));
     EXPECT_EQ(problem, refused.reason());

@@ -37,12 +37,66 @@ QString CheckedFor(const TlsSettings& settings, const QString& host) {
                    " The server's certificate must come from the certificate authority in %1 and name the "
                    "server %2.")
             .arg(settings.ca, host);
-    if (settings.verifyServerCert)
+    if (settings.checksServer())
         return QStringLiteral(
                    " The server's certificate must come from an authority this system trusts and name the "
                    "server %1.")
             .arg(host);
     return QString();
+}
+
+// The option that asked for the check of the server's certificate.
+QLatin1String CheckOption(const TlsSettings& settings) {
+    if (settings.verifyServerCert) return QLatin1String("ssl-verify-server-cert");
+    if (!settings.ca.isEmpty()) return QLatin1String("ssl-ca");
+    if (!settings.crl.isEmpty()) return QLatin1String("ssl-crl");
+    return QLatin1String("ssl-crlpath");
+}
+
+// The revocation list the settings name, as the words of a failure.
+QString RevocationList(const TlsSettings& settings) {
+    return settings.crl.isEmpty() ? QStringLiteral("the lists in %1 (ssl-crlpath)").arg(settings.crlPath)
+                                  : QStringLiteral("the list %1 (ssl-crl)").arg(settings.crl);
+}
+
+// What a failed certificate check means, after the connector's words.
+QString CheckFailure(const QString& message, const TlsSettings& settings, const QString& host) {
+    const bool listGiven = !settings.crl.isEmpty() || !settings.crlPath.isEmpty();
+    if (listGiven && message.contains(QLatin1String("certificate revoked")))
+        return QStringLiteral(" The server's certificate was revoked: %1 names it. The server needs a new one.")
+            .arg(RevocationList(settings));
+    if (listGiven && message.contains(QLatin1String("CRL")))
+        return QStringLiteral(
+                   " The server's certificate is checked against %1, which must come from the "
+                   "authority that issued it and be current.")
+            .arg(RevocationList(settings));
+    return CheckedFor(settings, host);
+}
+
+// A refused login, with what to check. The server words a wrong password
+// and a missing or unsuitable client certificate alike (MariaDB checks the
+// account's REQUIRE after the password), so the words name certificates only
+// where they are in play: the connection used TLS and certificates were
+// given; and say what is sure of a server that offers no TLS.
+DbError AccessDenied(const QString& message, unsigned number, const TlsSettings& settings, bool overTcp, bool greeted,
+                     bool offersTls) {
+    QString words = message + (message.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."));
+    words += QStringLiteral(" Check the user name and the password");
+    if (overTcp && greeted && !offersTls)
+        words += QStringLiteral(
+            ". The server offers no TLS, so an account that requires it (REQUIRE SSL or X509) cannot sign in "
+            "this way.");
+    else if (overTcp && offersTls && !settings.cert.isEmpty())
+        words +=
+            QStringLiteral(", and whether the account takes the client certificate %1 (ssl-cert).").arg(settings.cert);
+    else if (overTcp && offersTls && settings.namesCertificates())
+        words += QStringLiteral(
+            ", and whether the account requires a client certificate (REQUIRE X509, ISSUER or SUBJECT): "
+            "then give ssl-cert and ssl-key.");
+    else
+        words += QLatin1Char('.');
+    // No reason: a refused login is no failure of TLS or of the link.
+    return DbError(words, number);
 }
 
 }  // namespace
@@ -96,14 +150,15 @@ DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const End
     if ((number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && timeoutSeconds > 0 &&
         waitedSeconds + 0.5 >= timeoutSeconds)
         return UnfinishedOpening(OpeningEnd{OpeningEnd::Kind::TimedOut}, endpoint, timeoutSeconds);
+    const bool overTcp = endpoint.socket.isEmpty();
     if (number == CR_SSL_CONNECTION_ERROR) {
         const QString problem =
             greeted && !offersTls
                 ? QStringLiteral("TLS is required (%1) but could not be used: the server offers no TLS.")
-                      .arg(QLatin1String(settings.verifyServerCert ? "ssl-verify-server-cert" : "ssl-ca"))
+                      .arg(CheckOption(settings))
                 : QStringLiteral("TLS could not be used: ") + message +
                       (message.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".")) +
-                      CheckedFor(settings, endpoint.socket.isEmpty() ? endpoint.host : QStringLiteral("localhost"));
+                      CheckFailure(message, settings, overTcp ? endpoint.host : QStringLiteral("localhost"));
         return DbError(problem, number, problem);
     }
     if (number == kSecureTransportRequired) {
@@ -112,22 +167,7 @@ DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const End
                       : QStringLiteral("The server requires TLS, which could not be used: the server offers none.");
         return DbError(problem + QStringLiteral(" (") + message + QLatin1Char(')'), number, problem);
     }
-    if (number == ER_ACCESS_DENIED_ERROR && greeted && !offersTls && endpoint.socket.isEmpty()) {
-        // The server gives no other sign that it refused for want of TLS.
-        const QString problem = QStringLiteral(
-            "TLS could not be used: the server offers none. A user or server that requires TLS refuses a "
-            "connection without it.");
-        return DbError(message + QStringLiteral(". ") + problem, number, problem);
-    }
-    if (number == ER_ACCESS_DENIED_ERROR && offersTls && endpoint.socket.isEmpty() && settings.cert.isEmpty()) {
-        // The server refuses a user that requires a client certificate with
-        // the words of a wrong password; most refusals are a wrong password,
-        // so this is only a hint, and not a reason of the wizard's.
-        return DbError(
-            message + QStringLiteral(". If the user was created with REQUIRE X509 (or ISSUER or SUBJECT), it may be "
-                                     "refused because no client certificate was given (ssl-cert and ssl-key)."),
-            number);
-    }
+    if (number == ER_ACCESS_DENIED_ERROR) return AccessDenied(message, number, settings, overTcp, greeted, offersTls);
     bool noAnswer = false;
     const QString words = DescribeOpenFailure(endpoint, number, message, waitedSeconds, timeoutSeconds, &noAnswer);
     return DbError(words, number, noAnswer ? words : QString());

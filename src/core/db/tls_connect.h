@@ -16,10 +16,12 @@ namespace db {
 void RequestTls(MYSQL* connection, const TlsSettings& settings);
 
 // The failure of a connection that could not be opened, saying so where TLS
-// could not be used: a failed TLS set-up or certificate check, or a server
-// that offers no TLS refusing the login (a user created with REQUIRE SSL, a
-// server with require_secure_transport=ON). Through the local server's
-// socket TLS plays no part.
+// could not be used: a failed TLS set-up or certificate check (a revoked
+// certificate named as such), a server with require_secure_transport=ON. A
+// refused login keeps the server's words and says what to check; client
+// certificates only where TLS was used and certificates were given, as the
+// server's words are the same for a wrong password. Through the local
+// server's socket TLS plays no part.
 // A refused connection that TLS played no part in is worded by
 // DescribeOpenFailure(): `waitedSeconds` is how long the attempt took,
 // `timeoutSeconds` how long it was allowed to.

@@ -21,8 +21,13 @@ struct TlsSettings {
     QString crlPath;  // ssl-crlpath: a folder of such lists
 
     // Whether the server's certificate is checked (which TLS then requires):
-    // asked for, or implied by a certificate authority given.
-    bool checksServer() const { return verifyServerCert || !ca.isEmpty(); }
+    // asked for, or implied by a certificate authority or a revocation list
+    // given. A list is only looked at when the certificate's chain is
+    // checked: given alone, it would let a revoked certificate through.
+    bool checksServer() const { return verifyServerCert || !ca.isEmpty() || !crl.isEmpty() || !crlPath.isEmpty(); }
+    // Whether anything about certificates was given, so that a refusal may
+    // have to do with them.
+    bool namesCertificates() const { return checksServer() || !cert.isEmpty() || !key.isEmpty(); }
 
     bool operator==(const TlsSettings&) const = default;
 };
