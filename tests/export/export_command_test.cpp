@@ -610,6 +610,41 @@ TEST(ExportCommand, AStatementGivenUpDoesNotRunOnInTheServer) {
     }
 }
 
+// Rows that stop coming half-way: the words say the wait passed its
+// time-out and what became of the output.
+TEST(ExportCommand, RowsThatStopHalfWayTellTheTimeOutAndWhatBecameOfTheOutput) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    // Rows enough to leave the server's buffer before the stall.
+    export_testing::CreateBigTable(db, 20000);
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.txt"));
+    WriteFile(old, "old\r\n");
+    const struct {
+        QString output;
+        QString words;
+    } cases[] = {
+        {old, QStringLiteral(" The file %1 is kept as it was.").arg(old)},
+        {dir.filePath(QStringLiteral("new.txt")),
+         QStringLiteral(" No file was made at %1.").arg(dir.filePath(QStringLiteral("new.txt")))},
+        {QStringLiteral("-"), QStringLiteral(" Standard output has only the rows read before it.")},
+    };
+    for (const auto& c : cases) {
+        const export_testing::CommandResult result = RunExportCommand(
+            db.login(), {QStringLiteral("--table"), QStringLiteral("big"), QStringLiteral("--where"),
+                         QStringLiteral("IF(id = 19000, SLEEP(3) = 0, 1)"), QStringLiteral("--timeout"),
+                         QStringLiteral("1"), QStringLiteral("--output"), c.output});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.endsWith(
+            (QStringLiteral("within the time-out of 1 seconds: the server or the link to it stalls.") + c.words +
+             QLatin1Char('\n'))
+                .toLocal8Bit()))
+            << result.err.toStdString();
+    }
+    EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("old.txt")});
+    EXPECT_EQ(ReadFile(old), "old\r\n");
+}
+
 TEST(ExportCommand, TerminationSignalsLeaveNoNamedTemporaryFile) {
     TW_REQUIRE_SERVER();
     QTemporaryDir dir;

@@ -229,7 +229,7 @@ bool BinaryResult::Next() {
     if (mysql_stmt_errno(statement) != 0) FailStatement(statement);
     qCDebug(lcDb) << "fetch failed:" << mysql_errno(connection_) << mysql_error(connection_);
     if (mysql_errno(connection_) != 0)
-        throw DbError(QString::fromUtf8(mysql_error(connection_)), mysql_errno(connection_));
+        throw RowReadFailure(*waitRules_, mysql_errno(connection_), QString::fromUtf8(mysql_error(connection_)));
     throw DbError(QStringLiteral("The connection to the server was lost while the rows were read."));
 }
 

@@ -58,8 +58,7 @@ bool StreamingResult::Next() {
         if ((number == CR_SERVER_LOST || number == CR_SSL_CONNECTION_ERROR) && waitRules_->boundSeconds > 0 &&
             waited + 0.5 >= waitRules_->boundSeconds)
             throw NoRowInTime(*waitRules_);
-        if (mysql_errno(connection_) != 0)
-            throw DbError(QString::fromUtf8(mysql_error(connection_)), mysql_errno(connection_));
+        if (number != 0) throw RowReadFailure(*waitRules_, number, QString::fromUtf8(mysql_error(connection_)));
         return false;
     }
     lengths_ = mysql_fetch_lengths(res_.get());

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include <errmsg.h>
+#include <mysqld_error.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -68,11 +70,27 @@ DbError NoAnswerInTime(const WaitRules& rules) {
 DbError NoRowInTime(const WaitRules& rules) {
     rules.givenUp->store(true);
     const QString words = QStringLiteral(
-                              "No row came from the server %1 within %2 seconds: the server or the link to it "
-                              "stalls.")
+                              "No row came from the server %1 within the time-out of %2 seconds: the server or "
+                              "the link to it stalls.")
                               .arg(rules.server)
                               .arg(rules.boundSeconds);
     return DbError(words, kNoAnswerInTime, words);
+}
+
+DbError RowReadFailure(const WaitRules& rules, unsigned number, const QString& connectorText) {
+    switch (number) {
+    case CR_SERVER_LOST:
+    case CR_SERVER_GONE_ERROR:
+    case CR_SSL_CONNECTION_ERROR:  // a TLS connection closed in the middle of a record
+    case ER_CONNECTION_KILLED:
+    case ER_SERVER_SHUTDOWN: break;
+    default: return DbError(connectorText, number);
+    }
+    return DbError(QStringLiteral("The connection to the server %1 ended while the rows were read (%2): the "
+                                  "server stopped or restarted, another session ended the connection (KILL), or "
+                                  "the network dropped it.")
+                       .arg(rules.server, connectorText),
+                   number);
 }
 
 }  // namespace db

@@ -46,5 +46,10 @@ private:
 DbError NoAnswerInTime(const WaitRules& rules);
 // A row that did not come within the bound, in the middle of a result.
 DbError NoRowInTime(const WaitRules& rules);
+// The connector's failure to read the next row of a result, in words that
+// say what became of the connection where it ended (lost, gone away, killed
+// or shut down): the connector's own words alone do not tell that the rows
+// stopped half-way, nor why that may be.
+DbError RowReadFailure(const WaitRules& rules, unsigned number, const QString& connectorText);
 
 }  // namespace db

@@ -44,6 +44,16 @@ void PrintError(const QString& text) {
     std::fprintf(stderr, "tablewright-export: %s\n", text.toLocal8Bit().constData());
 }
 
+// What the rows read before a failure left behind: a file is replaced only
+// when every row is written, a pipe or a device has what came so far.
+QString OutputLeftBehind(const QByteArray& outputBytes, bool toStandardOutput) {
+    if (toStandardOutput) return QStringLiteral(" Standard output has only the rows read before it.");
+    const QFileInfo target(QFile::decodeName(outputBytes));
+    if (!target.exists()) return QStringLiteral(" No file was made at %1.").arg(target.filePath());
+    if (target.isFile()) return QStringLiteral(" The file %1 is kept as it was.").arg(target.filePath());
+    return QStringLiteral(" %1 has only the rows read before it.").arg(target.filePath());
+}
+
 db::LoginValues LoginFrom(const exporter::cli::CommandLine& line) {
     QString warning;
     db::LoginValues login = exporter::cli::StoredLoginValues(warning);
@@ -262,7 +272,9 @@ int main(int argc, char* argv[]) {
     if (outcome.status == exporter::ExportOutcome::Status::Stopped)
         return Ending(kEndedBySignal + process::CaughtTerminationSignal());
     if (!outcome.written()) {
-        PrintError(outcome.description);
+        PrintError(outcome.description + (outcome.label == exporter::kReadRowsStep
+                                              ? OutputLeftBehind(line.outputBytes, line.toStandardOutput())
+                                              : QString()));
         return Ending(kExportFailed);
     }
     // The file is written as asked; the warning only says what it holds
