@@ -1,5 +1,9 @@
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -24,6 +28,34 @@ using export_testing::ReadFile;
 using export_testing::RequestFor;
 using export_testing::WriteFile;
 using testing_support::ScratchDatabase;
+
+namespace {
+
+// Which call of fdatasync in this program fails next, counted from 1 since
+// the test set it; 0: none.
+std::atomic<int> failingFlush{0};
+std::atomic<int> flushes{0};
+
+void FailFlushNumber(int number) {
+    flushes = 0;
+    failingFlush = number;
+}
+
+}  // namespace
+
+// Stands in for the C library's own in this test program: the flush that
+// FailFlushNumber() named fails as on a disk that lost the pages, once, and
+// takes its time to, so that the writer goes on meanwhile.
+// NOLINTNEXTLINE(readability-identifier-naming,readability-inconsistent-declaration-parameter-name): the C library's.
+extern "C" int fdatasync(int descriptor) {
+    if (failingFlush != 0 && ++flushes == failingFlush) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        errno = EIO;
+        return -1;
+    }
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"));
+    return real(descriptor);
+}
 
 namespace {
 
@@ -253,4 +285,36 @@ TEST(BackgroundFlush, AFailedFlushIsToldWhenTheFileIsFinished) {
     files::BackgroundFlush flush;
     flush.Written(-1, off_t{64} << 20);
     EXPECT_EQ(flush.Finish(), EBADF);
+}
+
+// The disk reports a lost write once: a background flush that failed fails
+// the file even when every later flush, in the background or the last
+// one, succeeds.
+TEST(BackgroundFlush, AFlushThatFailedOnceFailsTheFileThoughLaterOnesSucceed) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    WriteFile(path, kOldContent);
+    // Each chunk starts a background flush.
+    const QByteArray chunk(16 << 20, 'x');
+    const struct {
+        int failing;  // the flush that fails
+        int chunks;
+    } cases[] = {{1, 1}, {1, 2}, {2, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing * 10 + c.chunks);
+        {
+            const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(path);
+            ASSERT_TRUE(sink->Open());
+            FailFlushNumber(c.failing);
+            bool written = true;
+            for (int i = 0; i < c.chunks && written; ++i)
+                written = sink->Write(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+            EXPECT_FALSE(written && sink->Commit());
+            FailFlushNumber(0);
+            EXPECT_TRUE(sink->errorString().contains(QStringLiteral("Input/output error")))
+                << sink->errorString().toStdString();
+        }
+        EXPECT_EQ(ReadFile(path), kOldContent);
+        EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
+    }
 }
