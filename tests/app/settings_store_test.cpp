@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <functional>
 
 #include <QDir>
@@ -17,6 +18,7 @@
 #include "files/replacing_file.h"
 #include "settings/background_saves.h"
 #include "settings/settings_store.h"
+#include "support/test_files.h"
 
 TEST(SettingsStore, EmptyStoreGivesTheReadersDefaultsWithoutWritingThem) {
     QTemporaryDir dir;
@@ -276,4 +278,67 @@ TEST(SettingsStore, ASaveRemovesOnlyItsOwnStaleTemporaryFiles) {
         EXPECT_EQ(!left.exists() && !left.isSymLink(), c.removed) << c.name;
     }
     EXPECT_TRUE(QFileInfo::exists(target));
+}
+
+// What takes the file's place after the store found it is neither read for
+// a save nor written through nor replaced: a link swapped in, a file given
+// to another user.
+TEST(SettingsStore, ASaveLeavesWhatTookTheFilesPlaceAsItIs) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Kestrafel.ini"));
+    const QByteArray bytes = QFile::encodeName(path);
+    const QString other = dir.filePath(QStringLiteral("other.ini"));
+    const QByteArray otherText = "[Tablewright]\nMyUser=other\n";
+    const struct {
+        const char* name;
+        bool root;  // only root can give a file to another user
+        std::function<bool()> swap;
+    } cases[] = {
+        {"a link to a file of the user's own", false,
+         [&] { return unlink(bytes.constData()) == 0 && symlink(QFile::encodeName(other), bytes) == 0; }},
+        {"given to another user", true, [&] { return chown(bytes.constData(), 65534, 65534) == 0; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.root && geteuid() != 0) {
+            std::printf("passed over \"%s\": only root can give a file to another user\n", c.name);
+            continue;
+        }
+        QFile::remove(path);
+        testing_support::WriteFile(other, otherText);
+        testing_support::WriteFile(path, "[Tablewright]\nMyServer=own\n");
+        settings::SettingsStore store(path);
+        ASSERT_EQ(store.fileState(), settings::SettingsStore::FileState::Read);
+        ASSERT_TRUE(c.swap());
+        struct stat before = {};
+        ASSERT_EQ(lstat(bytes.constData(), &before), 0);
+        store.Write(QStringLiteral("MyPassword"), QStringLiteral("secret"));
+        struct stat after = {};
+        ASSERT_EQ(lstat(bytes.constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(testing_support::ReadFile(other), otherText);
+    }
+}
+
+// Another user's settings file is read, but never saved over nor made
+// private: it is not the user's to change.
+TEST(SettingsStore, AnotherUsersFileIsReadButNeverChanged) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Kestrafel.ini"));
+    const QByteArray bytes = QFile::encodeName(path);
+    const QByteArray text = "[Tablewright]\nMyServer=theirs\n";
+    testing_support::WriteFile(path, text);
+    ASSERT_EQ(chmod(bytes.constData(), 0644), 0);
+    ASSERT_EQ(chown(bytes.constData(), 65534, 65534), 0);
+    settings::SettingsStore store(path);
+    EXPECT_EQ(store.Read(QStringLiteral("MyServer"), QString()), QStringLiteral("theirs"));
+    store.Write(QStringLiteral("MyServer"), QStringLiteral("mine"));
+    struct stat status = {};
+    ASSERT_EQ(stat(bytes.constData(), &status), 0);
+    EXPECT_EQ(status.st_uid, 65534u);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+    EXPECT_EQ(testing_support::ReadFile(path), text);
 }
