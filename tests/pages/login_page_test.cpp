@@ -152,7 +152,7 @@ TEST(LoginPage, OnlyTheServersOwnMessageIsGivenAsTheReason) {
     } cases[] = {
         {"a wrong password", db::DbError(denied, 1045), QStringLiteral("s3cret"), denied},
         {"with the opening's hint",
-         db::DbError(denied + QStringLiteral(". If the user was created with REQUIRE X509 ..."), 1045),
+         db::DbError(denied + QStringLiteral(". Check the user name and the password."), 1045).SaidByServer(denied),
          {},
          denied},
         {"a newer server's number",

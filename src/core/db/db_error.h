@@ -24,10 +24,18 @@ public:
     // name the server (the description says it too). Empty otherwise, as for
     // a refused login.
     const QString& reason() const { return reason_; }
+    // The server's own words, where the description adds a hint of ours to
+    // them (a refused login); empty where the description is all there is.
+    const QString& serverWords() const { return serverWords_; }
+    DbError& SaidByServer(QString words) {
+        serverWords_ = std::move(words);
+        return *this;
+    }
 
 private:
     unsigned number_;
     QString reason_;
+    QString serverWords_;
 };
 
 // The number of a failure that is a stop asked for while a connection

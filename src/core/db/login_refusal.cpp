@@ -9,18 +9,14 @@ namespace {
 // servers); 2000 to 2999 and 5000 up are the connector's own, 0 ours.
 bool FromTheServer(unsigned number) { return (number >= 1000 && number < 2000) || (number >= 3000 && number < 5000); }
 
-// Where the opening adds a hint of its own to a refused login (a user that
-// may require a client certificate, tls_connect.cpp): the server did not say it.
-const QString kCertificateHint = QStringLiteral(". If the user was created with REQUIRE X509");
-
 }  // namespace
 
 QString ServerMessage(const DbError& error, const QString& password) {
     if (!FromTheServer(error.number())) return QString();
-    QString message = QString::fromStdString(error.what());
-    const qsizetype hint = message.indexOf(kCertificateHint);
-    if (hint >= 0) message.truncate(hint);
-    message = message.trimmed();
+    // Without the hints the opening adds to a refused login: the server did
+    // not say them.
+    const QString message =
+        (error.serverWords().isEmpty() ? QString::fromStdString(error.what()) : error.serverWords()).trimmed();
     // A server may echo what it was sent; a password is never shown.
     if (!password.isEmpty() && message.contains(password)) return QString();
     return message;

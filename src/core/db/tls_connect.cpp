@@ -96,7 +96,9 @@ DbError AccessDenied(const QString& message, unsigned number, const TlsSettings&
     else
         words += QLatin1Char('.');
     // No reason: a refused login is no failure of TLS or of the link.
-    return DbError(words, number);
+    DbError refused(words, number);
+    refused.SaidByServer(message);
+    return refused;
 }
 
 }  // namespace
