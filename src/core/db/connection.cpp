@@ -56,6 +56,7 @@ unsigned ParsePort(const QString& text) {
 }
 
 Endpoint ResolveEndpoint(const LoginValues& values) {
+    if (!values.socket.isEmpty()) return Endpoint{QString(), 0, values.socket};
     const unsigned port = ParsePort(values.port);
     if (values.server == QLatin1String("localhost")) {
         const QString socket = DefaultSocketPath();

@@ -52,10 +52,11 @@ struct Endpoint {
 // allowed. Throws DbError otherwise.
 unsigned ParsePort(const QString& text);
 
-// Works out where the login values lead. "localhost" with port 3306 uses the
-// local server's socket when it exists; any other "localhost" goes by TCP to
-// 127.0.0.1 on the given port. Throws DbError for a port that is not a whole
-// number from 1 to 65535.
+// Works out where the login values lead. A socket named in them is used as
+// it is. Otherwise "localhost" with port 3306 uses the local server's socket
+// when it exists; any other "localhost" goes by TCP to 127.0.0.1 on the given
+// port. Throws DbError for a port that is not a whole number from 1 to 65535
+// (with no socket named).
 Endpoint ResolveEndpoint(const LoginValues& values);
 
 // One open connection to the server, in utf8mb4. Closed when destroyed;

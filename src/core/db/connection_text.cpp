@@ -30,6 +30,9 @@ QString BuildConnectionText(const LoginValues& values) {
     AppendPair(text, "PASSWORD", values.password);
     AppendPair(text, "DATABASE", values.database);
     AppendPair(text, "PORT", values.port);
+    // The MySQL ODBC driver's name for a local socket; only a login that
+    // names one has it.
+    if (!values.socket.isEmpty()) AppendPair(text, "SOCKET", values.socket);
     return text;
 }
 
@@ -87,6 +90,8 @@ LoginValues ParseConnectionText(const QString& text) {
             values.database = value;
         else if (key == QLatin1String("PORT"))
             values.port = value;
+        else if (key == QLatin1String("SOCKET"))
+            values.socket = value;
         pos = next;
     }
     return values;

@@ -12,12 +12,6 @@ namespace {
 // Includes nest at most this deep, which also ends a file that includes itself.
 constexpr int kMaxIncludeDepth = 10;
 
-bool IsClientGroup(const QString& group) {
-    for (const char* name : {"client", "client-server", "client-mariadb"})
-        if (group.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
-    return false;
-}
-
 // A "#" outside quotes starts a comment that runs to the end of the line.
 QString WithoutEndComment(const QString& line) {
     QChar quote;
@@ -88,7 +82,11 @@ ClientOption ParseOption(const QString& text) {
 
 class Reader {
 public:
-    std::vector<ClientOption> options;
+    explicit Reader(const QStringList& groups) {
+        for (const QString& group : groups) groups_ += group.toLower();
+    }
+
+    std::vector<GroupOption> options;
     QStringList warnings;
 
     void ReadFile(const QString& path, int depth) {
@@ -111,7 +109,7 @@ public:
             return;
         }
         QTextStream in(&file);
-        bool inClientGroup = false;
+        QString group;  // empty outside the groups asked for
         QString line;
         while (in.readLineInto(&line)) {
             const QString trimmed = line.trimmed();
@@ -123,10 +121,11 @@ public:
                 ReadFile(trimmed.mid(8).trimmed(), depth + 1);
             } else if (trimmed.startsWith(QLatin1Char('['))) {
                 const qsizetype end = trimmed.indexOf(QLatin1Char(']'));
-                inClientGroup = end > 0 && IsClientGroup(trimmed.mid(1, end - 1).trimmed());
-            } else if (inClientGroup) {
+                group = end > 0 ? trimmed.mid(1, end - 1).trimmed().toLower() : QString();
+                if (!groups_.contains(group)) group.clear();
+            } else if (!group.isEmpty()) {
                 const QString text = WithoutEndComment(trimmed).trimmed();
-                if (!text.isEmpty()) options.push_back(ParseOption(text));
+                if (!text.isEmpty()) options.push_back(GroupOption{path, group, ParseOption(text)});
             }
         }
     }
@@ -143,16 +142,28 @@ private:
             ReadFile(folder.filePath(name), depth);
     }
 
+    QStringList groups_;
     QSet<QString> read_;
 };
 
 }  // namespace
 
 std::vector<ClientOption> ReadClientOptions(const QStringList& files, QStringList* warnings) {
-    Reader reader;
+    std::vector<ClientOption> options;
+    for (GroupOption& read : ReadOptionGroups(files, ClientGroups(), warnings))
+        options.push_back(std::move(read.option));
+    return options;
+}
+
+std::vector<GroupOption> ReadOptionGroups(const QStringList& files, const QStringList& groups, QStringList* warnings) {
+    Reader reader(groups);
     for (const QString& file : files) reader.ReadFile(file, 0);
     if (warnings != nullptr) *warnings += reader.warnings;
     return std::move(reader.options);
+}
+
+QStringList ClientGroups() {
+    return {QStringLiteral("client"), QStringLiteral("client-server"), QStringLiteral("client-mariadb")};
 }
 
 }  // namespace db

@@ -27,4 +27,19 @@ struct ClientOption {
 // added to `warnings` when given.
 std::vector<ClientOption> ReadClientOptions(const QStringList& files, QStringList* warnings = nullptr);
 
+// An option line with the file and the group it stands in.
+struct GroupOption {
+    QString file;   // the file the line is in, an included one by its own name
+    QString group;  // in lower case
+    ClientOption option;
+};
+
+// The same for the lines of the named groups (in any case), read by the same
+// rules, each with where it stands.
+std::vector<GroupOption> ReadOptionGroups(const QStringList& files, const QStringList& groups,
+                                          QStringList* warnings = nullptr);
+
+// The groups the connector reads for every program.
+QStringList ClientGroups();
+
 }  // namespace db

@@ -26,9 +26,13 @@ std::optional<TlsSettings> processSettings;
 }  // namespace
 
 TlsSettings TlsSettingsFromOptionFiles(const QStringList& files, QStringList* warnings) {
+    return TlsSettingsFromOptions(ReadClientOptions(files, warnings));
+}
+
+TlsSettings TlsSettingsFromOptions(const std::vector<ClientOption>& options) {
     TlsSettings settings;
     const QString verify = QStringLiteral("ssl-verify-server-cert");
-    for (const ClientOption& option : ReadClientOptions(files, warnings)) {
+    for (const ClientOption& option : options) {
         if (option.name == QLatin1String("ssl-ca") && option.hasValue)
             settings.ca = option.value;
         else if (option.name == QLatin1String("ssl-cert") && option.hasValue)

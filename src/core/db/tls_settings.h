@@ -1,7 +1,11 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
 #include <QStringList>
+
+#include "db/option_files.h"
 
 namespace db {
 
@@ -37,6 +41,8 @@ struct TlsSettings {
 // files; nothing else is taken from them. A later value wins. What the files
 // give cause to warn about is added to `warnings` when given.
 TlsSettings TlsSettingsFromOptionFiles(const QStringList& files, QStringList* warnings = nullptr);
+// The same from option lines already read, a later one winning.
+TlsSettings TlsSettingsFromOptions(const std::vector<ClientOption>& options);
 
 // The option files the standard client reads: /etc/my.cnf, /etc/mysql/my.cnf
 // and ~/.my.cnf. TABLEWRIGHT_OPTION_FILES, a list separated by ":", takes
