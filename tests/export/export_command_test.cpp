@@ -138,9 +138,12 @@ TEST(ExportCommand, UsageErrorsExitWithTwoAndHelpWithZero) {
     const QList<QStringList> wrong = {
         {},                           // no table
         {QStringLiteral("--table")},  // no value
-        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--password"), QStringLiteral("x")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--password=x")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("-px")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--port"), QStringLiteral("70000")},
-        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("extra")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("db"), QStringLiteral("extra")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("-D"), QStringLiteral("a"),
+         QStringLiteral("b")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--table"), QStringLiteral("u")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote=sometimes")},
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--quote"), QStringLiteral("--separator=\"")},

@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case CommandLine::Action::UsageError: Expect(!line.problem.isEmpty()); break;
     case CommandLine::Action::Help:
     case CommandLine::Action::Version:
-    case CommandLine::Action::ListTables: break;
+    case CommandLine::Action::ListTables:
+    case CommandLine::Action::PrintDefaults: break;
     }
     return 0;
 }

@@ -10,8 +10,11 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QStringDecoder>
 
+#include "client_arguments.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query_rows.h"
@@ -186,6 +189,25 @@ std::optional<QString> ReadQuery(const QCommandLineParser& parser, const QList<Q
     return std::nullopt;
 }
 
+// Where the login comes from besides the command line: the socket, the
+// option files to read and whether the password is typed.
+std::optional<QString> ReadLoginSources(const QCommandLineParser& parser, bool askPassword, CommandLine& line) {
+    line.socket = ValueIfSet(parser, QStringLiteral("socket"));
+    if (line.socket && line.socket->isEmpty()) return QStringLiteral("--socket needs the path of a socket.");
+    line.askPassword = askPassword;
+    line.noDefaults = parser.isSet(QStringLiteral("no-defaults"));
+    line.defaultsFile = ValueIfSet(parser, QStringLiteral("defaults-file"));
+    line.defaultsExtraFile = ValueIfSet(parser, QStringLiteral("defaults-extra-file"));
+    for (const auto& file : {line.defaultsFile, line.defaultsExtraFile}) {
+        if (!file) continue;
+        if (line.noDefaults) return QStringLiteral("--no-defaults reads no option file; leave it out to read one.");
+        // A file that is not there would leave the login to the others
+        // without a word, as a typing error in a script.
+        if (!QFileInfo(*file).isFile()) return QStringLiteral("The option file %1 is not there.").arg(*file);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 QString LocaleText(const QByteArray& bytes) { return ArgumentText(bytes); }
@@ -194,7 +216,8 @@ QString UsageText() {
     return QStringLiteral(
         "Usage: tablewright-export --table NAME [--field NAME]... [--separator TEXT] [--no-header]\n"
         "                          [--quote[=always]] [--where TEXT]\n"
-        "                          [--output PATH|-] [--server H] [--port N] [--user U] [--database D]\n"
+        "                          [--output PATH|-] [-h H] [-P N] [-u U] [-p] [-S PATH] [[-D] DATABASE]\n"
+        "                          [--defaults-file FILE | --defaults-extra-file FILE | --no-defaults]\n"
         "                          [--ssl-ca FILE] [--ssl-verify-server-cert] [--ssl-cert FILE --ssl-key FILE]\n"
         "                          [--timeout SECONDS] [--verbose]\n"
         "   or: tablewright-export --query SQL|--query-file PATH|- [the options above but\n"
@@ -219,8 +242,22 @@ QString UsageText() {
         "  --query-file PATH|-\n"
         "                     the same, the statement read from a file (\"-\": standard input)\n"
         "  --output PATH|-    the file to write; \"-\" or no --output writes to standard output\n"
-        "  --server H, --port N, --user U, --database D\n"
-        "                     login values; each defaults to the one the wizard stored\n"
+        "  -h, --host H       the server's host name (also --server H)\n"
+        "  -P, --port N       the server's port\n"
+        "  -u, --user U       the user name\n"
+        "  -p, --password     type the password on the terminal (it is not shown); a\n"
+        "                     password given with the option is refused\n"
+        "  -D, --database D   the database; it may also stand alone, as the last argument\n"
+        "  -S, --socket PATH  connect through this Unix socket, whatever the host and port\n"
+        "                     say (the unix_socket authentication works through it)\n"
+        "  --defaults-file FILE\n"
+        "                     read login and TLS values from FILE instead of the standard\n"
+        "                     option files\n"
+        "  --defaults-extra-file FILE\n"
+        "                     read FILE too, its values over the standard option files'\n"
+        "  --no-defaults      read no option file\n"
+        "  --print-defaults   show the login values each key would take and where they come\n"
+        "                     from (the password masked), and exit\n"
         "  --ssl-ca FILE      check that the server's certificate comes from this authority and\n"
         "                     names the server; fail when the server offers no TLS\n"
         "  --ssl-verify-server-cert\n"
@@ -235,13 +272,22 @@ QString UsageText() {
         "  --help             show this text\n"
         "  --version          show the program's version\n"
         "\n"
-        "The password comes from the wizard's stored login or from the environment variable\n"
-        "TABLEWRIGHT_PASSWORD, never from the command line. An existing file is replaced only\n"
-        "when every row has been written.\n"
+        "Each login value (host, port, user, password, socket, database) is taken from the\n"
+        "first of these that gives it:\n"
+        "  1. the command line (-p: the password typed);\n"
+        "  2. the file of --defaults-file or --defaults-extra-file;\n"
+        "  3. the [tablewright-export] group of the standard option files (/etc/my.cnf,\n"
+        "     /etc/mysql/my.cnf, ~/.my.cnf);\n"
+        "  4. the login the wizard stored, with the password from the environment variable\n"
+        "     TABLEWRIGHT_PASSWORD when that is set;\n"
+        "  5. the [client], [client-server] and [client-mariadb] groups of the standard files;\n"
+        "  6. the defaults: host localhost, port 3306.\n"
+        "A host localhost with port 3306 goes through the option files' socket, or the local\n"
+        "server's. An existing file is replaced only when every row has been written.\n"
         "\n"
         "The connection is encrypted with TLS whenever the server offers it. The --ssl- options\n"
-        "may also stand in the [client] group of the standard option files (/etc/mysql/my.cnf,\n"
-        "~/.my.cnf); the command line takes their place.\n"
+        "may also stand in those option-file groups, in the same order; the command line takes\n"
+        "their place.\n"
         "\n"
 
         "Exit status: 0 when the file was written, 1 when the export failed, 2 for a usage error,\n"
@@ -249,24 +295,56 @@ QString UsageText() {
         "an existing file then stays as it was.\n");
 }
 
-CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
-    QStringList arguments;
-    for (const QByteArray& raw : rawArguments) arguments += ArgumentText(raw);
+CommandLine ParseCommandLine(const QList<QByteArray>& givenArguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QStringList withValue = {QStringLiteral("table"),     QStringLiteral("field"),    QStringLiteral("separator"),
-                                   QStringLiteral("output"),    QStringLiteral("server"),   QStringLiteral("port"),
-                                   QStringLiteral("user"),      QStringLiteral("database"), QStringLiteral("ssl-ca"),
-                                   QStringLiteral("ssl-cert"),  QStringLiteral("ssl-key"),  QStringLiteral("timeout"),
-                                   QStringLiteral("quote"),     QStringLiteral("where"),    QStringLiteral("query"),
-                                   QStringLiteral("query-file")};
+    const QStringList withValue = {QStringLiteral("table"),
+                                   QStringLiteral("field"),
+                                   QStringLiteral("separator"),
+                                   QStringLiteral("output"),
+                                   QStringLiteral("host"),
+                                   QStringLiteral("port"),
+                                   QStringLiteral("user"),
+                                   QStringLiteral("database"),
+                                   QStringLiteral("ssl-ca"),
+                                   QStringLiteral("ssl-cert"),
+                                   QStringLiteral("ssl-key"),
+                                   QStringLiteral("timeout"),
+                                   QStringLiteral("quote"),
+                                   QStringLiteral("where"),
+                                   QStringLiteral("query"),
+                                   QStringLiteral("query-file"),
+                                   QStringLiteral("socket"),
+                                   QStringLiteral("defaults-file"),
+                                   QStringLiteral("defaults-extra-file")};
+    const QStringList flags = {QStringLiteral("no-header"), QStringLiteral("ssl-verify-server-cert"),
+                               QStringLiteral("verbose"), QStringLiteral("help"), QStringLiteral("version"),
+                               QStringLiteral("no-defaults"), QStringLiteral("print-defaults"),
+                               // For shell completion: the login's table names, one a line.
+                               QStringLiteral("list-tables")};
+    for (const QString& name : withValue) {
+        // --server is the wizard's name for the host.
+        const QStringList names =
+            name == QLatin1String("host") ? QStringList{name, QStringLiteral("server")} : QStringList{name};
+        parser.addOption(QCommandLineOption(names, QString(), QStringLiteral("value")));
+    }
+    for (const QString& flag : flags) parser.addOption(QCommandLineOption(flag));
+
+    // The standard client's short options, and -p.
+    QSet<QByteArray> valueNames;
+    QSet<QByteArray> longNames = {"server"};
+    for (const QString& name : withValue) {
+        longNames += name.toLatin1();
+        // A bare --quote takes no value (see QuoteWithoutValue).
+        if (name != QLatin1String("quote")) valueNames += name.toLatin1();
+    }
+    for (const QString& flag : flags) longNames += flag.toLatin1();
+    const ClientArguments client = FromClientArguments(givenArguments, valueNames, longNames);
+    if (client.problem) return Problem(*client.problem);
+    const QList<QByteArray>& rawArguments = client.arguments;
+    QStringList arguments;
+    for (const QByteArray& raw : rawArguments) arguments += ArgumentText(raw);
     QuoteWithoutValue(arguments, withValue);
-    for (const QString& name : withValue)
-        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
-    for (const char* flag : {"no-header", "ssl-verify-server-cert", "verbose", "help", "version"})
-        parser.addOption(QCommandLineOption(QLatin1String(flag)));
-    // For shell completion: the stored login's table names, one a line.
-    parser.addOption(QCommandLineOption(QStringLiteral("list-tables")));
 
     if (!parser.parse(QStringList{QStringLiteral("tablewright-export")} + arguments))
         return Problem(parser.errorText());
@@ -280,8 +358,11 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
         line.action = CommandLine::Action::Version;
         return line;
     }
-    if (!parser.positionalArguments().isEmpty())
-        return Problem(QStringLiteral("Unexpected argument: ") + parser.positionalArguments().constFirst());
+    // One argument names the database, as the standard client's does.
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) return Problem(QStringLiteral("Unexpected argument: ") + positional.at(1));
+    if (!positional.isEmpty() && parser.isSet(QStringLiteral("database")))
+        return Problem(QStringLiteral("The database is given twice: by --database and as ") + positional.constFirst());
     for (const QString& name : withValue) {
         if (name != QLatin1String("field") && parser.values(name).size() > 1)
             return Problem(QStringLiteral("--%1 is given more than once.").arg(name));
@@ -290,6 +371,7 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     CommandLine line;
     if (parser.isSet(QStringLiteral("list-tables"))) line.action = CommandLine::Action::ListTables;
     if (const std::optional<QString> wrong = ReadQuery(parser, rawArguments, line)) return Problem(*wrong);
+    if (parser.isSet(QStringLiteral("print-defaults"))) line.action = CommandLine::Action::PrintDefaults;
     line.table = parser.value(QStringLiteral("table"));
     if (line.table.isEmpty() && !line.isQuery() && line.action == CommandLine::Action::Export)
         return Problem(QStringLiteral("--table NAME (or --query SQL) is required."));
@@ -324,11 +406,14 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     // onto the terminal.
     if (parser.isSet(QStringLiteral("output")) && line.output.isEmpty())
         return Problem(QStringLiteral("--output needs a path, or \"-\" for standard output."));
-    line.server = ValueIfSet(parser, QStringLiteral("server"));
+    line.server = ValueIfSet(parser, QStringLiteral("host"));
     line.port = ValueIfSet(parser, QStringLiteral("port"));
     line.user = ValueIfSet(parser, QStringLiteral("user"));
     line.database = ValueIfSet(parser, QStringLiteral("database"));
+    if (!positional.isEmpty()) line.database = positional.constFirst();
     if (line.port && !IsPort(*line.port)) return Problem(QStringLiteral("--port must be a number from 1 to 65535."));
+    if (const std::optional<QString> problem = ReadLoginSources(parser, client.askPassword, line))
+        return Problem(*problem);
     line.sslCa = RawPathIfSet(parser, rawArguments, "ssl-ca");
     line.sslCert = RawPathIfSet(parser, rawArguments, "ssl-cert");
     line.sslKey = RawPathIfSet(parser, rawArguments, "ssl-key");
@@ -336,7 +421,7 @@ CommandLine ParseCommandLine(const QList<QByteArray>& rawArguments) {
     // text in the locale's character set would name something else.
     QStringList texts = line.fields;
     texts << line.table << line.where << line.query;
-    for (const auto& value : {line.server, line.port, line.user, line.database})
+    for (const auto& value : {line.server, line.port, line.user, line.database, line.socket})
         if (value) texts << *value;
     for (const QString& text : texts) {
         if (text.contains(QChar::ReplacementCharacter))

@@ -14,7 +14,7 @@ namespace exporter::cli {
 
 // What the command line asks for.
 struct CommandLine {
-    enum class Action { Export, Help, Version, ListTables, UsageError };
+    enum class Action { Export, Help, Version, ListTables, PrintDefaults, UsageError };
     Action action = Action::Export;
     QString problem;  // what is wrong with a command line that cannot be used
 
@@ -35,8 +35,14 @@ struct CommandLine {
     std::optional<QByteArray> queryFile;
     QString output;          // empty or "-": standard output
     QByteArray outputBytes;  // the path as given, which need not be text
-    // Login values given on the command line; the stored ones fill the rest.
-    std::optional<QString> server, port, user, database;
+    // Login values given on the command line; the option files and the
+    // stored login fill the rest (see login_sources.h).
+    std::optional<QString> server, port, user, database, socket;
+    // -p or --password: the password is typed on the terminal.
+    bool askPassword = false;
+    // --defaults-file, --defaults-extra-file (the paths as text), --no-defaults.
+    std::optional<QString> defaultsFile, defaultsExtraFile;
+    bool noDefaults = false;
     // TLS options given on the command line, the paths as given; the option
     // files fill the rest.
     std::optional<QByteArray> sslCa, sslCert, sslKey;

@@ -26,10 +26,11 @@
 #include "export/export_job.h"
 #include "files/output_sink.h"
 #include "lines/split_check.h"
+#include "login_sources.h"
+#include "password_prompt.h"
 #include "process/standard_descriptors.h"
 #include "process/termination_signals.h"
 #include "query_file.h"
-#include "stored_login.h"
 #include "terminal_progress.h"
 
 namespace {
@@ -54,20 +55,9 @@ QString OutputLeftBehind(const QByteArray& outputBytes, bool toStandardOutput) {
     return QStringLiteral(" %1 has only the rows read before it.").arg(target.filePath());
 }
 
-db::LoginValues LoginFrom(const exporter::cli::CommandLine& line) {
-    QString warning;
-    db::LoginValues login = exporter::cli::StoredLoginValues(warning);
-    if (!warning.isEmpty()) PrintError(warning);
-    if (line.server) login.server = *line.server;
-    if (line.port) login.port = *line.port;
-    if (line.user) login.user = *line.user;
-    if (line.database) login.database = *line.database;
-    return login;
-}
-
-exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line) {
+exporter::ExportRequest RequestFrom(const exporter::cli::CommandLine& line, const db::LoginValues& login) {
     exporter::ExportRequest request;
-    request.login = LoginFrom(line);
+    request.login = login;
     request.tableName = line.table;
     request.header = line.header;
     request.separator = line.separator;
@@ -98,7 +88,7 @@ bool NamesStandardOutput(const QByteArray& path) {
 // The whole call ends within two seconds, and at once on a termination
 // signal: a server that does not answer, or a SHOW TABLES that waits for a
 // lock, must not hold up the shell.
-int ListTables(const exporter::cli::CommandLine& line) {
+int ListTables(const db::LoginValues& login) {
     constexpr auto kBound = std::chrono::seconds(2);
     const auto deadline = std::chrono::steady_clock::now() + kBound;
     const auto signalled = [] { return process::CaughtTerminationSignal() != 0; };
@@ -109,7 +99,7 @@ int ListTables(const exporter::cli::CommandLine& line) {
         options.readTimeoutSeconds = options.connectTimeoutSeconds;
         options.writeTimeoutSeconds = options.connectTimeoutSeconds;
         options.stopRequested = signalled;
-        db::Connection connection = db::Connection::Open(LoginFrom(line), options);
+        db::Connection connection = db::Connection::Open(login, options);
         // The rest of the two seconds: a watch that cuts the connection.
         db::ConnectionCut cut(connection);
         std::mutex mutex;
@@ -235,16 +225,34 @@ int main(int argc, char* argv[]) {
         std::fputs("Try 'tablewright-export --help'.\n", stderr);
         return kUsageError;
     }
-    // Before the first connection: the command line's TLS options over the
-    // option files'.
-    db::SetProcessTlsSettings(exporter::cli::TlsSettingsFor(line, db::ProcessTlsSettings()));
-    if (line.action == CommandLine::Action::ListTables) return Ending(ListTables(line));
+    // The password typed, the login from where it is found, and before the
+    // first connection the TLS settings that go with it.
+    std::optional<QString> typedPassword;
+    if (line.askPassword && line.action != CommandLine::Action::PrintDefaults) {
+        const exporter::cli::TypedPassword typed = exporter::cli::AskPassword();
+        if (typed.signal != 0) return kEndedBySignal + typed.signal;
+        if (!typed.password) {
+            PrintError(typed.problem);
+            return kUsageError;
+        }
+        typedPassword = typed.password;
+    }
+    const exporter::cli::ChosenLogin chosen = exporter::cli::ChooseLogin(line, typedPassword);
+    for (const QString& warning : chosen.optionFileWarnings)
+        std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+    if (!chosen.storeWarning.isEmpty()) PrintError(chosen.storeWarning);
+    if (line.action == CommandLine::Action::PrintDefaults) {
+        std::fputs(exporter::cli::ChosenLoginText(chosen).toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : kExportFailed;
+    }
+    db::SetProcessTlsSettings(chosen.tls);
+    if (line.action == CommandLine::Action::ListTables) return Ending(ListTables(chosen.login));
     if (closed.output && (line.toStandardOutput() || NamesStandardOutput(line.outputBytes))) {
         PrintError(QStringLiteral("Cannot write to standard output: it is closed; give --output PATH for a file"));
         return kExportFailed;
     }
 
-    exporter::ExportRequest request = RequestFrom(line);
+    exporter::ExportRequest request = RequestFrom(line, chosen.login);
     // Without --field, every column in table order.
     if (!line.isQuery())
         request.fieldListText = line.fields.isEmpty() ? QStringLiteral("*") : db::QuoteIdentifierList(line.fields);

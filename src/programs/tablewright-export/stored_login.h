@@ -2,14 +2,15 @@
 
 #include <QString>
 
-#include "db/login_values.h"
+#include "login_layer.h"
 
 namespace exporter::cli {
 
-// The login values the wizard stored (its defaults where nothing is stored),
-// with the password from TABLEWRIGHT_PASSWORD when that is set. Reading
-// creates no settings file. `warning` tells when the settings file exists
-// but cannot be read or parsed; it stays empty otherwise.
-db::LoginValues StoredLoginValues(QString& warning);
+// The login values the wizard stored, each only where the store holds a
+// value that is not empty, with the password from TABLEWRIGHT_PASSWORD when
+// that is set. Reading creates no settings file. `warning` tells when the
+// settings file exists but cannot be read or parsed; it stays empty
+// otherwise.
+LoginLayer StoredLogin(QString& warning);
 
 }  // namespace exporter::cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+namespace exporter::cli {
+
+// How asking for the password ended.
+struct TypedPassword {
+    std::optional<QString> password;  // what was typed, without the line's end
+    QString problem;                  // why nothing could be asked
+    int signal = 0;                   // the termination signal that ended the asking
+};
+
+// Asks for the password on the terminal (/dev/tty), as the standard
+// client's -p does: "Enter password: ", then what is typed, not shown, up
+// to the end of the line (or Ctrl-D). The terminal shows what is typed again
+// however the asking ends: with the line, a failure, or a termination signal
+// (which ends it within a tenth of a second; see CatchTerminationSignals).
+TypedPassword AskPassword();
+
+}  // namespace exporter::cli
