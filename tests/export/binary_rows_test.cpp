@@ -64,14 +64,16 @@ BothWays ExportBothWays(ScratchDatabase& db, const exporter::ExportRequest& requ
 // UNSIGNED and ZEROFILL (and a ZEROFILL value one digit short of its width);
 // zero dates and the last instant of a year with every count of fractional
 // digits; negative times beyond 24 hours; FLOAT and DOUBLE values whose text
-// is hard to get right; strings, bytes and a text longer than the part a long
+// is hard to get right, also with fixed decimals (to 30 of them, with 225
+// digits before the point) and ZEROFILL; strings, bytes and a text longer than the part a long
 // value is read in, its characters cut by the parts.
 const QString kColumns = QStringLiteral(
     "ti TINYINT, tu TINYINT UNSIGNED, si SMALLINT, sz SMALLINT UNSIGNED ZEROFILL, mi MEDIUMINT, "
     "mu MEDIUMINT UNSIGNED, i INT, iz INT(8) ZEROFILL, bi BIGINT, bu BIGINT UNSIGNED, bz BIGINT ZEROFILL, "
     "y YEAR, d DATE, dt DATETIME, dt3 DATETIME(3), dt6 DATETIME(6), ts TIMESTAMP NULL, ts2 TIMESTAMP(2) NULL, "
     "t TIME, t1 TIME(1), t6 TIME(6), de DECIMAL(12,2), dz DECIMAL(10,3) ZEROFILL, dl DECIMAL(65,30), "
-    "f FLOAT, db DOUBLE, fm FLOAT(7,2), dm DOUBLE(12,3) ZEROFILL, du DOUBLE UNSIGNED, "
+    "f FLOAT, db DOUBLE, fm FLOAT(7,2), dm DOUBLE(12,3) ZEROFILL, du DOUBLE UNSIGNED, dd DOUBLE(20,10), "
+    "fz FLOAT ZEROFILL, dzu DOUBLE(8,3) UNSIGNED ZEROFILL, dw DOUBLE(255,30), "
     "b1 BIT(1), b64 BIT(64), c CHAR(5), v VARCHAR(20), tx TEXT, bn BINARY(4), vb VARBINARY(8), bl BLOB, "
     "j JSON, e ENUM('a','b'), st SET('x','y'), g POINT");
 
@@ -80,23 +82,26 @@ const QStringList kRows = {
                    "1901, '0000-00-00', '0000-00-00 00:00:00', '0000-00-00 00:00:00', '1000-01-01 00:00:00', "
                    "'0000-00-00 00:00:00', '1970-01-01 00:00:01.01', '-838:59:59', '-00:00:00.5', "
                    "'-100:00:00.000001', -9999999999.99, 0, -1e-30, 1e-7, 4.9e-324, -99999.99, 0, 0, "
+                   "-9999999999.9999999999, 0, 0, -1e300, "
                    "0, 0, '', '', '', X'00', X'', X'', '{}', 'a', '', POINT(0, 0))"),
     QStringLiteral("(127, 255, 32767, 65535, 8388607, 16777215, 2147483647, 4294967295, 9223372036854775807, "
                    "18446744073709551615, 18446744073709551615, 2155, '9999-12-31', '9999-12-31 23:59:59', "
                    "'2024-02-29 12:00:00.999', '9999-12-31 23:59:59.999999', '2038-01-19 03:14:07', "
                    "'2038-01-19 03:14:07.99', '838:59:59', '23:59:59.9', '100:00:00.000001', 9999999999.99, "
                    "1.5, 12345678901234567890.123456789012345678901234567890, 3.4028234e38, "
-                   "1.7976931348623157e308, 99999.99, 1.5, 1e300, 1, 18446744073709551615, "
+                   "1.7976931348623157e308, 99999.99, 1.5, 1e300, 9999999999.9999999999, 3.4028234e38, "
+                   "99999.999, 1e300, 1, 18446744073709551615, "
                    "'żółw,', 'a,b\r\nc\"d', CONCAT('a', REPEAT('żółw€😀', 3000)), X'FF0D0A2C', X'00FF', "
                    "REPEAT(X'00FF2C0A', 9000), '{\"k\": [1, \"ż\"]}', 'b', 'x,y', POINT(-1.5, 1e300))"),
     QStringLiteral("(-1, 1, 0, 1234, -1, 1, 0, 123, -1, 1, 42, 0, '2020-00-00', '2024-01-05 07:08:09', "
                    "'1999-12-25 00:00:00.5', '2000-01-01 00:00:00.000001', '2006-02-15 05:03:42', "
                    "'2006-02-15 05:03:42.05', '00:00:00', '-01:02:03.4', '24:00:00', 0.05, 0.001, 0.1, "
-                   "1e15, 1e16, -1.25, 0.1, 0.1, 0, 256, 'x', ' y ', '', X'', X'0A', X'', 'null', 'a', 'y', "
+                   "1e15, 1e16, -1.25, 0.1, 0.1, -0.00000000005, 1e-7, 0.0005, 1/3, 0, 256, 'x', ' y ', '', X'', "
+                   "X'0A', X'', 'null', 'a', 'y', "
                    "POINT(1, 2))"),
     QStringLiteral("(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
                    "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
-                   "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)"),
+                   "NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)"),
 };
 
 // The first line in which two files differ, for a readable failure.
@@ -156,7 +161,10 @@ TEST(BinaryRows, GiveTheSameFileAsTextRowsForEveryColumnType) {
 
 // FLOAT and DOUBLE values read in binary get the server's own digits: the
 // values where its text turns to an exponent or to a FLOAT's six digits,
-// denormals, the extremes and a few thousand random bit patterns.
+// denormals, the extremes and a few thousand random bit patterns; also with
+// fixed decimals (a column's, and sums and quotients that have them with
+// halves to round, negatives that round to zero and more decimals than the
+// value has digits) and ZEROFILL.
 TEST(BinaryRows, FloatsAndDoublesGetTheServersDigits) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
@@ -194,14 +202,17 @@ TEST(BinaryRows, FloatsAndDoublesGetTheServersDigits) {
     QStringList rows;
     // A FLOAT cannot hold every double: the server stores the nearest float
     // or, beyond its range, the largest.
-    for (const QString& value : values) rows += QStringLiteral("(%1, %1, %1)").arg(value);
+    for (const QString& value : values) rows += QStringLiteral("(%1, %1, %1, %1, %1, %1, %1, %1, %1)").arg(value);
     db.Run({QStringLiteral("SET SESSION sql_mode = ''"),
-            QStringLiteral("CREATE TABLE floats (d DOUBLE, f FLOAT, du DOUBLE UNSIGNED)"),
+            QStringLiteral("CREATE TABLE floats (d DOUBLE, f FLOAT, du DOUBLE UNSIGNED, f72 FLOAT(7,2), "
+                           "d2010 DOUBLE(20,10), fz FLOAT ZEROFILL, dz DOUBLE(8,3) UNSIGNED ZEROFILL, "
+                           "d0 DOUBLE(10,0), d4025 DOUBLE(40,25))"),
             QStringLiteral("INSERT INTO floats VALUES ") + rows.join(QStringLiteral(", "))});
     const QTemporaryDir dir;
     exporter::ExportRequest request =
         export_testing::RequestFor(db, QStringLiteral("floats"), {}, dir.path() + QStringLiteral("/floats.txt"));
-    request.fieldListText = QStringLiteral("*");
+    request.fieldListText =
+        QStringLiteral("*, d2010 / 3 AS third, d0 / 32 AS half, -f72 AS negative, f72 * f72 AS square");
     const BothWays both = ExportBothWays(db, request, lines::ValueStyle::Plain());
     EXPECT_EQ(both.paths[0], QStringLiteral("in the server's binary form"));
     EXPECT_TRUE(both.files[0] == both.files[1]) << FirstDifference(both.files[0], both.files[1]);
@@ -234,5 +245,35 @@ TEST(BinaryRows, AWrongConditionFailsOnceWithTheServersWords) {
         EXPECT_TRUE(outcome.description.contains(QLatin1String(c.words), Qt::CaseInsensitive))
             << outcome.description.toStdString();
         EXPECT_TRUE(monitor.how_.isEmpty()) << monitor.how_.toStdString();
+    }
+}
+
+// A condition sees a FLOAT or DOUBLE with fixed decimals or ZEROFILL as the
+// number it is, in binary as in text: it sorts and compares as a number.
+TEST(BinaryRows, AConditionSeesFixedDecimalsAsNumbers) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    db.Run({QStringLiteral("CREATE TABLE t (d DOUBLE(5,2), z FLOAT ZEROFILL)"),
+            QStringLiteral("INSERT INTO t VALUES (10, 10), (9, 9), (9.5, 9.5)")});
+    const QTemporaryDir dir;
+    exporter::ExportRequest request =
+        export_testing::RequestFor(db, QStringLiteral("t"), {}, dir.path() + QStringLiteral("/t.txt"));
+    request.fieldListText = QStringLiteral("*");
+    const QByteArray sorted = "d,z\r\n9.00,000000000009\r\n9.50,0000000009.5\r\n10.00,000000000010\r\n\r\n";
+    const struct {
+        QString where;
+        QByteArray file;
+    } cases[] = {
+        {QStringLiteral("1) ORDER BY (d"), sorted},
+        {QStringLiteral("1) ORDER BY (z"), sorted},
+        {QStringLiteral("1) HAVING (d > '9.5'"), "d,z\r\n10.00,000000000010\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where.toStdString());
+        request.where = c.where;
+        const BothWays both = ExportBothWays(db, request, lines::ValueStyle::Plain());
+        EXPECT_EQ(both.paths[0], QStringLiteral("in the server's binary form"));
+        EXPECT_EQ(both.files[0], c.file) << both.files[0].toStdString();
+        EXPECT_EQ(both.files[1], c.file);
     }
 }

@@ -33,9 +33,8 @@ QStringList Query(const QString& sql) { return {QStringLiteral("--query"), sql};
 }  // namespace
 
 // A query over a table gives the table export's bytes: every column type
-// read in binary or as text, and every line option. A FLOAT with fixed
-// decimals makes the query read as text where the table export asks for
-// that column as the server's text.
+// read in binary (a FLOAT with fixed decimals or ZEROFILL too), and every
+// line option.
 TEST(QueryExport, GivesTheBytesOfTheTableExport) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
@@ -61,7 +60,7 @@ TEST(QueryExport, GivesTheBytesOfTheTableExport) {
     const Case cases[] = {
         {{QStringLiteral("--table"), QStringLiteral("m")},
          Query(QStringLiteral("SELECT * FROM m")),
-         "rows read as text"},
+         "rows read in the server's binary form"},
         {QStringList{QStringLiteral("--table"), QStringLiteral("m")} + tableFields,
          Query(QStringLiteral("/* the same columns */ SELECT i, f, db, dt, v FROM m;")),
          "rows read in the server's binary form"},

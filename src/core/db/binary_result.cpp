@@ -87,7 +87,7 @@ BinaryForm BinaryFormOf(const ColumnInfo& column) {
     switch (column.kind) {
     case ColumnKind::Integer: return BinaryForm::Integer;
     case ColumnKind::Year: return column.displayWidth == 4 ? BinaryForm::Integer : BinaryForm::NotRead;
-    case ColumnKind::Float: return column.shortestDigits() ? BinaryForm::Real : BinaryForm::Bytes;
+    case ColumnKind::Float: return BinaryForm::Real;
     case ColumnKind::Date: return BinaryForm::Time;
     case ColumnKind::DateTime:
     case ColumnKind::Time: return column.decimals <= 6 ? BinaryForm::Time : BinaryForm::NotRead;
@@ -132,26 +132,15 @@ struct BinaryResult::Statement {
     std::vector<MYSQL_BIND> binds;
 };
 
-BinaryResult BinaryResult::Run(Connection& connection, const QString& sql, const FloatsAsText& floatsAsText) {
+BinaryResult BinaryResult::Run(Connection& connection, const QString& sql) {
     std::unique_ptr<Statement> statement = Statement::Prepared(connection.handle(), sql);
     // A "?" in a condition the user typed is no value to bind: as text the
     // server says what is wrong with it.
     if (mysql_stmt_param_count(statement->handle) != 0) throw RowsNotBinary("the statement holds a parameter marker");
     std::vector<ColumnInfo> columns = statement->Columns();
-    bool floats = false;
     for (const ColumnInfo& column : columns) {
         if (BinaryFormOf(column) == BinaryForm::NotRead)
             throw RowsNotBinary(QStringLiteral("the column %1 is not read that way").arg(column.name).toStdString());
-        floats = floats || column.floatAsServerText();
-    }
-    if (floats) {
-        // A statement that cannot be written anew (the user's own query) is
-        // read as text, where the server writes those digits.
-        if (!floatsAsText) throw RowsNotBinary("a FLOAT or DOUBLE column has fixed decimals or ZEROFILL");
-        // The columns keep what the first statement said of them; the second
-        // one only sends those FLOAT and DOUBLE values as text.
-        statement = Statement::Prepared(connection.handle(), floatsAsText(columns));
-        if (statement->Columns().size() != columns.size()) throw RowsNotBinary("the columns changed");
     }
     Execute(connection.handle(), connection.napsForRows(), *connection.waitRules(), statement->handle);
     return BinaryResult(connection, std::move(statement), std::move(columns));

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -30,7 +29,7 @@ struct TimeFields {
 enum class BinaryForm {
     NotRead,  // the column keeps the SELECT from being read in binary
     Integer,  // integer(): Integer and four-digit Year columns
-    Real,     // real(): FLOAT and DOUBLE whose shortestDigits() holds
+    Real,     // real(): FLOAT and DOUBLE
     Time,     // time(): Date, DateTime and Time columns
     Bytes,    // data() and ReadPart(): the same bytes as in a text result
 };
@@ -42,11 +41,8 @@ BinaryForm BinaryFormOf(const ColumnInfo& column);
 // The rows of a prepared SELECT, read one at a time (an unbuffered fetch),
 // with numbers, dates and times in the server's binary form instead of
 // text: the server spends about a third less time on such values. Every
-// other value arrives as the same bytes as in a text result.
-//
-// FLOAT and DOUBLE columns with fixed decimals or ZEROFILL are asked for as
-// the server's own text, so that their digits are exactly those of a text
-// result; the others come in binary (see ColumnInfo::shortestDigits()).
+// other value arrives as the same bytes as in a text result. One prepared
+// statement, run once, with the SELECT exactly as given.
 //
 // The connection that made it must outlive it and must not be used for
 // anything else meanwhile.
@@ -56,17 +52,12 @@ public:
     BinaryResult(BinaryResult&&) noexcept;
     BinaryResult& operator=(BinaryResult&&) = delete;
 
-    // The same SELECT with the FLOAT and DOUBLE columns that are not read in
-    // binary (their positions in `columns`) as text; empty for a statement
-    // that cannot be written anew, which is then read as text.
-    using FloatsAsText = std::function<QString(const std::vector<ColumnInfo>& columns)>;
-
     // Prepares and runs a SELECT. Throws DbError when the statement is wrong,
     // returns no rows or cannot be run, and RowsNotBinary when the server's prepared
     // statements refuse it (max_prepared_stmt_count reached, a server or
     // proxy without them) or a column has a type this result does not read:
-    // only then is it worth reading as text.
-    static BinaryResult Run(Connection& connection, const QString& sql, const FloatsAsText& floatsAsText);
+    // only then is it worth reading as text, and the statement has not run.
+    static BinaryResult Run(Connection& connection, const QString& sql);
 
     int fieldCount() const { return static_cast<int>(columns_.size()); }
     const std::vector<ColumnInfo>& columns() const { return columns_; }
@@ -79,7 +70,7 @@ public:
     bool isNull(int i) const { return cells_[static_cast<std::size_t>(i)].null != 0; }
     // Integer and Year columns; UNSIGNED ones hold the bits of a uint64_t.
     std::int64_t integer(int i) const { return cells_[static_cast<std::size_t>(i)].integer; }
-    // Float columns whose shortestDigits() holds.
+    // Float columns.
     double real(int i) const {
         const Cell& cell = cells_[static_cast<std::size_t>(i)];
         return columns_[static_cast<std::size_t>(i)].singlePrecision ? cell.single : cell.real;

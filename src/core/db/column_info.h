@@ -39,11 +39,6 @@ struct ColumnInfo {
 
     bool isString() const { return kind == ColumnKind::Text || kind == ColumnKind::Bytes; }
     bool isBinary() const { return kind == ColumnKind::Bytes; }
-    // A FLOAT or DOUBLE written with as many digits as its value needs: no
-    // fixed decimals, no ZEROFILL.
-    bool shortestDigits() const { return kind == ColumnKind::Float && decimals >= kFloatingDecimals && !zeroFill; }
-    // A FLOAT or DOUBLE whose digits only the server's own text gets right.
-    bool floatAsServerText() const { return kind == ColumnKind::Float && !shortestDigits(); }
 };
 
 }  // namespace db

@@ -79,9 +79,7 @@ QString QueryTextProblem(const QString& sql) {
 
 BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql) {
     RefuseNonQuery(sql);
-    // No FLOAT or DOUBLE column is asked for as text: a query is sent as the
-    // user wrote it.
-    return InWordsOfTheQuery([&] { return BinaryResult::Run(connection, sql, {}); });
+    return InWordsOfTheQuery([&] { return BinaryResult::Run(connection, sql); });
 }
 
 StreamingResult StreamQuery(Connection& connection, const QString& sql) {

@@ -23,9 +23,7 @@ QString QueryTextProblem(const QString& sql);
 // DbError when the text is no query (QueryTextProblem), when the server
 // refuses it (a second statement, a syntax error) and when it returns no
 // rows (SELECT ... INTO): it has not run then. Throws RowsNotBinary as
-// BinaryResult::Run does, and for a FLOAT or DOUBLE column whose digits
-// only the server's text gets right, since the user's statement is not
-// rewritten to ask for that.
+// BinaryResult::Run does.
 BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql);
 
 // The same query read as text, for when it is not read in binary. Where the

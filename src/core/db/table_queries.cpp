@@ -98,17 +98,8 @@ StreamingResult StreamSelection(Connection& connection, const QString& fieldList
 
 BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName,
                                    const QString& where) {
-    const auto floatsAsText = [&tableName, &where](const std::vector<ColumnInfo>& columns) {
-        QStringList fields;
-        for (const ColumnInfo& column : columns) {
-            const QString name = QuoteIdentifier(column.name);
-            fields += column.floatAsServerText() ? QStringLiteral("CONCAT(%1) AS %1").arg(name) : name;
-        }
-        return SelectQueryText(fields.join(QStringLiteral(", ")), tableName, where);
-    };
-    return NamingALock(tableName, [&] {
-        return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName, where), floatsAsText);
-    });
+    return NamingALock(tableName,
+                       [&] { return BinaryResult::Run(connection, SelectQueryText(fieldListText, tableName, where)); });
 }
 
 std::uint64_t EstimateRowCount(Connection& connection, const QString& tableName) {

@@ -49,10 +49,8 @@ StoredResult PreviewTable(Connection& connection, const QString& tableName);
 QString SelectQueryText(const QString& fieldListText, const QString& tableName, const QString& where = {});
 StreamingResult StreamSelection(Connection& connection, const QString& fieldListText, const QString& tableName,
                                 const QString& where = {});
-// The same query prepared, its rows read in the server's binary form; FLOAT
-// and DOUBLE columns with fixed decimals or ZEROFILL are selected as
-// CONCAT(`column`) AS `column`, so they come as the server's text. Throws as
-// BinaryResult::Run does.
+// The same query, the same text, prepared and its rows read in the server's
+// binary form. Throws as BinaryResult::Run does.
 BinaryResult ReadSelectionInBinary(Connection& connection, const QString& fieldListText, const QString& tableName,
                                    const QString& where = {});
 

@@ -1,5 +1,6 @@
 #include "lines/binary_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <cstring>
@@ -60,6 +61,29 @@ Significant DigitsOf(double magnitude, int atMost) {
         s = FromScientific(text, rounded.ptr);
     }
     return s;
+}
+
+// A number with `decimals` digits after the point as the server writes it
+// (its dtoa in mode 5): the fewest digits that read back as the value when
+// they end within the decimals, the value rounded there (an exact half to
+// even) when they do not; zeros up to the decimals; "-" before a negative
+// value, also one that rounds to zero, but not before a zero.
+char* Fixed(char* out, double value, int decimals) {
+    const Significant s = DigitsOf(value < 0 ? -value : value, 0);
+    if (s.count - s.point > decimals)
+        return std::to_chars(out, out + kLongestFloat, value, std::chars_format::fixed, decimals).ptr;
+    char* p = out;
+    if (value < 0) *p++ = '-';
+    const int whole = std::clamp(s.point, 0, s.count);
+    if (s.point <= 0) *p++ = '0';
+    p = std::copy(s.digits, s.digits + whole, p);
+    if (s.point > s.count) p = std::fill_n(p, s.point - s.count, '0');
+    if (decimals == 0) return p;
+    *p++ = '.';
+    char* const fraction = p;
+    if (s.point < 0) p = std::fill_n(p, -s.point, '0');
+    p = std::copy(s.digits + whole, s.digits + s.count, p);
+    return std::fill_n(p, decimals - (p - fraction), '0');
 }
 
 char* Date(char* out, const db::TimeFields& time) {
@@ -154,6 +178,18 @@ std::size_t FloatText(char* out, double value, bool singlePrecision) {
     // "-" before a negative exponent, no "+" before a positive one.
     p = std::to_chars(p, p + kMostDigits, point - 1).ptr;
     return static_cast<std::size_t>(p - out);
+}
+
+std::size_t FloatText(char* out, double value, const db::ColumnInfo& column) {
+    std::size_t length = column.decimals >= db::ColumnInfo::kFloatingDecimals
+                             ? FloatText(out, value, column.singlePrecision)
+                             : static_cast<std::size_t>(Fixed(out, value, static_cast<int>(column.decimals)) - out);
+    // ZEROFILL: zeros in front of the whole text, up to the display width.
+    const std::size_t width = std::min<std::size_t>(column.displayWidth, kLongestFloat);
+    if (!column.zeroFill || length >= width) return length;
+    std::memmove(out + (width - length), out, length);
+    std::memset(out, '0', width - length);
+    return width;
 }
 
 std::size_t DateText(char* out, const db::TimeFields& time) { return static_cast<std::size_t>(Date(out, time) - out); }

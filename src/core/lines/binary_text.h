@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -20,8 +21,18 @@ std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned
 // fewest digits that read back as the same value (for a FLOAT at most six),
 // as "123.25" or "0.0000001"; with an exponent ("1e-16", "1.2345e17") below
 // 1e-15, and from 1e15 up unless it has digits after the point.
-inline constexpr std::size_t kLongestFloat = 40;
 std::size_t FloatText(char* out, double value, bool singlePrecision);
+
+// A FLOAT or DOUBLE column's value as the server writes it: without fixed
+// decimals as above; with them, every digit before the point and, when the
+// fewest digits that read back as the value end within the decimals, those
+// digits, else the value rounded to the decimals (an exact half to even),
+// then zeros up to the decimals; "-" also before a negative value that
+// rounds to zero, but not before a zero. ZEROFILL then puts zeros in front
+// up to the display width. The longest is a DOUBLE near its largest with 30
+// decimals.
+inline constexpr std::size_t kLongestFloat = 1 + 309 + 1 + 30;
+std::size_t FloatText(char* out, double value, const db::ColumnInfo& column);
 
 // "yyyy-MM-dd", also for zero dates ("0000-00-00") and zero parts.
 inline constexpr std::size_t kLongestDate = 10;
@@ -35,5 +46,9 @@ std::size_t DateTimeText(char* out, const db::TimeFields& time, unsigned decimal
 // before a negative time, and the fraction as above.
 inline constexpr std::size_t kLongestTime = 32;
 std::size_t TimeText(char* out, const db::TimeFields& time, unsigned decimals);
+
+// Room for any of the texts above.
+inline constexpr std::size_t kLongestBinaryText =
+    std::max({kLongestInteger, kLongestFloat, kLongestDate, kLongestDateTime, kLongestTime});
 
 }  // namespace lines

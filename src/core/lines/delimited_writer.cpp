@@ -109,11 +109,8 @@ void DelimitedWriter::Binary(const Column& column, db::BinaryResult& row, int i)
     // the file takes that text as it is, straight into the chunk.
     const bool inPlace = column.formatter.verbatim() && !column.checked && !column.quote.scan;
     if (inPlace && column.quote.enclose) out_.append('"');
-    // A ZEROFILL integer's text is the longest of these.
-    static_assert(kLongestInteger >= kLongestFloat && kLongestInteger >= kLongestTime &&
-                  kLongestInteger >= kLongestDateTime);
-    char text[kLongestInteger];
-    char* const into = inPlace ? out_.tail(kLongestInteger) : text;
+    char text[kLongestBinaryText];
+    char* const into = inPlace ? out_.tail(kLongestBinaryText) : text;
     std::size_t length = 0;
     using K = db::ColumnKind;
     const K kind = column.info.kind;
@@ -121,7 +118,7 @@ void DelimitedWriter::Binary(const Column& column, db::BinaryResult& row, int i)
         length = IntegerText(into, row.integer(i), column.info.isUnsigned,
                              column.info.zeroFill ? column.info.displayWidth : 0);
     else if (column.form == db::BinaryForm::Real)
-        length = FloatText(into, row.real(i), column.info.singlePrecision);
+        length = FloatText(into, row.real(i), column.info);
     else if (kind == K::Date)
         length = DateText(into, row.time(i));
     else if (kind == K::DateTime)
