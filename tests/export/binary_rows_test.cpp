@@ -1,5 +1,6 @@
 #include <bit>
 #include <cmath>
+#include <future>
 #include <random>
 
 #include <QLocale>
@@ -8,6 +9,7 @@
 
 #include "export_fixture.h"
 #include "lines/transcoder.h"
+#include "support/wait_until.h"
 
 using testing_support::ScratchDatabase;
 
@@ -275,5 +277,62 @@ TEST(BinaryRows, AConditionSeesFixedDecimalsAsNumbers) {
         EXPECT_EQ(both.paths[0], QStringLiteral("in the server's binary form"));
         EXPECT_EQ(both.files[0], c.file) << both.files[0].toStdString();
         EXPECT_EQ(both.files[1], c.file);
+    }
+}
+
+// A table altered between the statement's preparing and its run (the run
+// waits for a LOCK TABLES ... WRITE, which the preparing does not, and the
+// lock's holder alters the table meanwhile): the values are read as the
+// types the run's answer gives say; when the columns are no longer as many,
+// the export stops with words that say so and the old file stays. The
+// statement that waits is the one prepared, exactly as sent: one for the
+// export.
+TEST(BinaryRows, ATableAlteredBeforeTheRunIsReadAsItIsThen) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    const QTemporaryDir dir;
+    exporter::ExportRequest request =
+        export_testing::RequestFor(db, QStringLiteral("r"), {}, dir.path() + QStringLiteral("/r.txt"));
+    request.fieldListText = QStringLiteral("*");
+    const QByteArray old = "the old file";
+    const struct {
+        const char* alteration;
+        QByteArray file;
+    } cases[] = {
+        {"MODIFY d VARCHAR(10)", "k,d\r\n1,1.50\r\n\r\n"},
+        {"MODIFY d DECIMAL(5,1)", "k,d\r\n1,1.5\r\n\r\n"},
+        {"MODIFY d FLOAT", "k,d\r\n1,1.5\r\n\r\n"},
+        {"ADD COLUMN e INT", old},
+        {"DROP COLUMN k", old},
+    };
+    db::Connection watch = db.Connect();
+    const QString waiting = QStringLiteral(
+                                "SELECT INFO FROM information_schema.PROCESSLIST WHERE DB = '%1' AND "
+                                "COMMAND = 'Execute' AND STATE = 'Waiting for table metadata lock'")
+                                .arg(db.name());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.alteration);
+        db.Run({QStringLiteral("DROP TABLE IF EXISTS r"), QStringLiteral("CREATE TABLE r (k INT, d DOUBLE(6,2))"),
+                QStringLiteral("INSERT INTO r VALUES (1, 1.5)")});
+        export_testing::WriteFile(request.outputPath, old);
+        db::Connection holder = db.Connect();
+        holder.Execute(QStringLiteral("LOCK TABLES r WRITE"));
+        auto exported = std::async(std::launch::async, [&request] { return export_testing::Export(request); });
+        db::StoredResult run;
+        EXPECT_TRUE(testing_support::WaitUntil([&] { return (run = watch.Query(waiting)).rowCount() == 1; }));
+        if (run.rowCount() == 1) {
+            EXPECT_EQ(run.value(0, 0).bytes(), QByteArray("SELECT * FROM `r`"));
+        }
+        holder.Execute(QStringLiteral("ALTER TABLE r ") + QLatin1String(c.alteration));
+        holder.Execute(QStringLiteral("UNLOCK TABLES"));
+        const exporter::ExportOutcome outcome = exported.get();
+        if (c.file == old) {
+            EXPECT_EQ(outcome.label, exporter::kQueryStep);
+            EXPECT_EQ(outcome.description,
+                      QStringLiteral("The table's columns changed while the export started; run it again."));
+        } else {
+            EXPECT_TRUE(outcome.written()) << outcome.description.toStdString();
+        }
+        EXPECT_EQ(export_testing::ReadFile(request.outputPath), c.file);
     }
 }

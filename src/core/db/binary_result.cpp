@@ -137,13 +137,32 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql) {
     // A "?" in a condition the user typed is no value to bind: as text the
     // server says what is wrong with it.
     if (mysql_stmt_param_count(statement->handle) != 0) throw RowsNotBinary("the statement holds a parameter marker");
-    std::vector<ColumnInfo> columns = statement->Columns();
-    for (const ColumnInfo& column : columns) {
+    for (const ColumnInfo& column : statement->Columns()) {
         if (BinaryFormOf(column) == BinaryForm::NotRead)
             throw RowsNotBinary(QStringLiteral("the column %1 is not read that way").arg(column.name).toStdString());
     }
-    Execute(connection.handle(), connection.napsForRows(), *connection.waitRules(), statement->handle);
+    try {
+        Execute(connection.handle(), connection.napsForRows(), *connection.waitRules(), statement->handle);
+    } catch (const DbError& e) {
+        if (e.number() != CR_NEW_STMT_METADATA && e.number() != ER_NEED_REPREPARE) throw;
+        ColumnsChanged(connection);
+    }
+    // The connector has replaced the prepared columns' types with those the
+    // run's answer describes (a table altered meanwhile), and the values are
+    // read as these say.
+    std::vector<ColumnInfo> columns = statement->Columns();
+    if (std::any_of(columns.begin(), columns.end(),
+                    [](const ColumnInfo& column) { return BinaryFormOf(column) == BinaryForm::NotRead; }))
+        ColumnsChanged(connection);
     return BinaryResult(connection, std::move(statement), std::move(columns));
+}
+
+void BinaryResult::ColumnsChanged(Connection& connection) {
+    // The rows of the run are on their way and fit no binding: they are cut
+    // off rather than read to their end.
+    connection.AbandonResult();
+    throw DbError(QStringLiteral("The table's columns changed while the export started; run it again."),
+                  CR_NEW_STMT_METADATA);
 }
 
 BinaryResult::BinaryResult(Connection& connection, std::unique_ptr<Statement> statement,

@@ -57,6 +57,12 @@ public:
     // statements refuse it (max_prepared_stmt_count reached, a server or
     // proxy without them) or a column has a type this result does not read:
     // only then is it worth reading as text, and the statement has not run.
+    //
+    // The columns are those the run's answer describes: a table altered
+    // between the preparing and the run gives its new types, which the
+    // values are read with. When the count of columns changed, or a column
+    // became one this result does not read, the answer is given up (the
+    // connection is then of no more use) and DbError says so.
     static BinaryResult Run(Connection& connection, const QString& sql);
 
     int fieldCount() const { return static_cast<int>(columns_.size()); }
@@ -104,6 +110,7 @@ private:
     struct Statement;
 
     BinaryResult(Connection& connection, std::unique_ptr<Statement> statement, std::vector<ColumnInfo> columns);
+    [[noreturn]] static void ColumnsChanged(Connection& connection);
 
     st_mysql* connection_;
     bool napForRows_;
