@@ -42,12 +42,10 @@ struct BothWays {
     std::uint64_t rows = 0;
 };
 
-// Exports the request in binary, then with prepared statements refused.
-// Refusing them is a server-wide switch, so tests that run at the same time
-// take turns under a lock the server holds for this connection's life.
+// Exports the request in binary, then with prepared statements refused, a
+// server-wide switch.
 BothWays ExportBothWays(ScratchDatabase& db, const exporter::ExportRequest& request, const lines::ValueStyle& style) {
-    db::Connection turn = db.Connect();
-    turn.Query(QStringLiteral("SELECT GET_LOCK('tablewright_tests.prepared_statements', 300)"));
+    const export_testing::PreparedStatementsTurn turn(db);
     BothWays result;
     for (int text = 0; text < 2; ++text) {
         std::optional<NoPreparedStatements> refused;
@@ -305,6 +303,7 @@ TEST(BinaryRows, ATableAlteredBeforeTheRunIsReadAsItIsThen) {
         {"ADD COLUMN e INT", old},
         {"DROP COLUMN k", old},
     };
+    const export_testing::PreparedStatementsTurn turn(db);
     db::Connection watch = db.Connect();
     const QString waiting = QStringLiteral(
                                 "SELECT INFO FROM information_schema.PROCESSLIST WHERE DB = '%1' AND "

@@ -56,6 +56,10 @@ void StartExportCommand(QProcess& process, const db::LoginValues& login, const Q
                       arguments);
 }
 
+PreparedStatementsTurn::PreparedStatementsTurn(const testing_support::ScratchDatabase& db) : connection_(db.Connect()) {
+    connection_.Query(QStringLiteral("SELECT GET_LOCK('tablewright_tests.prepared_statements', 300)"));
+}
+
 void CreateBigTable(testing_support::ScratchDatabase& db, int rows) {
     db.Run({QStringLiteral("CREATE TABLE big (id INT, filler VARCHAR(120))"),
             QStringLiteral("INSERT INTO big SELECT seq, REPEAT('x', 100) FROM seq_1_to_%1").arg(rows)});

@@ -48,6 +48,17 @@ void StartExportCommand(QProcess& process, const db::LoginValues& login, const Q
 // Where the built tablewright-export is.
 QString ExportProgram();
 
+// Tests that refuse prepared statements server-wide (max_prepared_stmt_count
+// 0) and tests that need them take turns: each holds one of these, a lock
+// the server keeps for its connection's life, while it exports.
+class PreparedStatementsTurn {
+public:
+    explicit PreparedStatementsTurn(const testing_support::ScratchDatabase& db);
+
+private:
+    db::Connection connection_;
+};
+
 // Creates the table `big` with `rows` rows of about 110 bytes each.
 void CreateBigTable(testing_support::ScratchDatabase& db, int rows);
 

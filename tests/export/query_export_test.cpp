@@ -71,6 +71,7 @@ TEST(QueryExport, GivesTheBytesOfTheTableExport) {
         {QStringLiteral("--quote=always"), QStringLiteral("--separator"), QStringLiteral(" | ")},
         {QStringLiteral("--no-header"), QStringLiteral("--separator"), QString()},
     };
+    const export_testing::PreparedStatementsTurn turn(db);
     for (const Case& c : cases) {
         for (const QStringList& option : options) {
             const QStringList verbose{QStringLiteral("--verbose")};
