@@ -225,6 +225,8 @@ TEST(BinaryRows, AWrongConditionFailsOnceWithTheServersWords) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
     db.Run({QStringLiteral("CREATE TABLE t (a INT)"), QStringLiteral("INSERT INTO t VALUES (1)")});
+    // Not while another test refuses prepared statements: that would read as text.
+    const export_testing::PreparedStatementsTurn turn(db);
     const QTemporaryDir dir;
     exporter::ExportRequest request =
         export_testing::RequestFor(db, QStringLiteral("t"), {}, dir.path() + QStringLiteral("/t.txt"));
