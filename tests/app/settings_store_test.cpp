@@ -92,13 +92,44 @@ TEST(SettingsStore, DefaultFileLivesInTheConfigurationFolder) {
 // read back the same, and QSettings reads what the store writes.
 TEST(SettingsStore, ReadsAndWritesTheTextQSettingsDoes) {
     QTemporaryDir dir;
+    // Values people type, and values that look like the file's own syntax
+    // or QSettings' escapes.
     const QStringList values{QStringLiteral("  spaced  "),
                              QStringLiteral("pa;ss=w,o\"r\\d"),
                              QStringLiteral("@at"),
+                             QStringLiteral("@Variant(\\0\\0\\0\\x7f)"),
                              QStringLiteral("tab\tline\nbreak\x01"
                                             "f"),
                              QStringLiteral("ünï ✓"),
-                             QString()};
+                             QString(),
+                             QStringLiteral(" "),
+                             QStringLiteral("\""),
+                             QStringLiteral("\"quoted\""),
+                             QStringLiteral("ends in a backslash\\"),
+                             QStringLiteral("\\x41\\u0041\\n"),
+                             QStringLiteral("[Section]"),
+                             QStringLiteral("key=value"),
+                             QStringLiteral(";not a comment"),
+                             QStringLiteral("#not a comment"),
+                             QStringLiteral("%20%U0041%"),
+                             QStringLiteral("cr\rlf\r\n"),
+                             QStringLiteral("\x7f\x1b[0m"),
+                             QStringLiteral("emoji 😀 and 𝄞"),
+                             QStringLiteral("right-to-left \u202Eabc"),
+                             QStringLiteral("zero width \u200B\uFEFF"),
+                             QStringLiteral("pw\u00A0"),
+                             QStringLiteral("pw\u3000"),
+                             QStringLiteral("pw\u2028"),
+                             QStringLiteral("pw\u2029"),
+                             QStringLiteral("pw\u0085"),
+                             QStringLiteral("\u2003pw"),
+                             QStringLiteral("\u00A0"),
+                             QStringLiteral("\tpw\t"),
+                             QStringLiteral("a,b,c"),
+                             QStringLiteral("(1, 2)"),
+                             QStringLiteral("true"),
+                             QStringLiteral("1e999"),
+                             QString(300, QLatin1Char('x'))};
     const QString byQt = dir.path() + QStringLiteral("/qt.ini");
     {
         QSettings qt(byQt, QSettings::IniFormat);

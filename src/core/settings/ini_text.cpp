@@ -1,5 +1,7 @@
 #include "settings/ini_text.h"
 
+#include <cctype>
+
 #include <QStringDecoder>
 
 namespace settings {
@@ -11,6 +13,20 @@ int HexValue(char32_t c) {
     if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
     if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
     return static_cast<int>(c - 'A' + 10);
+}
+
+// A line without the blanks QSettings drops around it: the ASCII ones only.
+// A no-break space, U+3000 or a line separator at the end of a value that
+// QSettings wrote unquoted is part of the value.
+QString TrimmedAsQSettingsDoes(const QString& line) {
+    const auto blank = [](QChar c) {
+        return c.unicode() < 0x80 && std::isspace(static_cast<unsigned char>(c.unicode()));
+    };
+    qsizetype start = 0;
+    qsizetype end = line.size();
+    while (start < end && blank(line.at(start))) ++start;
+    while (end > start && blank(line.at(end - 1))) --end;
+    return line.mid(start, end - start);
 }
 
 // A value as QSettings reads it: escapes (\n, \", \xHH..., \OOO), parts in
@@ -83,9 +99,9 @@ bool UnescapeItems(const QString& raw, QStringList& items) {
 QByteArray Escaped(const QString& value) {
     QString text = value.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + value : value;
     QString out;
-    // The reader trims every blank Unicode knows from a line (a no-break
-    // space, U+3000, a line separator...), so a value that begins or ends in
-    // one keeps it only inside quotes.
+    // A value that begins or ends in a blank keeps it inside quotes, also a
+    // blank beyond ASCII (a no-break space, U+3000, a line separator...) that
+    // a reader less careful than QSettings might trim.
     bool needsQuotes = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
     bool afterHex = false;  // a hex digit after \xHH would join it
     for (const QChar c : std::as_const(text)) {
@@ -145,7 +161,7 @@ IniSection ParseIniSection(const QByteArray& text, const QString& section) {
     bool inSection = false;
     bool inOther = false;  // lines of another section, kept as they are
     for (const QString& rawLine : decoded.split(QLatin1Char('\n'))) {
-        const QString line = rawLine.trimmed();
+        const QString line = TrimmedAsQSettingsDoes(rawLine);
         if (line.startsWith(QLatin1Char('['))) {
             inSection = line == QLatin1Char('[') + section + QLatin1Char(']');
             inOther = !inSection;
