@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 #include <QDir>
 #include <QFile>
@@ -210,6 +211,36 @@ TEST(SettingsStore, SavesOnlyItsOwnChangesIntoTheFileAsItIsNow) {
     EXPECT_EQ(qt.value(QStringLiteral("Tablewright/MyServer")).toString(), QStringLiteral("host"));
     EXPECT_EQ(qt.value(QStringLiteral("Tablewright/MyUser")).toString(), QStringLiteral("bob"));
     EXPECT_EQ(qt.value(QStringLiteral("Other/Kept")).toString(), QStringLiteral("yes"));
+}
+
+// Processes saving into one file at the same moment: each save reads the
+// file as the one before left it, so no process's key is lost.
+TEST(SettingsStore, SavesOfSeveralProcessesAtOnceKeepEveryKey) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Kestrafel.ini");
+    constexpr int kProcesses = 6;
+    constexpr int kSaves = 40;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kProcesses; ++i) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            settings::SettingsStore store(path);
+            for (int save = 0; save < kSaves; ++save)
+                store.Write(QStringLiteral("Key%1").arg(i), QStringLiteral("%1-%2").arg(i).arg(save));
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const settings::SettingsStore after(path);
+    for (int i = 0; i < kProcesses; ++i)
+        EXPECT_EQ(after.Read(QStringLiteral("Key%1").arg(i), QStringLiteral("lost")),
+                  QStringLiteral("%1-%2").arg(i).arg(kSaves - 1));
 }
 
 // A save killed outright before its file took the store's place leaves

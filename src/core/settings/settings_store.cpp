@@ -19,6 +19,7 @@
 #include "files/error_text.h"
 #include "files/replacing_file.h"
 #include "files/resolved_path.h"
+#include "settings/folder_lock.h"
 
 namespace settings {
 namespace {
@@ -218,6 +219,10 @@ bool ReadForSave(int folder, const QByteArray& name, IniSection& content, QStrin
     return true;
 }
 
+// How long a save waits for another one to end: a save of five values
+// takes milliseconds, so this is one that hangs.
+constexpr std::chrono::milliseconds kLockWait{2000};
+
 // How old a temporary file of a save must be before a later save takes it
 // for one that was killed: no save of five values takes that long.
 constexpr time_t kStaleAfterSeconds = 600;
@@ -260,6 +265,9 @@ bool SettingsStore::Changes::Save() const {
     if (empty() || !target_) return true;
     const int folder = target_->folder.get();
     const QByteArray& name = target_->name;
+    // From the read to the rename, no other save of ours comes between.
+    const FolderLock lock(folder, kLockWait);
+    if (!lock.held()) qCWarning(lcUi).noquote() << "saving the settings file" << target_->filePath << "unlocked";
     IniSection content;
     QString problem;
     if (!ReadForSave(folder, name, content, problem)) {
