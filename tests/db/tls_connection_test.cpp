@@ -66,7 +66,7 @@ QString RevocationList(const QTemporaryDir& dir, const QString& name, const QStr
         if (QProcess::execute(QStringLiteral("openssl"), QStringList{QStringLiteral("ca")} + authority +
                                                              QStringList{QStringLiteral("-revoke"), certificate}) != 0)
             return QString();
-    const QString list = dir.filePath(name + QStringLiteral(".pem"));
+    QString list = dir.filePath(name + QStringLiteral(".pem"));
     if (QProcess::execute(QStringLiteral("openssl"),
                           QStringList{QStringLiteral("ca")} + authority +
                               QStringList{QStringLiteral("-gencrl"), QStringLiteral("-out"), list}) != 0)

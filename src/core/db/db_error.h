@@ -27,8 +27,8 @@ public:
     // The server's own words, where the description adds a hint of ours to
     // them (a refused login); empty where the description is all there is.
     const QString& serverWords() const { return serverWords_; }
-    DbError& SaidByServer(QString words) {
-        serverWords_ = std::move(words);
+    DbError& SaidByServer(const QString& words) {
+        serverWords_ = words;
         return *this;
     }
 

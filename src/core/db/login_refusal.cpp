@@ -15,7 +15,7 @@ QString ServerMessage(const DbError& error, const QString& password) {
     if (!FromTheServer(error.number())) return QString();
     // Without the hints the opening adds to a refused login: the server did
     // not say them.
-    const QString message =
+    QString message =
         (error.serverWords().isEmpty() ? QString::fromStdString(error.what()) : error.serverWords()).trimmed();
     // A server may echo what it was sent; a password is never shown.
     if (!password.isEmpty() && message.contains(password)) return QString();
