@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "db/db_error.h"
+#include "db/query_rows.h"
 #include "export_fixture.h"
 
 using export_testing::CommandResult;
@@ -198,4 +200,41 @@ TEST(QueryExport, AFailureWhileRowsAreReadKeepsTheOldFile) {
     EXPECT_TRUE(result.err.contains("row 150000 fails")) << result.err.toStdString();
     EXPECT_EQ(ReadFile(path), kOldContent);
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
+}
+
+// Read as text, as where the server prepares no statement, a query with an
+// INTO clause is refused before it is sent: it would run, writing a file or
+// variables on the server, before failing for returning no rows. The word
+// in a string, a quoted name or a comment is no clause.
+TEST(QueryExport, AsTextAnIntoClauseIsRefusedUnsent) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    const QString serverFile =
+        qEnvironmentVariable("TABLEWRIGHT_TEST_OUTFILES") + QStringLiteral("/%1-into.txt").arg(db.name());
+    struct Case {
+        QString sql;
+        bool refused;
+    };
+    const Case cases[] = {
+        {QStringLiteral("SELECT 1 INTO OUTFILE '%1'").arg(serverFile), true},
+        {QStringLiteral("(SELECT 1) into\nDUMPFILE '%1'").arg(serverFile), true},
+        {QStringLiteral("SELECT 1 /*!INTO @tw_into */"), true},
+        {QStringLiteral("SELECT 'a\\' INTO @tw_into -- '"), true},
+        {QStringLiteral("SELECT 'into' AS `into`, \"x into\", 'it''s into' /* into */ # into\n"), false},
+        {QStringLiteral("SELECT 1 AS intoo -- into"), false},
+    };
+    db::Connection connection = db.Connect();
+    for (const Case& c : cases) {
+        bool refused = false;
+        try {
+            db::StreamingResult rows = db::StreamQuery(connection, c.sql);
+            while (rows.Next()) {
+            }
+        } catch (const db::DbError& e) {
+            refused = QString::fromUtf8(e.what()).contains(QLatin1String("INTO clause"));
+        }
+        EXPECT_EQ(refused, c.refused) << c.sql.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(serverFile));
+    EXPECT_EQ(connection.Query(QStringLiteral("SELECT @tw_into IS NULL")).value(0, 0).text(), QStringLiteral("1"));
 }

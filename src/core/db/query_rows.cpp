@@ -56,6 +56,62 @@ auto InWordsOfTheQuery(Read read) {
     }
 }
 
+// Where the quoted text that opens at `at` ends: a string ('...' or "...",
+// a backslash escaping the next character unless the server's sql_mode
+// says otherwise) or a name (`...`), a doubled quote standing for itself.
+qsizetype AfterQuoted(const QString& sql, qsizetype at, bool backslashEscapes) {
+    const QChar quote = sql.at(at);
+    for (qsizetype i = at + 1; i < sql.size(); ++i) {
+        if (backslashEscapes && sql.at(i) == QLatin1Char('\\') && quote != QLatin1Char('`')) {
+            ++i;
+        } else if (sql.at(i) == quote) {
+            if (i + 1 < sql.size() && sql.at(i + 1) == quote) {
+                ++i;
+            } else {
+                return i + 1;
+            }
+        }
+    }
+    return sql.size();
+}
+
+// Whether the word INTO stands in the text outside strings, quoted names and
+// comments (a comment that runs code, "/*!" or "/*M!", counts as text). It is
+// a reserved word: in a query it can only send the rows to a file or to
+// variables on the server.
+bool HasIntoClause(const QString& sql, bool backslashEscapes) {
+    const qsizetype size = sql.size();
+    qsizetype at = 0;
+    while (at < size) {
+        const QChar c = sql.at(at);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            at = AfterQuoted(sql, at, backslashEscapes);
+        } else if (sql.mid(at, 2) == QLatin1String("/*")) {
+            if (sql.mid(at + 2, 1) == QLatin1String("!") || sql.mid(at + 2, 2) == QLatin1String("M!")) {
+                at += 2;  // its words are read as the rest
+            } else {
+                const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
+                at = end < 0 ? size : end + 2;
+            }
+        } else if (c == QLatin1Char('#') ||
+                   (sql.mid(at, 2) == QLatin1String("--") && (at + 2 == size || sql.at(at + 2).isSpace() ||
+                                                              sql.at(at + 2).category() == QChar::Other_Control))) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), at);
+            at = end < 0 ? size : end + 1;
+        } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$')) {
+            qsizetype end = at;
+            while (end < size && (sql.at(end).isLetterOrNumber() || sql.at(end) == QLatin1Char('_') ||
+                                  sql.at(end) == QLatin1Char('$')))
+                ++end;
+            if (sql.mid(at, end - at).compare(QLatin1String("INTO"), Qt::CaseInsensitive) == 0) return true;
+            at = end;
+        } else {
+            ++at;
+        }
+    }
+    return false;
+}
+
 void RefuseNonQuery(const QString& sql) {
     const QString problem = QueryTextProblem(sql);
     if (!problem.isEmpty()) throw DbError(problem);
@@ -84,6 +140,13 @@ BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql) {
 
 StreamingResult StreamQuery(Connection& connection, const QString& sql) {
     RefuseNonQuery(sql);
+    // As text the statement runs before its lack of rows shows, so one that
+    // would write a file or variables on the server is refused unsent.
+    // Whether a backslash escapes is the server's sql_mode: read both ways.
+    if (HasIntoClause(sql, true) || HasIntoClause(sql, false))
+        throw DbError(
+            QStringLiteral("The query must return its rows: its INTO clause would send them to a file or "
+                           "variables on the server. Leave INTO out."));
     return InWordsOfTheQuery([&] { return connection.Stream(sql); });
 }
 

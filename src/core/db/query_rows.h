@@ -28,8 +28,9 @@ BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql);
 
 // The same query read as text, for when it is not read in binary. Where the
 // server would not prepare it at all, the server's verdict is that of the
-// text protocol, which takes one statement only; a SELECT ... INTO then
-// runs before it fails for returning no rows.
+// text protocol, which takes one statement only; a query with an INTO
+// clause (SELECT ... INTO) is refused unsent, since as text it would run
+// before it failed for returning no rows.
 StreamingResult StreamQuery(Connection& connection, const QString& sql);
 
 }  // namespace db
