@@ -151,6 +151,9 @@ TEST(ExportCommand, UsageErrorsExitWithTwoAndHelpWithZero) {
         {QStringLiteral("--query"), QStringLiteral("SELECT 1"), QStringLiteral("--field"), QStringLiteral("a")},
         {QStringLiteral("--query"), QStringLiteral("SELECT 1"), QStringLiteral("--query-file"), QStringLiteral("-")},
         {QStringLiteral("--query-file"), QString()},  // not standard input
+        // A named option file that cannot be read is no reason to go on with the others.
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--defaults-file=/nowhere/my.cnf")},
+        {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--defaults-extra-file=/")},
         // No wait is not "no bound"; a wait the connector cannot count is
         // said to be too long, not to be no number.
         {QStringLiteral("--table"), QStringLiteral("t"), QStringLiteral("--timeout"), QStringLiteral("0")},

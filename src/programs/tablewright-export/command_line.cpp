@@ -201,9 +201,13 @@ std::optional<QString> ReadLoginSources(const QCommandLineParser& parser, bool a
     for (const auto& file : {line.defaultsFile, line.defaultsExtraFile}) {
         if (!file) continue;
         if (line.noDefaults) return QStringLiteral("--no-defaults reads no option file; leave it out to read one.");
-        // A file that is not there would leave the login to the others
-        // without a word, as a typing error in a script.
-        if (!QFileInfo(*file).isFile()) return QStringLiteral("The option file %1 is not there.").arg(*file);
+        // A file that cannot be read would leave the login to the others
+        // without a word, as a typing error in a script: the export could
+        // go to another server and succeed.
+        const QFileInfo named(*file);
+        if (!named.exists()) return QStringLiteral("The option file %1 is not there.").arg(*file);
+        if (!named.isFile()) return QStringLiteral("The option file %1 is not a file.").arg(*file);
+        if (!named.isReadable()) return QStringLiteral("The option file %1 cannot be read.").arg(*file);
     }
     return std::nullopt;
 }

@@ -5,6 +5,11 @@
 #include <unistd.h>
 
 namespace exporter::cli {
+namespace {
+
+const char* RowOrRows(std::uint64_t rows) { return rows == 1 ? "row" : "rows"; }
+
+}  // namespace
 
 TerminalProgress::TerminalProgress() : enabled_(isatty(STDERR_FILENO) == 1) {}
 
@@ -23,14 +28,14 @@ void TerminalProgress::Show(std::uint64_t rows, std::uint64_t estimate) {
         std::snprintf(text, sizeof text, "%llu of about %llu rows written (%llu%%)", written,
                       static_cast<unsigned long long>(estimate), written * 100 / estimate);
     else
-        std::snprintf(text, sizeof text, "%llu rows written", written);
+        std::snprintf(text, sizeof text, "%llu %s written", written, RowOrRows(rows));
     Print(text);
 }
 
 void TerminalProgress::ShowWritten(std::uint64_t rows) {
     if (!enabled_) return;
     char text[64];
-    std::snprintf(text, sizeof text, "%llu rows written", static_cast<unsigned long long>(rows));
+    std::snprintf(text, sizeof text, "%llu %s written", static_cast<unsigned long long>(rows), RowOrRows(rows));
     Print(text);
 }
 
