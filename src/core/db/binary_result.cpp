@@ -36,7 +36,14 @@ constexpr std::size_t kAllParts = std::size_t{4} << 20;
 
 [[noreturn]] void FailStatement(MYSQL_STMT* statement) {
     qCDebug(lcDb) << "statement failed:" << mysql_stmt_errno(statement) << mysql_stmt_error(statement);
-    throw DbError(QString::fromUtf8(mysql_stmt_error(statement)), mysql_stmt_errno(statement));
+    QString words = QString::fromUtf8(mysql_stmt_error(statement));
+    // The connector gives up on some answers (more than 65,535 columns)
+    // without a word; the failure must still say something.
+    if (words.isEmpty())
+        words = QStringLiteral(
+            "The server's answer to the statement could not be read, and the connector gave no reason (a result "
+            "of more than 65,535 columns is one).");
+    throw DbError(words, mysql_stmt_errno(statement));
 }
 
 // The server could not prepare a statement that it may well run as text:
