@@ -10,6 +10,29 @@
 namespace db {
 namespace {
 
+// Whether a comment that runs code ("/*!" or "/*M!") starts at `at`.
+bool CodeCommentAt(const QString& sql, qsizetype at) {
+    return sql.mid(at, 3) == QLatin1String("/*!") || sql.mid(at, 4) == QLatin1String("/*M!");
+}
+
+// Whether a comment to the end of the line starts at `at`: "#", or "--"
+// followed by a blank or a control character.
+bool LineCommentAt(const QString& sql, qsizetype at) {
+    if (sql.at(at) == QLatin1Char('#')) return true;
+    if (sql.mid(at, 2) != QLatin1String("--")) return false;
+    return at + 2 == sql.size() || sql.at(at + 2).isSpace() || sql.at(at + 2).category() == QChar::Other_Control;
+}
+
+// Where the comment that starts at `at` ("/*" or a line comment) ends.
+qsizetype AfterComment(const QString& sql, qsizetype at) {
+    if (sql.mid(at, 2) == QLatin1String("/*")) {
+        const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
+        return end < 0 ? sql.size() : end + 2;
+    }
+    const qsizetype end = sql.indexOf(QLatin1Char('\n'), at);
+    return end < 0 ? sql.size() : end + 1;
+}
+
 // Where the comments, blanks and opening brackets before the first word end;
 // the text's size when nothing else follows. A comment that runs code
 // ("/*!" and "/*M!") is a word.
@@ -20,15 +43,8 @@ qsizetype FirstWordAt(const QString& sql) {
         const QChar c = sql.at(at);
         if (c.isSpace() || c == QLatin1Char('(')) {
             ++at;
-        } else if (sql.mid(at, 2) == QLatin1String("/*") && sql.mid(at + 2, 1) != QLatin1String("!") &&
-                   sql.mid(at + 2, 2) != QLatin1String("M!")) {
-            const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
-            at = end < 0 ? size : end + 2;
-        } else if (c == QLatin1Char('#') ||
-                   (sql.mid(at, 2) == QLatin1String("--") && (at + 2 == size || sql.at(at + 2).isSpace() ||
-                                                              sql.at(at + 2).category() == QChar::Other_Control))) {
-            const qsizetype end = sql.indexOf(QLatin1Char('\n'), at);
-            at = end < 0 ? size : end + 1;
+        } else if ((sql.mid(at, 2) == QLatin1String("/*") && !CodeCommentAt(sql, at)) || LineCommentAt(sql, at)) {
+            at = AfterComment(sql, at);
         } else {
             break;
         }
@@ -86,18 +102,10 @@ bool HasIntoClause(const QString& sql, bool backslashEscapes) {
         const QChar c = sql.at(at);
         if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
             at = AfterQuoted(sql, at, backslashEscapes);
-        } else if (sql.mid(at, 2) == QLatin1String("/*")) {
-            if (sql.mid(at + 2, 1) == QLatin1String("!") || sql.mid(at + 2, 2) == QLatin1String("M!")) {
-                at += 2;  // its words are read as the rest
-            } else {
-                const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
-                at = end < 0 ? size : end + 2;
-            }
-        } else if (c == QLatin1Char('#') ||
-                   (sql.mid(at, 2) == QLatin1String("--") && (at + 2 == size || sql.at(at + 2).isSpace() ||
-                                                              sql.at(at + 2).category() == QChar::Other_Control))) {
-            const qsizetype end = sql.indexOf(QLatin1Char('\n'), at);
-            at = end < 0 ? size : end + 1;
+        } else if (CodeCommentAt(sql, at)) {
+            at += 2;  // its words are read as the rest
+        } else if (sql.mid(at, 2) == QLatin1String("/*") || LineCommentAt(sql, at)) {
+            at = AfterComment(sql, at);
         } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$')) {
             qsizetype end = at;
             while (end < size && (sql.at(end).isLetterOrNumber() || sql.at(end) == QLatin1Char('_') ||
