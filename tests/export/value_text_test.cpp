@@ -1,9 +1,15 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
 #include "db/identifier.h"
 #include "db/table_queries.h"
+#include "lines/binary_text.h"
 #include "lines/byte_marks.h"
 #include "lines/column_formatter.h"
 #include "lines/split_check.h"
@@ -238,4 +244,77 @@ TEST(ByteMarks, FindEachMarkedByteAtEveryPlaceOfRunsAroundTheBlockSize) {
     const std::string every = "a,b\"c\nd";
     EXPECT_EQ(marks.Seen(every.data(), every.size()), 15);
     EXPECT_EQ(marks.Seen(every.data(), 0), 0);
+}
+
+// Each binary formatter writes within the room its header names and reads
+// nothing but its arguments, at the edges of its types and beyond what a
+// server sends: infinities and NaN (an overflowing SUM) are "0" whatever
+// the value formatted before them, as the server writes them.
+TEST(BinaryText, EveryFormatterStaysInItsRoomAtTheEdgesOfItsTypes) {
+    constexpr std::size_t kGuard = 64;
+    constexpr char kUntouched = '\xAA';
+    char out[lines::kLongestBinaryText + kGuard];
+    // Runs a formatter over a buffer of untouched bytes; its text, after
+    // checking that it kept to `room` and wrote nothing past its length.
+    const auto Written = [&](std::size_t room, const auto& format) {
+        std::fill(std::begin(out), std::end(out), kUntouched);
+        const std::size_t length = format(out);
+        EXPECT_LE(length, room);
+        EXPECT_TRUE(std::all_of(out + length, std::end(out), [&](char c) { return c == kUntouched; }));
+        return std::string(out, std::min(length, sizeof out));
+    };
+    db::ColumnInfo floating = Column(db::ColumnKind::Float);
+    floating.decimals = db::ColumnInfo::kFloatingDecimals;
+    db::ColumnInfo fixed = floating;
+    fixed.decimals = 14;
+    db::ColumnInfo widest = floating;
+    widest.decimals = 30;
+    widest.zeroFill = true;
+    widest.displayWidth = 400;
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double edges[] = {inf,
+                            -inf,
+                            nan,
+                            -nan,
+                            -0.0,
+                            std::numeric_limits<double>::denorm_min(),
+                            -std::numeric_limits<double>::max(),
+                            std::numeric_limits<double>::max(),
+                            std::numeric_limits<float>::max(),
+                            1.00001234567891};
+    for (const db::ColumnInfo& column : {floating, fixed, widest}) {
+        for (const double value : edges) {
+            // The value before leaves its digits in the buffer of the next.
+            Written(lines::kLongestFloat, [&](char* at) { return lines::FloatText(at, 1.00001234567891, column); });
+            const std::string text =
+                Written(lines::kLongestFloat, [&](char* at) { return lines::FloatText(at, value, column); });
+            if (!std::isfinite(value)) {
+                EXPECT_EQ(text, "0") << value;
+            }
+        }
+    }
+    EXPECT_EQ(Written(lines::kLongestFloat, [&](char* at) { return lines::FloatText(at, -0.0, floating); }), "0");
+    EXPECT_EQ(Written(lines::kLongestFloat, [&](char* at) { return lines::FloatText(at, -0.0, fixed); }),
+              "0.00000000000000");
+
+    for (const std::int64_t value : {std::numeric_limits<std::int64_t>::min(), std::int64_t{-1}, std::int64_t{0}})
+        for (const unsigned width : {0U, 20U, 255U, 100000U})
+            for (const bool isUnsigned : {false, true})
+                Written(lines::kLongestInteger,
+                        [&](char* at) { return lines::IntegerText(at, value, isUnsigned, width); });
+
+    db::TimeFields most;
+    most.year = most.month = most.day = most.hour = most.minute = most.second = std::numeric_limits<unsigned>::max();
+    most.microsecond = std::numeric_limits<unsigned long>::max();
+    most.negative = 1;
+    for (const unsigned decimals : {0U, 6U, 31U}) {
+        Written(lines::kLongestTime, [&](char* at) { return lines::TimeText(at, most, decimals); });
+        Written(lines::kLongestDateTime, [&](char* at) { return lines::DateTimeText(at, most, decimals); });
+        Written(lines::kLongestDate, [&](char* at) { return lines::DateText(at, most); });
+    }
+    db::TimeFields negativeZero;
+    negativeZero.negative = 1;
+    EXPECT_EQ(Written(lines::kLongestTime, [&](char* at) { return lines::TimeText(at, negativeZero, 1); }),
+              "-00:00:00.0");
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -22,6 +23,8 @@ char* Padded(char* out, unsigned value, int width) {
 
 char* Fraction(char* out, unsigned long microsecond, unsigned decimals) {
     if (decimals == 0) return out;
+    decimals = std::min(decimals, 6U);  // a time has no finer digits
+    microsecond %= 1000000;
     *out++ = '.';
     unsigned long digits = microsecond;
     for (unsigned i = decimals; i < 6; ++i) digits /= 10;
@@ -36,7 +39,8 @@ struct Significant {
     int point = 0;
 };
 
-// From the scientific form std::to_chars writes: "1.2345e+17", "5e-324".
+// From the scientific form std::to_chars writes of a finite number:
+// "1.2345e+17", "5e-324".
 Significant FromScientific(const char* text, const char* end) {
     Significant s;
     const char* p = text;
@@ -69,7 +73,8 @@ Significant DigitsOf(double magnitude, int atMost) {
 // even) when they do not; zeros up to the decimals; "-" before a negative
 // value, also one that rounds to zero, but not before a zero.
 char* Fixed(char* out, double value, int decimals) {
-    const Significant s = DigitsOf(value < 0 ? -value : value, 0);
+    // A negative zero (ROUND(-0.0001e0, 2)) is a zero.
+    const Significant s = DigitsOf(std::fabs(value), 0);
     if (s.count - s.point > decimals)
         return std::to_chars(out, out + kLongestFloat, value, std::chars_format::fixed, decimals).ptr;
     char* p = out;
@@ -110,6 +115,7 @@ char* Clock(char* out, unsigned long hours, const db::TimeFields& time, unsigned
 }  // namespace
 
 std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned zeroFillWidth) {
+    zeroFillWidth = std::min<unsigned>(zeroFillWidth, kLongestInteger - 1);
     char* p = out;
     if (zeroFillWidth == 0) {
         p = isUnsigned ? std::to_chars(p, p + kMostDigits, static_cast<std::uint64_t>(value)).ptr
@@ -134,8 +140,9 @@ std::size_t IntegerText(char* out, std::int64_t value, bool isUnsigned, unsigned
 }
 
 std::size_t FloatText(char* out, double value, bool singlePrecision) {
-    // The server stores no negative zero.
-    if (value == 0) {
+    // The server writes "0" for a result it cannot write in digits (an
+    // overflowing SUM or VARIANCE), and stores no negative zero.
+    if (value == 0 || !std::isfinite(value)) {
         *out = '0';
         return 1;
     }
@@ -181,6 +188,8 @@ std::size_t FloatText(char* out, double value, bool singlePrecision) {
 }
 
 std::size_t FloatText(char* out, double value, const db::ColumnInfo& column) {
+    // "0" also with fixed decimals, as the server writes it.
+    if (!std::isfinite(value)) return FloatText(out, value, false);
     std::size_t length = column.decimals >= db::ColumnInfo::kFloatingDecimals
                              ? FloatText(out, value, column.singlePrecision)
                              : static_cast<std::size_t>(Fixed(out, value, static_cast<int>(column.decimals)) - out);
