@@ -302,6 +302,7 @@ TEST(BinaryRows, ATableAlteredBeforeTheRunIsReadAsItIsThen) {
         {"MODIFY d VARCHAR(10)", "k,d\r\n1,1.50\r\n\r\n"},
         {"MODIFY d DECIMAL(5,1)", "k,d\r\n1,1.5\r\n\r\n"},
         {"MODIFY d FLOAT", "k,d\r\n1,1.5\r\n\r\n"},
+        {"RENAME COLUMN d TO e", "k,e\r\n1,1.50\r\n\r\n"},
         {"ADD COLUMN e INT", old},
         {"DROP COLUMN k", old},
     };

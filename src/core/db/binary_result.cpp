@@ -90,15 +90,34 @@ void Execute(MYSQL* connection, bool napForRows, const WaitRules& rules, MYSQL_S
 
 }  // namespace
 
-BinaryForm BinaryFormOf(const ColumnInfo& column) {
+const char* WhyNotInBinary(const ColumnInfo& column) {
     switch (column.kind) {
-    case ColumnKind::Integer: return BinaryForm::Integer;
-    case ColumnKind::Year: return column.displayWidth == 4 ? BinaryForm::Integer : BinaryForm::NotRead;
+    case ColumnKind::Integer:
+        // The server sends as many bits as it declares, cutting off the rest.
+        if (column.computed && column.integerBits < 64)
+            return "is computed, and its values may be wider than the integer the server sends";
+        return nullptr;
+    case ColumnKind::Year: return column.displayWidth == 4 ? nullptr : "is a two-digit YEAR";
+    case ColumnKind::Time:
+        // A negative zero ("-00:00:00", from SEC_TO_TIME(-1e-8)) travels as
+        // a plain zero; no stored TIME holds one.
+        if (column.computed) return "is a computed TIME, whose sign the binary form loses at zero";
+        [[fallthrough]];
+    case ColumnKind::DateTime: return column.decimals <= 6 ? nullptr : "has more than six fractional digits";
+    case ColumnKind::Other: return "has a type of its own";
+    default: return nullptr;
+    }
+}
+
+BinaryForm BinaryFormOf(const ColumnInfo& column) {
+    if (WhyNotInBinary(column) != nullptr) return BinaryForm::NotRead;
+    switch (column.kind) {
+    case ColumnKind::Integer:
+    case ColumnKind::Year: return BinaryForm::Integer;
     case ColumnKind::Float: return BinaryForm::Real;
-    case ColumnKind::Date: return BinaryForm::Time;
+    case ColumnKind::Date:
     case ColumnKind::DateTime:
-    case ColumnKind::Time: return column.decimals <= 6 ? BinaryForm::Time : BinaryForm::NotRead;
-    case ColumnKind::Other: return BinaryForm::NotRead;
+    case ColumnKind::Time: return BinaryForm::Time;
     default: return BinaryForm::Bytes;
     }
 }
@@ -134,6 +153,17 @@ struct BinaryResult::Statement {
         if (!metadata) throw DbError(QStringLiteral("The statement returns no rows."));
         return ReadColumns(metadata.get());
     }
+    // The columns as the run's answer describes them. The connector copies
+    // only their types into the prepared columns; a column renamed between
+    // the preparing and the run keeps its old name there.
+    std::vector<ColumnInfo> RunColumns() const {
+        const MYSQL* connection = handle->mysql;
+        if (connection->fields == nullptr || connection->field_count != handle->field_count) return Columns();
+        std::vector<ColumnInfo> columns;
+        columns.reserve(connection->field_count);
+        for (unsigned i = 0; i < connection->field_count; ++i) columns.push_back(DescribeColumn(connection->fields[i]));
+        return columns;
+    }
 
     MYSQL_STMT* handle;
     std::vector<MYSQL_BIND> binds;
@@ -145,8 +175,8 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql) {
     // server says what is wrong with it.
     if (mysql_stmt_param_count(statement->handle) != 0) throw RowsNotBinary("the statement holds a parameter marker");
     for (const ColumnInfo& column : statement->Columns()) {
-        if (BinaryFormOf(column) == BinaryForm::NotRead)
-            throw RowsNotBinary(QStringLiteral("the column %1 is not read that way").arg(column.name).toStdString());
+        if (const char* why = WhyNotInBinary(column))
+            throw RowsNotBinary(QStringLiteral("the column %1 %2").arg(column.name, QLatin1String(why)).toStdString());
     }
     try {
         Execute(connection.handle(), connection.napsForRows(), *connection.waitRules(), statement->handle);
@@ -154,10 +184,9 @@ BinaryResult BinaryResult::Run(Connection& connection, const QString& sql) {
         if (e.number() != CR_NEW_STMT_METADATA && e.number() != ER_NEED_REPREPARE) throw;
         ColumnsChanged(connection);
     }
-    // The connector has replaced the prepared columns' types with those the
-    // run's answer describes (a table altered meanwhile), and the values are
-    // read as these say.
-    std::vector<ColumnInfo> columns = statement->Columns();
+    // The values are read, and the header named, as the run's answer says (a
+    // table altered meanwhile).
+    std::vector<ColumnInfo> columns = statement->RunColumns();
     if (std::any_of(columns.begin(), columns.end(),
                     [](const ColumnInfo& column) { return BinaryFormOf(column) == BinaryForm::NotRead; }))
         ColumnsChanged(connection);

@@ -33,10 +33,14 @@ enum class BinaryForm {
     Time,     // time(): Date, DateTime and Time columns
     Bytes,    // data() and ReadPart(): the same bytes as in a text result
 };
-// A two-digit YEAR, more than six fractional digits and types of their own
-// are left to a text result; every other column's values are known to come
-// out the same as in one.
+// A two-digit YEAR, more than six fractional digits, types of their own, and
+// computed columns whose binary form can lose a value (an integer narrower
+// than 64 bits, a TIME) are left to a text result; every other column's
+// values are known to come out the same as in one.
 BinaryForm BinaryFormOf(const ColumnInfo& column);
+// Why a column keeps the SELECT from being read in binary ("is a two-digit
+// YEAR"), or nullptr when it does not.
+const char* WhyNotInBinary(const ColumnInfo& column);
 
 // The rows of a prepared SELECT, read one at a time (an unbuffered fetch),
 // with numbers, dates and times in the server's binary form instead of

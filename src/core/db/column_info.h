@@ -34,6 +34,15 @@ struct ColumnInfo {
     unsigned decimals = 0;
     // FLOAT rather than DOUBLE.
     bool singlePrecision = false;
+    // How many bits an integer's binary form carries: 8 to 64 (a MEDIUMINT
+    // travels in 32). The server declares a computed column's width from
+    // its expression, and some expressions (ORD() of a four-byte character,
+    // PERIOD_ADD) give values wider than they declare.
+    unsigned char integerBits = 0;
+    // Not a column stored in a table: an expression, a computed column of a
+    // view or derived table, a column of a UNION. Only stored values are
+    // known to fit the type the server declares.
+    bool computed = false;
 
     static constexpr unsigned kFloatingDecimals = 31;
 

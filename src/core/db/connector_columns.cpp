@@ -41,6 +41,17 @@ ColumnKind KindOf(const MYSQL_FIELD& field) {
     }
 }
 
+unsigned char IntegerBits(enum_field_types type) {
+    switch (type) {
+    case MYSQL_TYPE_TINY: return 8;
+    case MYSQL_TYPE_SHORT: return 16;
+    case MYSQL_TYPE_INT24:
+    case MYSQL_TYPE_LONG: return 32;
+    case MYSQL_TYPE_LONGLONG: return 64;
+    default: return 0;
+    }
+}
+
 }  // namespace
 
 ColumnInfo DescribeColumn(const MYSQL_FIELD& field) {
@@ -52,6 +63,10 @@ ColumnInfo DescribeColumn(const MYSQL_FIELD& field) {
     column.displayWidth = static_cast<unsigned>(field.length);
     column.decimals = field.decimals;
     column.singlePrecision = field.type == MYSQL_TYPE_FLOAT;
+    column.integerBits = IntegerBits(field.type);
+    // The server names the database only of a column that a table stores,
+    // also when a view or a derived table passes it on unchanged.
+    column.computed = field.db == nullptr || field.db_length == 0;
     return column;
 }
 
