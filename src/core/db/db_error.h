@@ -38,6 +38,10 @@ private:
     QString serverWords_;
 };
 
+// The server's refusal of a statement that would change data inside a
+// transaction that only reads (BeginReadOnly).
+inline constexpr unsigned kChangeInReadOnlyTransaction = 1792;
+
 // The number of a failure that is a stop asked for while a connection
 // opened (ConnectOptions::stopRequested), not a fault.
 inline constexpr unsigned kOpeningStopped = 1u << 30;

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <mysqld_error.h>
+
 #include "db/db_error.h"
 #include "db/identifier.h"
 
@@ -26,6 +28,10 @@ auto NamingALock(const QString& tableName, Read read) {
 }
 
 }  // namespace
+
+static_assert(kChangeInReadOnlyTransaction == ER_CANT_EXECUTE_IN_READ_ONLY_TRANSACTION);
+
+void BeginReadOnly(Connection& connection) { connection.Execute(QStringLiteral("START TRANSACTION READ ONLY")); }
 
 StoredResult ListTables(Connection& connection) { return connection.Query(QStringLiteral("SHOW TABLES;")); }
 
@@ -79,6 +85,8 @@ QString PreviewQueryText(const QString& tableName, const std::vector<ColumnInfo>
 
 StoredResult PreviewTable(Connection& connection, const QString& tableName) {
     return NamingALock(tableName, [&] {
+        // A view may call a function that writes: a look at it changes nothing.
+        BeginReadOnly(connection);
         const StoredResult columns = connection.Query(QStringLiteral("SELECT * FROM ") + QuoteIdentifier(tableName) +
                                                       QStringLiteral(" LIMIT 0;"));
         return connection.Query(PreviewQueryText(tableName, columns.columns()));

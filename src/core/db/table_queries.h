@@ -15,6 +15,14 @@ namespace db {
 // The statements the wizard and the export send, in one place. Table and
 // column names are always quoted through QuoteIdentifier.
 
+// Starts a transaction that only reads (START TRANSACTION READ ONLY), so
+// that the statements after it on the connection change nothing on the
+// server: one that would (a stored function that inserts, called by a query
+// or a view) fails with kChangeInReadOnlyTransaction. A temporary table of
+// the session's own may still be written. Throws DbError when the server
+// refuses it.
+void BeginReadOnly(Connection& connection);
+
 // Every table of the connection's database, one name a row ("SHOW TABLES;").
 StoredResult ListTables(Connection& connection);
 

@@ -7,6 +7,7 @@
 #include "db/binary_result.h"
 #include "db/connection.h"
 #include "db/connection_text.h"
+#include "db/db_error.h"
 #include "db/table_queries.h"
 #include "export/line_format_choice.h"
 #include "export/requested_rows.h"
@@ -28,7 +29,15 @@ db::ConnectOptions ExportConnectOptions(const ExportRequest& request, ExportMoni
     return options;
 }
 
-QString Describe(const std::exception& e) { return QString::fromUtf8(e.what()); }
+QString Describe(const std::exception& e) {
+    QString words = QString::fromUtf8(e.what());
+    const auto* refused = dynamic_cast<const db::DbError*>(&e);
+    if (refused != nullptr && refused->number() == db::kChangeInReadOnlyTransaction)
+        words += QStringLiteral(
+            " An export only reads: what it reads calls something that would change the server's data (a stored "
+            "function that writes, a sequence), so it stopped.");
+    return words;
+}
 
 // A result that is not read to its end would be drained row by row when it is
 // freed. Cutting the connection first makes stopping early immediate.
@@ -116,6 +125,9 @@ public:
         if (monitor_.StopRequested()) return ExportOutcome::StoppedByUser();
 
         try {
+            // Whatever the rows come from (a view or a query may call a
+            // stored function that writes), the export changes nothing.
+            db::BeginReadOnly(*connection_);
             if (!RunQuery()) return ExportOutcome::StoppedByUser();
         } catch (const std::exception& e) {
             return Failure(kQueryStep, Describe(e));
