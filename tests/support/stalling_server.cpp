@@ -15,6 +15,15 @@
 namespace testing_support {
 namespace {
 
+std::string Packet(const std::string& payload, char sequence) {
+    std::string packet;
+    packet += static_cast<char>(payload.size() & 0xff);
+    packet += static_cast<char>((payload.size() >> 8) & 0xff);
+    packet += '\0';
+    packet += sequence;
+    return packet + payload;
+}
+
 // The first packet of a MariaDB server: protocol 10, mysql_native_password,
 // TLS offered or not.
 std::string Greeting(bool offersTls) {
@@ -33,12 +42,23 @@ std::string Greeting(bool offersTls) {
     payload += std::string(10, '\0');
     payload += std::string("ijklmnopqrst") + '\0';  // second part of the scramble
     payload += std::string("mysql_native_password") + '\0';
-    std::string packet;
-    packet += static_cast<char>(payload.size() & 0xff);
-    packet += static_cast<char>((payload.size() >> 8) & 0xff);
-    packet += '\0';
-    packet += '\0';  // sequence 0
-    return packet + payload;
+    return Packet(payload, '\0');
+}
+
+// What comes within two seconds, until the client closes or stops sending.
+std::string Take(int socket) {
+    std::string taken;
+    char buffer[4096];
+    pollfd watched{socket, POLLIN, 0};
+    while (::poll(&watched, 1, 2000) > 0) {
+        const ssize_t count = ::recv(socket, buffer, sizeof buffer, 0);
+        if (count <= 0) break;
+        taken.append(buffer, static_cast<std::size_t>(count));
+        const std::size_t length =
+            taken.size() < 4 ? 0 : static_cast<unsigned char>(taken[0]) | static_cast<unsigned char>(taken[1]) << 8U;
+        if (taken.size() >= 4 && taken.size() >= 4 + length) break;  // one whole packet
+    }
+    return taken;
 }
 
 }  // namespace
@@ -80,11 +100,39 @@ void StallingServer::Serve() {
             ::close(socket);
             continue;
         }
+        if (mode_ == Mode::AskInClear || mode_ == Mode::AskThroughDialog) {
+            AskForThePassword(socket);
+            continue;
+        }
         taken_.push_back(socket);
         if (mode_ != Mode::Silent) {
             [[maybe_unused]] const ssize_t sent = ::send(socket, greeting.data(), greeting.size(), MSG_NOSIGNAL);
         }
     }
+}
+
+void StallingServer::AskForThePassword(int socket) {
+    const std::string greeting = Greeting(false);
+    [[maybe_unused]] const ssize_t greeted = ::send(socket, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+    std::string sent = Take(socket);  // the login, with the scrambled password
+    // An authentication switch: the plugin and its data (dialog: a password
+    // question, the last one).
+    const std::string question = mode_ == Mode::AskInClear ? std::string("mysql_clear_password") + '\0'
+                                                           : std::string("dialog") + '\0' + '\x04' + "Password: ";
+    const std::string ask = Packet('\xfe' + question, '\x02');
+    [[maybe_unused]] const ssize_t asked = ::send(socket, ask.data(), ask.size(), MSG_NOSIGNAL);
+    sent += Take(socket);
+    ::close(socket);
+    {
+        const std::lock_guard<std::mutex> hold(receivedLock_);
+        received_ += sent;
+    }
+    ++served_;
+}
+
+std::string StallingServer::received() const {
+    const std::lock_guard<std::mutex> hold(receivedLock_);
+    return received_;
 }
 
 }  // namespace testing_support

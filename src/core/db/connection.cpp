@@ -17,6 +17,7 @@
 #include "db/db_error.h"
 #include "db/db_logging.h"
 #include "db/server_wait.h"
+#include "db/socket_trust.h"
 #include "db/table_queries.h"
 #include "db/tls_connect.h"
 
@@ -101,6 +102,10 @@ Connection Connection::Open(const QString& connectionText, const ConnectOptions&
 
 Connection Connection::Open(const LoginValues& values, const ConnectOptions& options) {
     const Endpoint endpoint = ResolveEndpoint(values);
+    if (!endpoint.socket.isEmpty()) {
+        const QString problem = SocketTrustProblem(endpoint.socket);
+        if (!problem.isEmpty()) throw DbError(problem, 0, problem);
+    }
     EnsureLibrary();
     MYSQL* raw = mysql_init(nullptr);
     if (raw == nullptr) throw DbError(QStringLiteral("Out of memory while preparing a connection."));

@@ -16,6 +16,12 @@ namespace {
 // REQUIRE SSL.
 constexpr unsigned kSecureTransportRequired = 3159;
 
+// Every login plugin of the connector but mysql_clear_password and dialog.
+// caching_sha2_password and sha256_password send the password over TLS,
+// checked or not, as the standard client does, and encrypt it otherwise.
+constexpr const char* kPluginsWithoutCleartext =
+    "mysql_native_password,client_ed25519,caching_sha2_password,sha256_password,auth_gssapi_client";
+
 void RequireReadable(const QString& path, const char* option, bool folder = false) {
     if (path.isEmpty()) return;
     const QFileInfo info(path);
@@ -135,6 +141,11 @@ void RequestTls(MYSQL* connection, const TlsSettings& settings) {
     // no TLS is refused rather than used without it.
     const my_bool verify = settings.checksServer() ? 1 : 0;
     mysql_optionsv(connection, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+    // The login plugins that never send the password as it is. The
+    // connector checks the server's choice against them before the plugin
+    // sends anything, at the start and at every switch.
+    if (!settings.checksServer() && !settings.cleartextPassword)
+        mysql_optionsv(connection, MARIADB_OPT_RESTRICTED_AUTH, kPluginsWithoutCleartext);
 }
 
 DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const Endpoint& endpoint, double waitedSeconds,
@@ -168,6 +179,15 @@ DbError OpeningFailure(MYSQL* connection, const TlsSettings& settings, const End
             offersTls ? QStringLiteral("The server requires TLS, and the connection was not encrypted.")
                       : QStringLiteral("The server requires TLS, which could not be used: the server offers none.");
         return DbError(problem + QStringLiteral(" (") + message + QLatin1Char(')'), number, problem);
+    }
+    if (number == CR_PLUGIN_NOT_ALLOWED) {
+        // The connector's words name the plugin wrongly.
+        const QString problem = QStringLiteral(
+            "The server asked for the password in clear text (as an account that signs in through PAM or LDAP "
+            "does), and it was not sent: it goes in clear only over TLS whose certificate is checked (ssl-ca or "
+            "ssl-verify-server-cert), as anyone who can listen on the server's address could ask for it. The command "
+            "line's --enable-cleartext-plugin sends it anyway.");
+        return DbError(problem, number, problem);
     }
     if (number == ER_ACCESS_DENIED_ERROR) return AccessDenied(message, number, settings, overTcp, greeted, offersTls);
     bool noAnswer = false;

@@ -23,6 +23,12 @@ struct TlsSettings {
     bool verifyServerCert = false;
     QString crl;      // ssl-crl: revoked certificates, which the server's must not be
     QString crlPath;  // ssl-crlpath: a folder of such lists
+    // enable-cleartext-plugin: a server may have the password sent in clear
+    // (mysql_clear_password, or dialog as PAM and LDAP accounts use) also
+    // where its certificate is not checked. Without it such a server gets
+    // the password only over TLS whose certificate was checked: whoever
+    // listens on the server's address or socket could ask for it.
+    bool cleartextPassword = false;
 
     // Whether the server's certificate is checked (which TLS then requires):
     // asked for, or implied by a certificate authority or a revocation list

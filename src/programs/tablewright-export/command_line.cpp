@@ -269,6 +269,11 @@ QString UsageText() {
         "                     server; fail when the server offers no TLS\n"
         "  --ssl-cert FILE, --ssl-key FILE\n"
         "                     a client certificate and its key, for a user that requires one\n"
+        "  --enable-cleartext-plugin\n"
+        "                     send the password in clear to a server that asks for it so\n"
+        "                     (a PAM or LDAP account) also where its certificate is not\n"
+        "                     checked (without it, only with --ssl-ca or\n"
+        "                     --ssl-verify-server-cert)\n"
         "  --timeout SECONDS  how long to wait for the server's answer or a row before giving\n"
         "                     up (default 5000); a wait of 10 s or more is told on standard error\n"
         "  --verbose          tell on standard error how the connection is encrypted\n"
@@ -322,8 +327,9 @@ CommandLine ParseCommandLine(const QList<QByteArray>& givenArguments) {
                                    QStringLiteral("defaults-file"),
                                    QStringLiteral("defaults-extra-file")};
     const QStringList flags = {QStringLiteral("no-header"), QStringLiteral("ssl-verify-server-cert"),
-                               QStringLiteral("verbose"), QStringLiteral("help"), QStringLiteral("version"),
-                               QStringLiteral("no-defaults"), QStringLiteral("print-defaults"),
+                               QStringLiteral("enable-cleartext-plugin"), QStringLiteral("verbose"),
+                               QStringLiteral("help"), QStringLiteral("version"), QStringLiteral("no-defaults"),
+                               QStringLiteral("print-defaults"),
                                // For shell completion: the login's table names, one a line.
                                QStringLiteral("list-tables")};
     for (const QString& name : withValue) {
@@ -432,6 +438,7 @@ CommandLine ParseCommandLine(const QList<QByteArray>& givenArguments) {
             return Problem(QStringLiteral("\"%1\" is not text in the locale's character set.").arg(text));
     }
     line.sslVerifyServerCert = parser.isSet(QStringLiteral("ssl-verify-server-cert"));
+    line.cleartextPassword = parser.isSet(QStringLiteral("enable-cleartext-plugin"));
     line.verbose = parser.isSet(QStringLiteral("verbose"));
     if (parser.isSet(QStringLiteral("timeout"))) {
         if (const std::optional<QString> wrong =
@@ -447,6 +454,7 @@ db::TlsSettings TlsSettingsFor(const CommandLine& line, db::TlsSettings fromOpti
     if (line.sslCert) settings.cert = PathText(*line.sslCert);
     if (line.sslKey) settings.key = PathText(*line.sslKey);
     if (line.sslVerifyServerCert) settings.verifyServerCert = true;
+    settings.cleartextPassword = line.cleartextPassword;
     return settings;
 }
 

@@ -47,6 +47,7 @@ struct CommandLine {
     // files fill the rest.
     std::optional<QByteArray> sslCa, sslCert, sslKey;
     bool sslVerifyServerCert = false;
+    bool cleartextPassword = false;  // --enable-cleartext-plugin
     // Tell on standard error how the connection is encrypted.
     bool verbose = false;
     // How long the export waits for the server's answer or a row.
