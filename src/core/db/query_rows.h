@@ -4,6 +4,7 @@
 
 #include "db/binary_result.h"
 #include "db/connection.h"
+#include "db/query_text.h"
 #include "db/result.h"
 
 namespace db {
@@ -12,12 +13,8 @@ namespace db {
 // VALUES or TABLE statement, sent as given, whose rows are exported as a
 // table's are. Exactly one statement runs, and only one that returns rows.
 
-// Why the text cannot be sent as the query, in words; empty when it may.
-// Only what the server cannot judge before running a statement is looked at
-// here: that the text holds a statement and that its first word (after
-// blanks, comments and opening brackets) makes it a query. That it is one
-// statement and returns rows is the server's verdict when it prepares it.
-QString QueryTextProblem(const QString& sql);
+// How the text is read before it is sent: query_text.h (QueryTextProblem,
+// QueryAsTextProblem).
 
 // Prepares the query and reads its rows in the server's binary form. Throws
 // DbError when the text is no query (QueryTextProblem), when the server
