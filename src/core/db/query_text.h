@@ -4,13 +4,20 @@
 
 namespace db {
 
-// The user's own query read as text, without asking the server: its first
-// word, its comments, its quoted text and its words.
+// The user's own query read as the server's lexer reads it, without asking
+// the server: its first word, its comments, its quoted text and its words.
+// Comments are those of the server: "#" and "--" followed by an ASCII blank
+// or control character run to the end of the line, "/*" to "*/"; after
+// "/*!" or "/*M!" (and the five or six digits of a server version, which
+// belong to no word) the text is code. A number ends where the server ends
+// it ("1.5INTO" is 1.5 followed by INTO), and a byte beyond ASCII belongs to
+// a name, as it does for the server.
 
 // Why the text cannot be sent as the query, in words; empty when it may.
 // Only what the server cannot judge before running a statement is looked at
 // here: that the text holds a statement and that its first word (after
-// blanks, comments and opening brackets) makes it a query. That it is one
+// blanks, comments and opening brackets) makes it a query. A comment the
+// server runs as code is no place for that word. That the text is one
 // statement and returns rows is the server's verdict when it prepares it.
 QString QueryTextProblem(const QString& sql);
 
@@ -19,10 +26,9 @@ QString QueryTextProblem(const QString& sql);
 // lack of rows shows, so a query with an INTO clause is refused.
 QString QueryAsTextProblem(const QString& sql);
 
-// Whether the word INTO stands in the text outside strings, quoted names and
-// comments (a comment that runs code, "/*!" or "/*M!", counts as text), a
-// backslash escaping in strings or not. It is a reserved word: in a query it
-// can only send the rows to a file or to variables on the server.
+// Whether the word INTO stands in the text outside quoted text and comments,
+// whichever quoting rules the server's sql_mode chooses (a backslash escaping
+// in strings or not; "..." a string or a name).
 bool HasIntoClause(const QString& sql);
 
 }  // namespace db
