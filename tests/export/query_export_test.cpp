@@ -1,11 +1,10 @@
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include "db/db_error.h"
-#include "db/query_rows.h"
 #include "export_fixture.h"
 
 using export_testing::CommandResult;
@@ -202,39 +201,54 @@ TEST(QueryExport, AFailureWhileRowsAreReadKeepsTheOldFile) {
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
 }
 
-// Read as text, as where the server prepares no statement, a query with an
-// INTO clause is refused before it is sent: it would run, writing a file or
-// variables on the server, before failing for returning no rows. The word
-// in a string, a quoted name or a comment is no clause.
-TEST(QueryExport, AsTextAnIntoClauseIsRefusedUnsent) {
+// With prepared statements refused (as by a proxy without them) the query
+// is read as text, and runs before its lack of rows shows: a text that might
+// write a file on the server is refused before it is sent, the old file kept.
+// What only looks like it (INTO quoted or in a comment, a character beyond
+// ASCII in quotes) is read.
+TEST(QueryExport, AsTextWhatMightWriteOnTheServerIsRefusedUnsent) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
-    const QString serverFile =
-        qEnvironmentVariable("TABLEWRIGHT_TEST_OUTFILES") + QStringLiteral("/%1-into.txt").arg(db.name());
+    const QString outfiles = qEnvironmentVariable("TABLEWRIGHT_TEST_OUTFILES");
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/out.txt");
     struct Case {
-        QString sql;
-        bool refused;
+        const char* sql;     // %1: a server file of its own
+        QByteArray written;  // empty: refused
     };
     const Case cases[] = {
-        {QStringLiteral("SELECT 1 INTO OUTFILE '%1'").arg(serverFile), true},
-        {QStringLiteral("(SELECT 1) into\nDUMPFILE '%1'").arg(serverFile), true},
-        {QStringLiteral("SELECT 1 /*!INTO @tw_into */"), true},
-        {QStringLiteral("SELECT 'a\\' INTO @tw_into -- '"), true},
-        {QStringLiteral("SELECT 'into' AS `into`, \"x into\", 'it''s into' /* into */ # into\n"), false},
-        {QStringLiteral("SELECT 1 AS intoo -- into"), false},
+        {"SELECT 1 INTO OUTFILE '%1'", {}},
+        {"(SELECT 1) into\nDUMPFILE '%1'", {}},
+        {"SELECT 'a\\' INTO OUTFILE '%1' -- '", {}},
+        {"SELECT 1.5INTO OUTFILE '%1'", {}},
+        {"SELECT .5INTO OUTFILE '%1'", {}},
+        {"SELECT 1e1INTO OUTFILE '%1'", {}},
+        {"SELECT \\NINTO OUTFILE '%1'", {}},
+        {"SELECT 1 /*!50000INTO OUTFILE '%1'*/", {}},
+        {"SELECT 1 /*M!100000INTO OUTFILE '%1'*/", {}},
+        {"SELECT 1 --\u0085 FROM (SELECT 2 AS `\u0085`) t INTO OUTFILE '%1'", {}},
+        {"SELECT 1 --\u00a0 FROM (SELECT 2 AS `\u00a0`) t INTO OUTFILE '%1'", {}},
+        {"SELECT 1 --\u2028 FROM (SELECT 2 AS `\u2028`) t INTO OUTFILE '%1'", {}},
+        {"SELECT 'INTO' AS `into`, 'Grüße' AS \"x into\" /* into */ -- '%1' INTO", "into;x into\r\nINTO;Grüße\r\n\r\n"},
     };
-    db::Connection connection = db.Connect();
+    const export_testing::PreparedStatementsTurn turn(db);
+    db.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = 0"));
+    const auto restore = qScopeGuard([&db] { db.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = DEFAULT")); });
+    int n = 0;
     for (const Case& c : cases) {
-        bool refused = false;
-        try {
-            db::StreamingResult rows = db::StreamQuery(connection, c.sql);
-            while (rows.Next()) {
-            }
-        } catch (const db::DbError& e) {
-            refused = QString::fromUtf8(e.what()).contains(QLatin1String("INTO clause"));
-        }
-        EXPECT_EQ(refused, c.refused) << c.sql.toStdString();
+        WriteFile(path, kOldContent);
+        const QString serverFile = outfiles + QStringLiteral("/%1-%2.txt").arg(db.name()).arg(++n);
+        const QString sql = QString::fromUtf8(c.sql).arg(serverFile);
+        const CommandResult result =
+            RunExportCommand(db.login(),
+                             Query(sql) + QStringList{QStringLiteral("--separator"), QStringLiteral(";"),
+                                                      QStringLiteral("--verbose"), QStringLiteral("--output"), path},
+                             {QStringLiteral("LC_ALL=C.UTF-8")});
+        const std::string what = sql.toStdString() + '\n' + result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("rows read as text")) << what;
+        EXPECT_EQ(result.exitCode, c.written.isEmpty() ? 1 : 0) << what;
+        EXPECT_EQ(ReadFile(path), c.written.isEmpty() ? kOldContent : c.written) << what;
+        EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")}) << what;
+        EXPECT_FALSE(QFile::exists(serverFile)) << what;
     }
-    EXPECT_FALSE(QFile::exists(serverFile));
-    EXPECT_EQ(connection.Query(QStringLiteral("SELECT @tw_into IS NULL")).value(0, 0).text(), QStringLiteral("1"));
 }

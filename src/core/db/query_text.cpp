@@ -199,6 +199,20 @@ QString UpToBlank(const QString& sql, qsizetype at) {
     return sql.mid(at, end - at).left(40);
 }
 
+// The character that starts at `at`, as U+XXXX, and its place in the text,
+// counted from 1.
+QString CharacterAt(const QString& sql, qsizetype at) {
+    char32_t code = sql.at(at).unicode();
+    if (sql.at(at).isHighSurrogate() && at + 1 < sql.size() && sql.at(at + 1).isLowSurrogate())
+        code = QChar::surrogateToUcs4(sql.at(at), sql.at(at + 1));
+    qsizetype place = 1;
+    for (qsizetype i = 0; i < at; ++i)
+        if (!sql.at(i).isLowSurrogate()) ++place;
+    return QStringLiteral("U+%1, character %2")
+        .arg(QString::number(static_cast<uint>(code), 16).toUpper().rightJustified(4, QLatin1Char('0')))
+        .arg(place);
+}
+
 }  // namespace
 
 QString QueryTextProblem(const QString& sql) {
@@ -244,6 +258,26 @@ QString QueryAsTextProblem(const QString& sql) {
         return QStringLiteral(
             "The query must return its rows: its INTO clause would send them to a file or variables on the "
             "server. Leave INTO out.");
+    for (const Quoting quoting : kQuotings) {
+        Lexer lexer(sql, quoting);
+        while (const std::optional<Token> token = lexer.Next()) {
+            if (token->piece == Piece::CodeComment)
+                return QStringLiteral(
+                           "Sent as text, the query may not hold a comment that the server runs as code (\"%1\"): "
+                           "the check made before it is sent cannot tell what that comment would run. Write its "
+                           "text outside the comment, or leave the comment out.")
+                    .arg(sql.mid(token->start, token->end - token->start));
+            if (token->piece == Piece::Quoted) continue;
+            for (qsizetype i = token->start; i < token->end; ++i) {
+                if (sql.at(i).unicode() < 0x80) continue;
+                return QStringLiteral(
+                           "Sent as text, the query may not hold a character beyond ASCII outside quotes (%1): the "
+                           "server might read the text around it otherwise than the check made before it is sent. "
+                           "Put it inside quotes ('...' for a string, `...` for a name), or leave it out.")
+                    .arg(CharacterAt(sql, i));
+            }
+        }
+    }
     return {};
 }
 

@@ -21,9 +21,13 @@ namespace db {
 // statement and returns rows is the server's verdict when it prepares it.
 QString QueryTextProblem(const QString& sql);
 
-// Why the query, sent as text, might run something other than a query, in
-// words; empty when it may be sent. As text the statement runs before its
-// lack of rows shows, so a query with an INTO clause is refused.
+// Why the query, sent as text, might run something other than what it
+// shows, in words; empty when it may be sent. As text the statement runs
+// before its lack of rows shows, so this is the last check before it runs:
+// it refuses an INTO clause (HasIntoClause), a comment that the server runs
+// as code, and a character beyond ASCII outside quoted text ('...', "..."
+// and `...`), around which the server and this check might read the text
+// differently.
 QString QueryAsTextProblem(const QString& sql);
 
 // Whether the word INTO stands in the text outside quoted text and comments,
