@@ -9,12 +9,12 @@
 
 namespace db {
 
-// The user's own query (the command line's --query): one SELECT, WITH,
-// VALUES or TABLE statement, sent as given, whose rows are exported as a
-// table's are. Exactly one statement runs, and only one that returns rows.
-// How its text is checked before it is sent is query_text.h's:
-// QueryTextProblem for both ways of reading it, QueryAsTextProblem for the
-// text protocol.
+// The user's own query (the command line's --query): one SELECT, WITH or
+// VALUES statement (or TABLE, where the server has it), sent as given, whose
+// rows are exported as a table's are. Exactly one statement runs, and only
+// one that returns rows. How its text is checked before it is sent is
+// query_text.h's: QueryTextProblem for both ways of reading it,
+// QueryAsTextProblem for the text protocol.
 
 // Prepares the query and reads its rows in the server's binary form. Throws
 // DbError when the text is no query (QueryTextProblem), when the server

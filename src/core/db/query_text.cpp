@@ -231,7 +231,9 @@ QString QueryTextProblem(const QString& sql) {
         default: break;
         }
         QString problem =
-            QStringLiteral("The query must be a SELECT, WITH, VALUES or TABLE statement; it begins with \"%1\"")
+            QStringLiteral(
+                "The query must be a SELECT, WITH or VALUES statement (or TABLE, where the server has it); it "
+                "begins with \"%1\"")
                 .arg(token->piece == Piece::Word ? sql.mid(token->start, token->end - token->start).left(40)
                                                  : UpToBlank(sql, token->start));
         if (token->piece == Piece::CodeComment) problem += QStringLiteral(", a comment that the server runs as code");

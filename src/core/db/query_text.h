@@ -16,9 +16,10 @@ namespace db {
 // Why the text cannot be sent as the query, in words; empty when it may.
 // Only what the server cannot judge before running a statement is looked at
 // here: that the text holds a statement and that its first word (after
-// blanks, comments and opening brackets) makes it a query. A comment the
-// server runs as code is no place for that word. That the text is one
-// statement and returns rows is the server's verdict when it prepares it.
+// blanks, comments and opening brackets) makes it a query: SELECT, WITH,
+// VALUES, or TABLE where the server has it. A comment the server runs as
+// code is no place for that word. That the text is one statement and
+// returns rows is the server's verdict when it prepares it.
 QString QueryTextProblem(const QString& sql);
 
 // Why the query, sent as text, might run something other than what it
