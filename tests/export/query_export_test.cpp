@@ -31,6 +31,14 @@ CommandResult RunWithInput(const ScratchDatabase& db, const QStringList& argumen
 
 QStringList Query(const QString& sql) { return {QStringLiteral("--query"), sql}; }
 
+// `sql` after a comment that makes it `size` bytes long.
+QByteArray PaddedTo(qsizetype size, const QByteArray& sql) {
+    return "/*" + QByteArray(size - sql.size() - 5, 'x') + "*/\n" + sql;
+}
+
+// The most a query file may hold.
+constexpr qsizetype kMostQueryBytes = qsizetype{16} << 20;
+
 }  // namespace
 
 // A query over a table gives the table export's bytes: every column type
@@ -88,7 +96,9 @@ TEST(QueryExport, GivesTheBytesOfTheTableExport) {
 }
 
 // A join with an aggregate gives its rows and the result's column names,
-// whether the statement is an argument, a file or standard input.
+// whether the statement is an argument, a file (also one of the 16 MiB a
+// file may hold, which the test server's max_allowed_packet takes) or
+// standard input.
 TEST(QueryExport, AJoinWithAnAggregateGivesItsRowsFromEverySource) {
     TW_REQUIRE_SERVER();
     ScratchDatabase db;
@@ -103,6 +113,8 @@ TEST(QueryExport, AJoinWithAnAggregateGivesItsRowsFromEverySource) {
     QTemporaryDir dir;
     const QString file = dir.path() + QStringLiteral("/q.sql");
     WriteFile(file, sql);
+    const QString longest = dir.path() + QStringLiteral("/longest.sql");
+    WriteFile(longest, PaddedTo(kMostQueryBytes, sql));
     const QStringList separator{QStringLiteral("--separator"), QStringLiteral(";")};
 
     struct Source {
@@ -112,6 +124,7 @@ TEST(QueryExport, AJoinWithAnAggregateGivesItsRowsFromEverySource) {
     const Source sources[] = {
         {Query(QString::fromUtf8(sql)), {}},
         {{QStringLiteral("--query-file"), file}, {}},
+        {{QStringLiteral("--query-file"), longest}, {}},
         {{QStringLiteral("--query-file"), QStringLiteral("-")}, sql},
     };
     for (const Source& source : sources) {
@@ -133,6 +146,9 @@ TEST(QueryExport, WhatIsNoSingleQueryIsRefusedUnrunAndKeepsTheOldFile) {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/out.txt");
     WriteFile(path, kOldContent);
+    QTemporaryDir queries;
+    const QString tooLong = queries.path() + QStringLiteral("/too-long.sql");
+    WriteFile(tooLong, PaddedTo(kMostQueryBytes + 1, "SELECT 1"));
 
     struct Case {
         QStringList arguments;
@@ -161,6 +177,7 @@ TEST(QueryExport, WhatIsNoSingleQueryIsRefusedUnrunAndKeepsTheOldFile) {
          {},
          1,
          "Cannot read the query from"},
+        {{QStringLiteral("--query-file"), tooLong}, {}, 1, "is longer than 16 MiB"},
     };
     for (const Case& c : cases) {
         const CommandResult result =

@@ -15,8 +15,9 @@ struct QueryFile {
 
 // Reads the statement that --query-file names, the path as given; "-" reads
 // standard input to its end. A termination signal ends the wait for input
-// at once (Stopped). A file longer than a statement can be (16 MiB, the
-// server's own bound) is refused rather than read without end.
+// at once (Stopped). A file of more than 16 MiB (the bound the server's
+// default max_allowed_packet sets a statement) is refused rather than read
+// without end; one of exactly 16 MiB is read.
 QueryFile ReadQueryFile(const QByteArray& path);
 
 }  // namespace exporter::cli
