@@ -24,8 +24,8 @@ TEST(PasswordTrust, GoesInClearOnlyWhenAllowed) {
     const std::string secret = "s3cret-pw";
     for (const StallingServer::Mode mode : {StallingServer::Mode::AskInClear, StallingServer::Mode::AskThroughDialog}) {
         for (const bool allowed : {false, true}) {
-            SCOPED_TRACE(::testing::Message() << "dialog " << (mode == StallingServer::Mode::AskThroughDialog)
-                                              << ", allowed " << allowed);
+            SCOPED_TRACE(::testing::Message()
+                         << "dialog " << (mode == StallingServer::Mode::AskThroughDialog) << ", allowed " << allowed);
             StallingServer fake(mode);
             db::LoginValues login;
             login.server = QStringLiteral("127.0.0.1");
@@ -108,8 +108,8 @@ TEST(PasswordTrust, ASocketPlantedInASharedFolderIsRefused) {
         if (c.problem == nullptr) {
             EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
         } else {
-            EXPECT_TRUE(problem.startsWith(QLatin1String(c.problem))) << c.path.toStdString() << ": "
-                                                                      << problem.toStdString();
+            EXPECT_TRUE(problem.startsWith(QLatin1String(c.problem)))
+                << c.path.toStdString() << ": " << problem.toStdString();
         }
     }
     for (const int socket : {plantedSocket, ourSocket, unguardedSocket}) ::close(socket);

@@ -269,3 +269,19 @@ TEST(QueryExport, AsTextWhatMightWriteOnTheServerIsRefusedUnsent) {
         EXPECT_FALSE(QFile::exists(serverFile)) << what;
     }
 }
+
+// A query the server prepared and found to return rows is read as text when
+// a column is not read in binary (a computed INT may be wider than it says,
+// a NULL literal has no type): the server has judged the text already, so
+// names beyond ASCII stay as they are, and the wide value is exact.
+TEST(QueryExport, APreparedQueryReadAsTextKeepsItsNamesAndWideValues) {
+    TW_REQUIRE_SERVER();
+    ScratchDatabase db;
+    const export_testing::PreparedStatementsTurn turn(db);
+    const CommandResult result =
+        RunExportCommand(db.login(), Query(QStringLiteral("SELECT ORD('😀') AS größe, NULL AS nüll")) +
+                                         QStringList{QStringLiteral("--verbose")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("rows read as text")) << result.err.toStdString();
+    EXPECT_EQ(result.out, QByteArray("größe,nüll\r\n4036991104,\r\n\r\n"));
+}

@@ -171,12 +171,15 @@ struct BinaryResult::Statement {
 
 BinaryResult BinaryResult::Run(Connection& connection, const QString& sql) {
     std::unique_ptr<Statement> statement = Statement::Prepared(connection.handle(), sql);
+    const std::vector<ColumnInfo> prepared = statement->Columns();  // throws for a statement without rows
     // A "?" in a condition the user typed is no value to bind: as text the
     // server says what is wrong with it.
-    if (mysql_stmt_param_count(statement->handle) != 0) throw RowsNotBinary("the statement holds a parameter marker");
-    for (const ColumnInfo& column : statement->Columns()) {
+    if (mysql_stmt_param_count(statement->handle) != 0)
+        throw RowsNotBinary("the statement holds a parameter marker", true);
+    for (const ColumnInfo& column : prepared) {
         if (const char* why = WhyNotInBinary(column))
-            throw RowsNotBinary(QStringLiteral("the column %1 %2").arg(column.name, QLatin1String(why)).toStdString());
+            throw RowsNotBinary(QStringLiteral("the column %1 %2").arg(column.name, QLatin1String(why)).toStdString(),
+                                true);
     }
     try {
         Execute(connection.handle(), connection.napsForRows(), *connection.waitRules(), statement->handle);

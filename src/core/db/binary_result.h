@@ -124,10 +124,19 @@ private:
     std::vector<Cell> cells_;
 };
 
-// Why a SELECT is not read in the binary form although it could be prepared.
+// Why a SELECT is not read in the binary form: the server's prepared
+// statements refused it, or it was prepared and found to return rows that
+// are not read that way.
 class RowsNotBinary : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit RowsNotBinary(const std::string& why, bool preparedWithRows = false)
+        : std::runtime_error(why), preparedWithRows_(preparedWithRows) {}
+    // The server parsed the text as one statement that returns rows: sent
+    // as text, the same text can do nothing else.
+    bool preparedWithRows() const { return preparedWithRows_; }
+
+private:
+    bool preparedWithRows_;
 };
 
 }  // namespace db

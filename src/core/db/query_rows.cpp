@@ -40,11 +40,12 @@ BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql) {
     return InWordsOfTheQuery([&] { return BinaryResult::Run(connection, sql); });
 }
 
-StreamingResult StreamQuery(Connection& connection, const QString& sql) {
+StreamingResult StreamQuery(Connection& connection, const QString& sql, bool preparedWithRows) {
     RefuseNonQuery(sql);
     // As text the statement runs before its lack of rows shows, so one that
     // might write a file or variables on the server is refused unsent.
-    if (const QString problem = QueryAsTextProblem(sql); !problem.isEmpty()) throw DbError(problem);
+    if (const QString problem = QueryAsTextProblem(sql); !problem.isEmpty() && !preparedWithRows)
+        throw DbError(problem);
     return InWordsOfTheQuery([&] { return connection.Stream(sql); });
 }
 

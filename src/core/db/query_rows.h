@@ -31,7 +31,9 @@ BinaryResult ReadQueryInBinary(Connection& connection, const QString& sql);
 // text protocol, which takes one statement only; but as text the statement
 // runs before it could fail for returning no rows, so a text that might
 // write on the server (QueryAsTextProblem: an INTO clause, a comment run as
-// code, a character beyond ASCII outside quotes) is refused unsent.
-StreamingResult StreamQuery(Connection& connection, const QString& sql);
+// code, a character beyond ASCII outside quotes) is refused unsent. Not so
+// when the server has prepared it and found it to return rows
+// (RowsNotBinary::preparedWithRows()): it has judged that text already.
+StreamingResult StreamQuery(Connection& connection, const QString& sql, bool preparedWithRows = false);
 
 }  // namespace db

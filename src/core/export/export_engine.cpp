@@ -170,16 +170,18 @@ private:
     // read that way. False when a stop came meanwhile.
     bool RunQuery() {
         QString why;
+        bool preparedWithRows = false;
         try {
             binaryRows_.emplace(ReadRequestedRowsInBinary(*connection_, request_));
             Announce(QStringLiteral("in the server's binary form"));
             return true;
         } catch (const db::RowsNotBinary& e) {
             why = Describe(e);
+            preparedWithRows = e.preparedWithRows();
         }
         if (monitor_.StopRequested()) return false;
         Announce(QStringLiteral("as text (%1)").arg(why));
-        textRows_.emplace(StreamRequestedRows(*connection_, request_));
+        textRows_.emplace(StreamRequestedRows(*connection_, request_, preparedWithRows));
         return true;
     }
     void Announce(const QString& how) {

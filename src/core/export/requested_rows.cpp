@@ -10,8 +10,9 @@ db::BinaryResult ReadRequestedRowsInBinary(db::Connection& connection, const Exp
     return db::ReadSelectionInBinary(connection, request.fieldListText, request.tableName, request.where);
 }
 
-db::StreamingResult StreamRequestedRows(db::Connection& connection, const ExportRequest& request) {
-    if (request.isQuery()) return db::StreamQuery(connection, request.query);
+db::StreamingResult StreamRequestedRows(db::Connection& connection, const ExportRequest& request,
+                                        bool preparedWithRows) {
+    if (request.isQuery()) return db::StreamQuery(connection, request.query, preparedWithRows);
     return db::StreamSelection(connection, request.fieldListText, request.tableName, request.where);
 }
 

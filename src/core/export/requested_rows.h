@@ -11,6 +11,9 @@ namespace exporter {
 // condition), or those of the user's own query. They throw as the db
 // functions they call do (db::ReadSelectionInBinary, db::ReadQueryInBinary).
 db::BinaryResult ReadRequestedRowsInBinary(db::Connection& connection, const ExportRequest& request);
-db::StreamingResult StreamRequestedRows(db::Connection& connection, const ExportRequest& request);
+// `preparedWithRows`: the server has prepared the same text and found rows
+// (db::RowsNotBinary::preparedWithRows()).
+db::StreamingResult StreamRequestedRows(db::Connection& connection, const ExportRequest& request,
+                                        bool preparedWithRows = false);
 
 }  // namespace exporter
