@@ -1,6 +1,8 @@
 #include "password_prompt.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
@@ -19,27 +21,43 @@ namespace {
 // How often the wait for a key looks for a termination signal.
 constexpr int kSignalLookMilliseconds = 100;
 
-// Turns the terminal's echo off for its life, and back to what it was.
-class EchoOff {
+// Keeps the terminal quiet for its life, and back to what it was after:
+// no echo, and its keys for a signal (Ctrl-C, Ctrl-\\, Ctrl-Z) and its line
+// editing handed to the asking as bytes, so that nothing typed is shown or
+// lost whatever comes. Nothing typed ahead is thrown away.
+class QuietTerminal {
 public:
-    explicit EchoOff(int terminal) : terminal_(terminal) {
+    explicit QuietTerminal(int terminal) : terminal_(terminal) {
         if (::tcgetattr(terminal_, &before_) != 0) return;
-        termios quiet = before_;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
-        off_ = ::tcsetattr(terminal_, TCSAFLUSH, &quiet) == 0;
+        quiet_ = before_;
+        quiet_.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG);
+        quiet_.c_cc[VMIN] = 1;
+        quiet_.c_cc[VTIME] = 0;
+        Quiet();
     }
-    ~EchoOff() {
-        if (off_) ::tcsetattr(terminal_, TCSANOW, &before_);
-    }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
+    ~QuietTerminal() { Restore(); }
+    QuietTerminal(const QuietTerminal&) = delete;
+    QuietTerminal& operator=(const QuietTerminal&) = delete;
 
-    bool off() const { return off_; }
+    bool quiet() const { return quietSet_; }
+    const termios& before() const { return before_; }
+
+    // Quiet again where something (a shell, after a stop and a continue)
+    // put the terminal back as it was.
+    void Keep() {
+        termios now = {};
+        if (quietSet_ && ::tcgetattr(terminal_, &now) == 0 && (now.c_lflag & (ECHO | ICANON | ISIG)) != 0) Quiet();
+    }
+    void Quiet() { quietSet_ = ::tcsetattr(terminal_, TCSANOW, &quiet_) == 0; }
+    void Restore() {
+        if (quietSet_) ::tcsetattr(terminal_, TCSANOW, &before_);
+    }
 
 private:
     int terminal_;
     termios before_ = {};
-    bool off_ = false;
+    termios quiet_ = {};
+    bool quietSet_ = false;
 };
 
 void Say(int terminal, const char* text) {
@@ -65,19 +83,26 @@ TypedPassword AskPassword() {
                             .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return typed;
     }
-    Say(terminal.get(), "Enter password: ");
     QByteArray line;
     {
-        const EchoOff echo(terminal.get());
-        if (!echo.off()) {
+        // Quiet before the prompt shows: an answer typed as soon as it
+        // appears is neither shown nor lost.
+        QuietTerminal quiet(terminal.get());
+        if (!quiet.quiet()) {
             typed.problem = QStringLiteral("-p cannot keep the password from showing on this terminal.");
             return typed;
         }
-        for (;;) {
+        Say(terminal.get(), "Enter password: ");
+        const cc_t* keys = quiet.before().c_cc;
+        // Whether a byte is the terminal's key for something (a key may be off).
+        const auto is = [keys](cc_t key, int what) { return keys[what] != _POSIX_VDISABLE && key == keys[what]; };
+        bool ended = false;
+        while (!ended) {
             if (const int caught = process::CaughtTerminationSignal(); caught != 0) {
                 typed.signal = caught;
                 break;
             }
+            quiet.Keep();
             pollfd wait = {terminal.get(), POLLIN, 0};
             const int ready = ::poll(&wait, 1, kSignalLookMilliseconds);
             if (ready < 0 && errno != EINTR) break;
@@ -85,15 +110,38 @@ TypedPassword AskPassword() {
             char bytes[256];
             const ssize_t got = ::read(terminal.get(), bytes, sizeof bytes);
             if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-            if (got <= 0) break;  // Ctrl-D on an empty line, or the terminal gone
-            line.append(bytes, got);
-            if (line.endsWith('\n')) break;
+            if (got <= 0) break;  // the terminal gone
+            for (ssize_t i = 0; i < got && !ended; ++i) {
+                const auto key = static_cast<cc_t>(bytes[i]);
+                if (key == '\n' || key == '\r') {
+                    ended = true;
+                } else if (is(key, VINTR) || is(key, VQUIT)) {
+                    typed.signal = is(key, VINTR) ? SIGINT : SIGQUIT;
+                    ended = true;
+                } else if (is(key, VEOF)) {
+                    ended = line.isEmpty();  // Ctrl-D on an empty line
+                } else if (is(key, VSUSP)) {
+                    // Stopped as asked, and quiet again when continued.
+                    quiet.Restore();
+                    ::raise(SIGTSTP);
+                    quiet.Quiet();
+                } else if (is(key, VERASE) || key == 0x7f || key == '\b') {
+                    // One character back, all its bytes in UTF-8.
+                    while (!line.isEmpty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80) line.chop(1);
+                    line.chop(1);
+                } else if (is(key, VKILL)) {
+                    line.fill('\0');
+                    line.clear();
+                } else {
+                    line.append(bytes[i]);
+                }
+            }
+            std::fill(std::begin(bytes), std::end(bytes), '\0');
         }
     }
     // The line's end was not shown.
     Say(terminal.get(), "\n");
     if (typed.signal != 0) return typed;
-    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
     typed.password = QString::fromLocal8Bit(line);
     line.fill('\0');
     return typed;
