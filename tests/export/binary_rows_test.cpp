@@ -11,29 +11,11 @@
 #include "lines/transcoder.h"
 #include "support/wait_until.h"
 
+using export_testing::NoPreparedStatements;
+using export_testing::PathMonitor;
 using testing_support::ScratchDatabase;
 
 namespace {
-
-// Remembers how the export read its rows.
-class PathMonitor : public exporter::ExportMonitor {
-public:
-    void RowsReadAs(const QString& how) override { how_ = how; }
-    QString how_;
-};
-
-// While it lives, the server prepares no statement at all, so every export
-// falls back to reading text rows.
-class NoPreparedStatements {
-public:
-    explicit NoPreparedStatements(ScratchDatabase& db) : db_(db) {
-        db_.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = 0"));
-    }
-    ~NoPreparedStatements() { db_.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = DEFAULT")); }
-
-private:
-    ScratchDatabase& db_;
-};
 
 // One export read in binary and the same read as text.
 struct BothWays {

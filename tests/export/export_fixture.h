@@ -59,6 +59,28 @@ private:
     db::Connection connection_;
 };
 
+// While it lives, the server prepares no statement at all, so every export
+// falls back to reading text rows. Take a PreparedStatementsTurn first.
+class NoPreparedStatements {
+public:
+    explicit NoPreparedStatements(testing_support::ScratchDatabase& db) : db_(db) {
+        db_.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = 0"));
+    }
+    ~NoPreparedStatements() { db_.Run(QStringLiteral("SET GLOBAL max_prepared_stmt_count = DEFAULT")); }
+    NoPreparedStatements(const NoPreparedStatements&) = delete;
+    NoPreparedStatements& operator=(const NoPreparedStatements&) = delete;
+
+private:
+    testing_support::ScratchDatabase& db_;
+};
+
+// Remembers how the export read its rows.
+class PathMonitor : public exporter::ExportMonitor {
+public:
+    void RowsReadAs(const QString& how) override { how_ = how; }
+    QString how_;
+};
+
 // Creates the table `big` with `rows` rows of about 110 bytes each.
 void CreateBigTable(testing_support::ScratchDatabase& db, int rows);
 
