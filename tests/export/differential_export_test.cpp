@@ -87,7 +87,7 @@ const struct ColumnClass {
     const char* value;
     const char* edges;
 } kColumnClasses[] = {
-    {"int", 'I', "<TINYINT|SMALLINT|MEDIUMINT|INT|BIGINT><|||(#25)><| UNSIGNED| ZEROFILL>",
+    {"int", 'I', "<TINYINT|TINYINT|SMALLINT|MEDIUMINT|INT|BIGINT><|||(#25)><| UNSIGNED| ZEROFILL>",
      "<|-><#9|#999|#99999|#99999999|#999999999#999999999>",
      "-99999999999999999999|99999999999999999999|0|-1|1|2147483647|999999|1234567|123"},
     {"year", 'I', "YEAR", "<19|20>#99", "0|1901|2155|69|70"},
@@ -150,7 +150,7 @@ const QStringList kRowTemplates =
         "CONVERT({A} USING utf8mb4);"
         // choices
         "IFNULL({A}, {A});COALESCE({A}, {A});CASE WHEN {A} IS NULL THEN {A} ELSE {A} END;IF({A} IS NULL, {A}, {A});"
-        "NULLIF({A}, {A});GREATEST({A}, {A});"
+        "NULLIF({A}, {A});GREATEST({A}, {A});IFNULL({I}, {I});GREATEST({I}, {I});"
         // dates and times
         "SEC_TO_TIME({N});SEC_TO_TIME(-{N});ADDTIME({C}, {H});TIMEDIFF({H}, {H});{T} + INTERVAL 1 DAY;"
         "DATE_ADD({C}, INTERVAL -1 SECOND);MAKETIME({I}, 59, 59.5);FROM_UNIXTIME({N});"
@@ -238,9 +238,10 @@ struct Case {
     }
 };
 
-// A table whose first rows hold the edges of its columns, one each, the
-// others random values, edges and NULLs, the last only NULLs; and a view over
-// it with some of its columns and expressions, which the server may refuse.
+// A table (the first with two columns of each class) whose first rows hold
+// the edges of its columns, one each, the others random values, edges and
+// NULLs, the last only NULLs; and a view over it with some of its columns and
+// expressions, which the server may refuse.
 struct Table {
     std::vector<Column> columns;
     Case table, view;
@@ -248,11 +249,12 @@ struct Table {
 };
 Table DrawTable(Random& random, int number) {
     Table t;
-    const int count = number == 0 ? static_cast<int>(std::size(kColumnClasses)) : 3 + Below(random, 12);
+    const int count = number == 0 ? 2 * static_cast<int>(std::size(kColumnClasses)) : 3 + Below(random, 12);
     t.table.table = QStringLiteral("t%1").arg(number);
     QStringList definitions, rows;
     for (int i = 0; i < count; ++i) {
-        const ColumnClass& of = number == 0 ? kColumnClasses[i] : OneOf(random, kColumnClasses);
+        const ColumnClass& of =
+            number == 0 ? kColumnClasses[i % std::size(kColumnClasses)] : OneOf(random, kColumnClasses);
         t.columns.push_back({QStringLiteral("%1_%2").arg(QLatin1String(of.name)).arg(i), &of,
                              Expand(random, QString::fromUtf8(of.type))});
         definitions += t.columns.back().name + QLatin1Char(' ') + t.columns.back().type;
