@@ -279,6 +279,46 @@ TEST_F(ExportFault, StoppingTheJobEndsAWriteIntoAPipeNobodyReads) {
     close(reader);
 }
 
+namespace {
+
+// Made on the job's thread and ended with it, slowly, as a library's
+// per-thread clean-up may end.
+std::atomic<bool> slowEndDone{false};
+struct SlowThreadEnd {
+    SlowThreadEnd() = default;
+    SlowThreadEnd(const SlowThreadEnd&) = delete;
+    SlowThreadEnd& operator=(const SlowThreadEnd&) = delete;
+    ~SlowThreadEnd() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        slowEndDone = true;
+    }
+};
+
+}  // namespace
+
+// When finished() comes, and when the job is gone, its thread has ended
+// entirely, its per-thread clean-up too: a program may then return from main
+// and run the libraries' clean-up at exit.
+TEST_F(ExportFault, TheJobsThreadHasEndedWhenItIsFinishedOrGone) {
+    for (const bool destroyedRunning : {false, true}) {
+        SCOPED_TRACE(destroyedRunning);
+        slowEndDone = false;
+        {
+            exporter::ExportJob job;
+            QSignalSpy finished(&job, &exporter::ExportJob::finished);
+            job.Start(Request(), lines::ValueStyle::Plain(), [](const exporter::ExportRequest& request) {
+                thread_local const SlowThreadEnd end;
+                return files::SinkForPath(request.outputPath);
+            });
+            if (!destroyedRunning) {
+                ASSERT_TRUE(finished.wait(10000));
+                EXPECT_TRUE(slowEndDone);
+            }
+        }
+        EXPECT_TRUE(slowEndDone);
+    }
+}
+
 // A flush that fails on the flushing thread is handed to whoever finishes
 // the file: the disk may not report it a second time.
 TEST(BackgroundFlush, AFailedFlushIsToldWhenTheFileIsFinished) {

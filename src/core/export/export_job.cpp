@@ -55,7 +55,11 @@ private:
     ExportJob& job_;
 };
 
-ExportJob::ExportJob(QObject* parent) : QObject(parent) {}
+ExportJob::ExportJob(QObject* parent) : QObject(parent) {
+    // Connected here, on the job's thread, so that what the worker posts
+    // carries nothing the worker made but the event itself.
+    connect(this, &ExportJob::workerEnded, this, &ExportJob::ThreadEnded, Qt::QueuedConnection);
+}
 
 ExportJob::~ExportJob() { Stop(); }
 
@@ -82,10 +86,13 @@ void ExportJob::Start(ExportRequest request, lines::ValueStyle style, SinkMaker 
     if (running_) return;
     stopRequested_ = false;
     running_ = true;
-    thread_.reset(QThread::create([this, request = std::move(request), style = std::move(style),
-                                   makeSink = std::move(makeSink)] { Run(request, style, makeSink); }));
-    connect(thread_.get(), &QThread::finished, this, &ExportJob::ThreadEnded);
-    thread_->start();
+    thread_ =
+        std::thread([this, request = std::move(request), style = std::move(style), makeSink = std::move(makeSink)] {
+            Run(request, style, makeSink);
+            // Handled on the job's thread, which joins this one; dropped if the
+            // job is destroyed first (its destructor joins it then).
+            emit workerEnded(QPrivateSignal());
+        });
 }
 
 void ExportJob::Run(const ExportRequest& request, const lines::ValueStyle& style, const SinkMaker& makeSink) {
@@ -117,11 +124,11 @@ void ExportJob::Stop() {
         if (cut_) cut_->Cut();
         if (sink_) sink_->Interrupt();
     }
-    if (thread_) thread_->wait();
+    if (thread_.joinable()) thread_.join();
 }
 
 void ExportJob::ThreadEnded() {
-    thread_->wait();
+    if (thread_.joinable()) thread_.join();
     running_ = false;
     emit finished();
 }

@@ -4,9 +4,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include <QObject>
-#include <QThread>
 
 #include "db/connection_cut.h"
 #include "export/export_outcome.h"
@@ -19,6 +19,12 @@ namespace exporter {
 // Runs one export on a worker thread of its own so that the window keeps
 // repainting. Signals arrive on the thread that owns the job. Destroying the
 // job stops a running export and waits for its thread.
+//
+// The thread is joined, not only waited for: once finished() is emitted or
+// the job is gone, the thread has ended entirely, its thread-local clean-up
+// (the TLS library's, Qt's) included, so that a program may return from main
+// and run the libraries' clean-up at exit without a thread still inside it.
+// (A QThread's wait() returns before that clean-up: Qt detaches its threads.)
 class ExportJob : public QObject {
     Q_OBJECT
 
@@ -58,6 +64,8 @@ signals:
     // why.
     void rowsReadAs(const QString& how);
     void finished();
+    // The worker thread's last step; the job's thread joins it then.
+    void workerEnded(QPrivateSignal);
 
 private:
     class Monitor;
@@ -65,7 +73,7 @@ private:
     void Run(const ExportRequest& request, const lines::ValueStyle& style, const SinkMaker& makeSink);
     void ThreadEnded();
 
-    std::unique_ptr<QThread> thread_;
+    std::thread thread_;
     std::atomic<bool> stopRequested_{false};
     // The running export's connection, cut by Stop(); guarded by the mutex.
     std::mutex connectionMutex_;
