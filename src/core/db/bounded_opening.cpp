@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <netdb.h>
 #include <sys/socket.h>
@@ -13,8 +14,6 @@
 
 namespace db {
 namespace {
-
-std::atomic<int> leftBehind{0};
 
 constexpr auto kStopCheck = std::chrono::milliseconds(50);
 
@@ -27,6 +26,31 @@ struct Attempt {
     bool opened = false;
     bool abandoned = false;
     int lookupError = 0;
+    // Set by an abandoned opening's thread as the last thing it does.
+    std::atomic<bool> closed{false};
+};
+
+// The threads of abandoned openings. Each is joined once it has closed its
+// handle, not let go of: a thread's end still runs the TLS library's
+// per-thread clean-up, which must not meet that library's clean-up at the
+// program's exit. Never destroyed, so that no joinable thread is at exit.
+struct LeftBehind {
+    std::mutex mutex;
+    std::vector<std::pair<std::thread, std::shared_ptr<Attempt>>> threads;
+};
+LeftBehind& LeftBehindThreads() {
+    static auto* const threads = new LeftBehind;
+    return *threads;
+}
+
+// The opening thread: joined when the opening ends, kept among the
+// LeftBehindThreads() when it is abandoned, and let go of only if the
+// caller's wait throws.
+struct OpeningThread {
+    std::thread thread;
+    ~OpeningThread() {
+        if (thread.joinable()) thread.detach();
+    }
 };
 
 // 0 when the name has an address, the EAI_ code otherwise.
@@ -65,7 +89,7 @@ void Open(const std::shared_ptr<Attempt>& attempt, MYSQL* handle, const QByteArr
     }
     if (abandoned) {
         mysql_close(handle);
-        --leftBehind;
+        attempt->closed.store(true);
         return;
     }
     attempt->changed.notify_all();
@@ -77,7 +101,7 @@ OpeningEnd OpenWithin(MYSQL* handle, const QString& host, const std::function<bo
                       std::chrono::milliseconds bound, const std::function<bool()>& stopRequested) {
     const auto started = std::chrono::steady_clock::now();
     auto attempt = std::make_shared<Attempt>();
-    std::thread(Open, attempt, handle, host.toUtf8(), connect).detach();
+    OpeningThread opening{std::thread(Open, attempt, handle, host.toUtf8(), connect)};
 
     OpeningEnd end;
     std::unique_lock lock(attempt->mutex);
@@ -89,7 +113,11 @@ OpeningEnd OpenWithin(MYSQL* handle, const QString& host, const std::function<bo
         const bool late = bound.count() > 0 && now - started >= bound;
         if (stop || late) {
             attempt->abandoned = true;
-            ++leftBehind;
+            {
+                LeftBehind& left = LeftBehindThreads();
+                const std::lock_guard list(left.mutex);
+                left.threads.emplace_back(std::move(opening.thread), attempt);
+            }
             if (stop)
                 end.kind = OpeningEnd::Kind::Stopped;
             else
@@ -102,6 +130,11 @@ OpeningEnd OpenWithin(MYSQL* handle, const QString& host, const std::function<bo
                                       std::chrono::milliseconds(1));
         attempt->changed.wait_for(lock, wait);
     }
+    // Its last steps are quick; after them the thread's end runs the TLS
+    // library's per-thread clean-up, which must be over before the program
+    // may end.
+    lock.unlock();
+    opening.thread.join();
     if (attempt->lookupError == EAI_NONAME || attempt->lookupError == EAI_NODATA)
         end.kind = OpeningEnd::Kind::NameNotFound;
     else if (attempt->lookupError != 0)
@@ -112,6 +145,20 @@ OpeningEnd OpenWithin(MYSQL* handle, const QString& host, const std::function<bo
     return end;
 }
 
-bool OpeningsLeftBehind() { return leftBehind.load() > 0; }
+bool OpeningsLeftBehind() {
+    LeftBehind& left = LeftBehindThreads();
+    const std::lock_guard list(left.mutex);
+    auto& threads = left.threads;
+    for (auto it = threads.begin(); it != threads.end();) {
+        if (!it->second->closed.load()) {
+            ++it;
+            continue;
+        }
+        // Closed: what is left of it ends at once.
+        it->first.join();
+        it = threads.erase(it);
+    }
+    return !threads.empty();
+}
 
 }  // namespace db
