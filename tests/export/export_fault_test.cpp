@@ -358,3 +358,28 @@ TEST(BackgroundFlush, AFlushThatFailedOnceFailsTheFileThoughLaterOnesSucceed) {
         EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("out.txt")});
     }
 }
+
+// Once a background flush has failed, the next write fails with its error
+// instead of writing on into a file that cannot be kept.
+TEST(BackgroundFlush, AWriteAfterAFailedFlushFails) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    WriteFile(path, kOldContent);
+    {
+        const std::unique_ptr<files::OutputSink> sink = files::SinkForPath(path);
+        ASSERT_TRUE(sink->Open());
+        FailFlushNumber(1);
+        // Starts the background flush, which fails after a while; the short
+        // writes after it start no other.
+        const QByteArray chunk(16 << 20, 'x');
+        ASSERT_TRUE(sink->Write(chunk.constData(), static_cast<std::size_t>(chunk.size())));
+        const QByteArray row = "1,2.5\r\n";
+        EXPECT_TRUE(testing_support::WaitUntil(
+            [&] { return !sink->Write(row.constData(), static_cast<std::size_t>(row.size())); }, 10000));
+        FailFlushNumber(0);
+        EXPECT_TRUE(sink->errorString().contains(QStringLiteral("Input/output error")))
+            << sink->errorString().toStdString();
+        EXPECT_FALSE(sink->Commit());
+    }
+    EXPECT_EQ(ReadFile(path), kOldContent);
+}
