@@ -134,9 +134,12 @@ int ListTables(const db::LoginValues& login) {
     return std::fflush(stdout) == 0 ? 0 : kExportFailed;
 }
 
-// Ends the program. A connection's opening that a stop or its bound gave up
-// may still wait on a thread of its own: the program then ends without
-// running the connector's clean-up under it.
+// Ends the program once a connection may have been opened, whatever the
+// export's outcome. A connection's opening that a stop or its bound gave up
+// may still wait on a thread of its own (a stop that comes as the export
+// ends makes one too: the second connection that ends the cut statement):
+// the program then ends without running the connector's and the TLS
+// library's clean-up under it.
 int Ending(int status) {
     if (!db::OpeningsLeftBehind()) return status;
     std::fflush(stdout);
@@ -289,5 +292,5 @@ int main(int argc, char* argv[]) {
     // (nothing, when its values are quoted).
     const QString warning = lines::SplitWarningText(outcome.splitProblems, separator);
     if (!warning.isEmpty()) PrintError(QStringLiteral("warning: ") + warning);
-    return 0;
+    return Ending(0);
 }
